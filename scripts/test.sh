@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test: the whole
+# suite, then the unit tests again under AddressSanitizer and
+# UndefinedBehaviorSanitizer, then each benchmark once (to prove it runs; the
+# targets are read from a full run, see README).
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+jobs="$(nproc)"
+"$root/scripts/setup-deps.sh"
+
+echo "== build and test"
+cmake -S "$root" -B "$root/build/test" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$root/build/test" -j"$jobs"
+ctest --test-dir "$root/build/test" --output-on-failure -j"$jobs"
+
+echo "== unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S "$root" -B "$root/build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DSORVEL_SANITIZE=ON \
+  -DSORVEL_BUILD_BENCH=OFF >/dev/null
+cmake --build "$root/build/sanitize" -j"$jobs"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir "$root/build/sanitize" --output-on-failure -L unit -j"$jobs"
+
+echo "== benchmarks (one short pass each)"
+for bench in "$root"/build/test/bench/bench_*; do
+  [ -x "$bench" ] || continue
+  "$bench" --benchmark_min_time=0.01 >/dev/null
+  echo "ran $(basename "$bench")"
+done
+
+echo "== all tests passed"

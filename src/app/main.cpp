@@ -1,0 +1,39 @@
+#include <cstdio>
+#include <string_view>
+#include <vector>
+
+#include "app/launch_options.hpp"
+#include "app/startup.hpp"
+#include "base/settings_store.hpp"
+#include "base/signal_flush.hpp"
+
+int main(int argc, char** argv) {
+  using namespace sorvel;
+  // Before any thread exists, so that only the flush thread hears interrupts.
+  SignalFlush::blockInThisThread();
+
+  const std::vector<std::string_view> args(argv + 1, argv + argc);
+  CommandLine commandLine = parseCommandLine(args);
+  switch (commandLine.action) {
+    case CommandLine::Action::fail:
+      std::fprintf(stderr, "sorvel: %s\nTry 'sorvel --help' for the list of options.\n",
+                   commandLine.error.c_str());
+      return 2;
+    case CommandLine::Action::help:
+      std::fputs(helpText().c_str(), stdout);
+      return 0;
+    case CommandLine::Action::version:
+      std::printf("sorvel %s\n", SORVEL_VERSION);
+      return 0;
+    case CommandLine::Action::run:
+      break;
+  }
+
+  SettingsStore store(defaultSettingsOptions());
+  store.setArguments(std::move(commandLine.arguments));
+  // An interrupt must not lose the progress still on its way to disk.
+  SignalFlush flushOnInterrupt([&store](int) { store.flush(); });
+  const int status = startApplication(store);
+  store.flush();
+  return status;
+}

@@ -1,0 +1,35 @@
+#include "app/startup.hpp"
+
+#include <cstdio>
+#include <string>
+
+#include "puzzle/library.hpp"
+
+namespace sorvel {
+
+namespace {
+
+// Modes that later parts of the game bring; until they exist, asking for one
+// must fail loudly rather than look like it worked.
+int unavailable(const char* what) {
+  std::fprintf(stderr, "sorvel: %s is not available in this build yet\n", what);
+  return 1;
+}
+
+}  // namespace
+
+int startApplication(SettingsStore& store) {
+  if (store.boolean("sorvelReset")) {
+    store.removeAll();
+    std::printf("sorvel: saved progress removed (%s)\n", store.file().c_str());
+  }
+  if (store.string("sorvelStill")) return unavailable("the still picture (--still)");
+  if (store.string("sorvelFilm")) return unavailable("the film (--film)");
+
+  // A broken chapter stops the program here with its reason.
+  const auto [chapter, puzzles] = Library::chapter();
+  std::printf("sorvel: chapter \"%s\" with %zu puzzles loaded\n", chapter.id.c_str(), puzzles.size());
+  return unavailable("the game window");
+}
+
+}  // namespace sorvel

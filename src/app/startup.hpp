@@ -1,0 +1,14 @@
+#pragma once
+
+#include <cstdio>
+
+#include "base/settings_store.hpp"
+
+namespace sorvel {
+
+// The program's start-up order once the options sit in the store's argument
+// layer: the reset first, then a still, then a film, otherwise the game.
+// Returns the process exit status.
+int startApplication(SettingsStore& store);
+
+}  // namespace sorvel

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string_view>
+
+namespace sorvel {
+
+// The folder holding "puzzles/" and "toys/". Looked for in this order:
+// $SORVEL_RESOURCES (taken as given, so tests can point anywhere), beside the
+// executable, the install prefix's share/sorvel, the source tree.
+std::filesystem::path resourceDir();
+
+// A resource named `name` with `extension`: first in `subfolder` of `dir`, then
+// at the top of `dir`. Nothing when neither exists.
+std::optional<std::filesystem::path> findResource(const std::filesystem::path& dir,
+                                                  std::string_view subfolder,
+                                                  std::string_view name,
+                                                  std::string_view extension);
+
+// The per-user folder for saved progress: $SORVEL_DATA_DIR when set (tests),
+// else $XDG_DATA_HOME/sorvel, else ~/.local/share/sorvel.
+std::filesystem::path userDataDir();
+
+}  // namespace sorvel

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+namespace sorvel {
+
+// Values given on the command line (`-sorvelName value`): seen by every read
+// before the stored values, and never written to the file.
+using ArgumentLayer = std::map<std::string, std::string, std::less<>>;
+
+// The per-user key-value store that holds progress. Reads and writes are
+// typed; a missing key reads as 0, false or nothing. Writes land in memory at
+// once and reach the disk from a background thread, atomically, so the game
+// never waits on the disk and a crash leaves the old file or the new one.
+class SettingsStore {
+ public:
+  struct Options {
+    std::filesystem::path file;
+    // Writes arriving within this time of each other go to disk together.
+    std::chrono::milliseconds coalesce{20};
+    // Where the store reports trouble (a set-aside file, a folder it cannot
+    // write); standard output by default.
+    std::function<void(const std::string&)> say;
+  };
+
+  explicit SettingsStore(Options options);
+  ~SettingsStore();  // flushes
+  SettingsStore(const SettingsStore&) = delete;
+  SettingsStore& operator=(const SettingsStore&) = delete;
+
+  void setArguments(ArgumentLayer arguments);
+
+  bool contains(std::string_view key) const;
+  std::optional<std::string> string(std::string_view key) const;
+  std::int64_t integer(std::string_view key) const;
+  double number(std::string_view key) const;
+  bool boolean(std::string_view key) const;
+  // Nothing unless the entry is a list whose every element is a string.
+  std::optional<std::vector<std::string>> stringList(std::string_view key) const;
+
+  void setString(std::string_view key, std::string value);
+  void setInteger(std::string_view key, std::int64_t value);
+  void setNumber(std::string_view key, double value);
+  void setBoolean(std::string_view key, bool value);
+  void setStringList(std::string_view key, std::vector<std::string> value);
+
+  // Forgets every stored entry and deletes the file (the reset option). The
+  // argument layer stays.
+  void removeAll();
+
+  // Blocks until every write made so far is on disk (or has failed).
+  void flush();
+
+  const std::filesystem::path& file() const { return options_.file; }
+
+ private:
+  void load();
+  void setAside(const std::string& why);
+  void put(std::string_view key, nlohmann::json value);
+  std::optional<nlohmann::json> lookup(std::string_view key) const;
+  void writerLoop();
+  void report(const std::string& line) const;
+
+  Options options_;
+  ArgumentLayer arguments_;
+
+  mutable std::mutex mutex_;
+  std::condition_variable wake_;
+  std::condition_variable written_;
+  nlohmann::json values_ = nlohmann::json::object();
+  std::uint64_t version_ = 0;
+  std::uint64_t writtenVersion_ = 0;
+  bool stopping_ = false;
+  // False when a damaged file could not be moved out of the way: writing over
+  // it would destroy the player's only copy.
+  bool writable_ = true;
+  bool reportedWriteFailure_ = false;
+  std::thread writer_;
+};
+
+// The store for this user, at userDataDir()/settings.json.
+SettingsStore::Options defaultSettingsOptions();
+
+}  // namespace sorvel

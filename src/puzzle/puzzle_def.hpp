@@ -1,0 +1,30 @@
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace sorvel {
+
+// The chapter file: which puzzles stand on the table, in order.
+struct ChapterDef {
+  std::string id;
+  std::map<std::string, std::string> name;  // title per language code
+  std::vector<std::string> puzzles;         // puzzle ids; position = slot index
+};
+
+// One puzzle file, as decoded. Immutable once loaded; the live state of a
+// block is a Puzzle.
+struct PuzzleDef {
+  std::string id;
+  std::map<std::string, std::string> name;  // display name per language code
+  std::vector<int> dims;                    // X, Y, Z (later entries ignored)
+  std::string solution;                     // one character per cell, '1' = figure
+  std::map<std::string, std::vector<int>> clues;  // "x", "y", "z" rows
+  std::optional<bool> tutorial;             // absent counts as false
+
+  bool isTutorial() const { return tutorial.value_or(false); }
+};
+
+}  // namespace sorvel
