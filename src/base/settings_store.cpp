@@ -226,7 +226,7 @@ void SettingsStore::setStringList(std::string_view key, std::vector<std::string>
 void SettingsStore::removeAll() {
   std::unique_lock lock(mutex_);
   // Let a write in flight finish first, or it could bring the file back.
-  written_.wait(lock, [this] { return writtenVersion_ == version_; });
+  waitForWrites(lock);
   values_ = json::object();
   writable_ = true;  // the player asked for a clean slate, damaged file or not
   std::error_code error;
@@ -234,10 +234,16 @@ void SettingsStore::removeAll() {
   if (error) report("settings: cannot remove " + options_.file.string() + ": " + error.message());
 }
 
-void SettingsStore::flush() {
-  std::unique_lock lock(mutex_);
+void SettingsStore::waitForWrites(std::unique_lock<std::mutex>& lock) {
+  ++flushWaiters_;
   wake_.notify_one();
   written_.wait(lock, [this] { return writtenVersion_ == version_; });
+  --flushWaiters_;
+}
+
+void SettingsStore::flush() {
+  std::unique_lock lock(mutex_);
+  waitForWrites(lock);
 }
 
 void SettingsStore::writerLoop() {
@@ -247,7 +253,7 @@ void SettingsStore::writerLoop() {
     if (version_ == writtenVersion_) return;  // stopping with nothing left to write
     if (!stopping_ && options_.coalesce.count() > 0) {
       // Gather the rest of this burst (one action writes several keys).
-      wake_.wait_for(lock, options_.coalesce, [this] { return stopping_; });
+      wake_.wait_for(lock, options_.coalesce, [this] { return stopping_ || flushWaiters_ > 0; });
     }
     const std::uint64_t version = version_;
     const bool writable = writable_;

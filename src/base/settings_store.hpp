@@ -71,6 +71,7 @@ class SettingsStore {
   void put(std::string_view key, nlohmann::json value);
   std::optional<nlohmann::json> lookup(std::string_view key) const;
   void writerLoop();
+  void waitForWrites(std::unique_lock<std::mutex>& lock);
   void report(const std::string& line) const;
 
   Options options_;
@@ -83,6 +84,7 @@ class SettingsStore {
   std::uint64_t version_ = 0;
   std::uint64_t writtenVersion_ = 0;
   bool stopping_ = false;
+  int flushWaiters_ = 0;  // a waiting flush cuts the coalescing short
   // False when a damaged file could not be moved out of the way: writing over
   // it would destroy the player's only copy.
   bool writable_ = true;

@@ -1,0 +1,160 @@
+#include "base/settings_store.hpp"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <nlohmann/json.hpp>
+
+#include "support/temp_dir.hpp"
+
+namespace sorvel {
+namespace {
+
+using test::readFile;
+using test::TempDir;
+using test::writeFile;
+using ::testing::HasSubstr;
+
+class Settings : public ::testing::Test {
+ protected:
+  SettingsStore::Options options() {
+    return {.file = dir / "data/settings.json",
+            .coalesce = std::chrono::milliseconds(0),
+            .say = [this](const std::string& line) { said.push_back(line); }};
+  }
+  nlohmann::json onDisk() { return nlohmann::json::parse(readFile(dir / "data/settings.json")); }
+
+  TempDir dir;
+  std::vector<std::string> said;
+};
+
+TEST_F(Settings, MissingKeysReadAsZeroFalseOrNothing) {
+  SettingsStore store(options());
+  EXPECT_FALSE(store.contains("k"));
+  EXPECT_EQ(store.string("k"), std::nullopt);
+  EXPECT_EQ(store.integer("k"), 0);
+  EXPECT_EQ(store.number("k"), 0.0);
+  EXPECT_FALSE(store.boolean("k"));
+  EXPECT_EQ(store.stringList("k"), std::nullopt);
+  EXPECT_TRUE(said.empty());
+}
+
+TEST_F(Settings, TypedValuesSurviveARestart) {
+  {
+    SettingsStore store(options());
+    store.setString("sorvel.state.a", "0120");
+    store.setInteger("sorvel.mistakes.a", 3);
+    store.setNumber("sorvel.time.a", 12.625);
+    store.setBoolean("sorvel.launched", true);
+    store.setStringList("sorvel.solved", {"a", "b"});
+  }
+  SettingsStore store(options());
+  EXPECT_EQ(store.string("sorvel.state.a"), "0120");
+  EXPECT_EQ(store.integer("sorvel.mistakes.a"), 3);
+  EXPECT_EQ(store.number("sorvel.time.a"), 12.625);
+  EXPECT_TRUE(store.boolean("sorvel.launched"));
+  EXPECT_EQ(store.stringList("sorvel.solved"), (std::vector<std::string>{"a", "b"}));
+  // Writes replace whatever type was there before.
+  store.setInteger("sorvel.solved", 1);
+  EXPECT_EQ(store.stringList("sorvel.solved"), std::nullopt);
+}
+
+TEST_F(Settings, ReadsConvertBetweenTypesLikeASettingsStore) {
+  writeFile(dir / "data/settings.json",
+            R"({"mixed": [1, "a"], "text": "42.9 apples", "flag": true, "real": 2.75, "neg": -3})");
+  SettingsStore store(options());
+  EXPECT_EQ(store.stringList("mixed"), std::nullopt);
+  EXPECT_EQ(store.integer("text"), 42);
+  EXPECT_EQ(store.number("text"), 42.9);
+  EXPECT_EQ(store.integer("flag"), 1);
+  EXPECT_EQ(store.integer("real"), 2);
+  EXPECT_EQ(store.integer("neg"), -3);
+  EXPECT_TRUE(store.boolean("real"));
+  EXPECT_EQ(store.string("real"), "2.75");
+  EXPECT_EQ(store.string("mixed"), std::nullopt);
+}
+
+TEST_F(Settings, NonFiniteNumbersAreNotWrittenAsBrokenJson) {
+  {
+    SettingsStore store(options());
+    store.setNumber("t", std::nan(""));
+    store.setNumber("u", INFINITY);
+  }
+  EXPECT_EQ(onDisk()["t"], 0.0);
+  SettingsStore store(options());
+  EXPECT_TRUE(said.empty());
+}
+
+TEST_F(Settings, ArgumentsComeFirstAndAreNeverStored) {
+  SettingsStore store(options());
+  store.setString("sorvelStill", "stored.png");
+  store.setArguments({{"sorvelStill", "given.png"}, {"sorvelWait", "0.5"}, {"a", "YES"}, {"b", "true"},
+                      {"c", "1"}, {"d", "yes"}, {"e", "TRUE"}, {"f", "no"}, {"g", "0"}, {"h", ""}});
+  EXPECT_EQ(store.string("sorvelStill"), "given.png");
+  EXPECT_EQ(store.number("sorvelWait"), 0.5);
+  for (const char* yes : {"a", "b", "c", "d", "e"}) EXPECT_TRUE(store.boolean(yes)) << yes;
+  for (const char* no : {"f", "g", "h"}) EXPECT_FALSE(store.boolean(no)) << no;
+  store.flush();
+  EXPECT_EQ(onDisk(), nlohmann::json({{"sorvelStill", "stored.png"}}));
+}
+
+TEST_F(Settings, RemoveAllDeletesTheFileButKeepsArguments) {
+  SettingsStore store(options());
+  store.setArguments({{"sorvelReset", "YES"}});
+  store.setInteger("sorvel.mistakes.a", 2);
+  store.flush();
+  ASSERT_TRUE(std::filesystem::exists(dir / "data/settings.json"));
+  store.removeAll();
+  EXPECT_FALSE(std::filesystem::exists(dir / "data/settings.json"));
+  EXPECT_FALSE(store.contains("sorvel.mistakes.a"));
+  EXPECT_TRUE(store.boolean("sorvelReset"));
+  store.setBoolean("sorvel.launched", true);
+  store.flush();
+  EXPECT_EQ(onDisk(), nlohmann::json({{"sorvel.launched", true}}));
+}
+
+TEST_F(Settings, ADamagedFileIsSetAsideAndTheGameStartsEmpty) {
+  for (const char* damaged : {"{\"sorvel.launched\": tru", "[1, 2]", ""}) {
+    TempDir fresh;
+    const auto file = fresh / "settings.json";
+    writeFile(file, damaged);
+    said.clear();
+    {
+      SettingsStore store({.file = file, .say = [this](const std::string& l) { said.push_back(l); }});
+      EXPECT_FALSE(store.contains("sorvel.launched"));
+      store.setBoolean("sorvel.launched", true);
+    }
+    ASSERT_EQ(said.size(), 1u) << damaged;
+    EXPECT_THAT(said[0], HasSubstr(file.string()));
+    // The damaged bytes are kept beside it, untouched.
+    int asideCount = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(fresh.path())) {
+      if (entry.path().filename().string().starts_with("settings.json.damaged-")) {
+        ++asideCount;
+        EXPECT_EQ(readFile(entry.path()), damaged);
+        EXPECT_THAT(said[0], HasSubstr(entry.path().string()));
+      }
+    }
+    EXPECT_EQ(asideCount, 1);
+    EXPECT_EQ(nlohmann::json::parse(readFile(file)), nlohmann::json({{"sorvel.launched", true}}));
+  }
+}
+
+TEST_F(Settings, AnUnwritableFolderIsReportedOnceAndPlayGoesOn) {
+  writeFile(dir / "not-a-folder", "x");
+  SettingsStore store({.file = dir / "not-a-folder/sorvel/settings.json",
+                       .coalesce = std::chrono::milliseconds(0),
+                       .say = [this](const std::string& line) { said.push_back(line); }});
+  for (int i = 0; i < 5; ++i) {
+    store.setInteger("sorvel.mistakes.a", i);
+    store.flush();
+  }
+  EXPECT_EQ(store.integer("sorvel.mistakes.a"), 4);
+  ASSERT_EQ(said.size(), 1u);
+  EXPECT_THAT(said[0], HasSubstr("cannot save progress"));
+  EXPECT_THAT(said[0], HasSubstr("not-a-folder"));
+}
+
+}  // namespace
+}  // namespace sorvel

@@ -1,0 +1,184 @@
+#include "puzzle/library.hpp"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <nlohmann/json.hpp>
+
+#include "puzzle/puzzle.hpp"
+#include "support/temp_dir.hpp"
+
+namespace sorvel {
+namespace {
+
+using nlohmann::json;
+using test::TempDir;
+using test::writeFile;
+using ::testing::HasSubstr;
+
+TEST(LibraryLoad, ReadsTheFixtureChapterInTableOrder) {
+  const Chapter loaded = Library::load(test::fixtureResources());
+  EXPECT_EQ(loaded.chapter.id, "pruebas");
+  EXPECT_EQ(loaded.chapter.name.at("es"), "Pruebas");
+  ASSERT_EQ(loaded.puzzles.size(), 4u);
+  EXPECT_EQ(loaded.puzzles[0].id, "tutorial");
+  EXPECT_TRUE(loaded.puzzles[0].isTutorial());
+  // "barca" exists both in puzzles/ and at the top: the subfolder wins.
+  EXPECT_EQ(loaded.puzzles[1].id, "barca");
+  EXPECT_FALSE(loaded.puzzles[1].tutorial.has_value());
+  EXPECT_FALSE(loaded.puzzles[1].isTutorial());
+  // "faro" exists only at the top of the resource folder.
+  EXPECT_EQ(loaded.puzzles[2].id, "faro");
+  EXPECT_EQ(loaded.puzzles[2].name.count("es"), 0u);
+  // "dado" says tutorial false, carries an unknown key and a fourth size.
+  EXPECT_EQ(loaded.puzzles[3].tutorial, std::optional<bool>(false));
+  EXPECT_FALSE(loaded.puzzles[3].isTutorial());
+  const Puzzle dado(loaded.puzzles[3]);
+  EXPECT_EQ(dado.X * dado.Y * dado.Z, 8);
+  EXPECT_EQ(dado.cellCount(), 8);
+}
+
+// A folder with one chapter and one valid puzzle that tests then break.
+class BrokenDefinitions : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    writeChapter(json{{"id", "c"}, {"name", {{"es", "C"}}}, {"puzzles", {"p"}}});
+    puzzle = json{
+        {"id", "p"},
+        {"name", {{"es", "P"}}},
+        {"dims", {2, 1, 3}},
+        {"solution", "101100"},
+        {"clues", {{"x", {1, 11, 1}}, {"y", {1, 0, 1, 1, 0, 1}}, {"z", {12, 1}}}},
+    };
+  }
+  void writeChapter(const json& chapter) { writeFile(dir / "puzzles/chapter.json", chapter.dump()); }
+  std::filesystem::path puzzlePath() const { return dir / "puzzles/p.json"; }
+
+  // The load error for the puzzle after `change`; fails the test if it loads.
+  std::string refusal(const std::function<void(json&)>& change) {
+    json broken = puzzle;
+    change(broken);
+    writeFile(puzzlePath(), broken.dump());
+    try {
+      Library::load(dir.path());
+    } catch (const LoadError& error) {
+      return error.what();
+    }
+    ADD_FAILURE() << "loaded: " << broken.dump();
+    return {};
+  }
+
+  TempDir dir;
+  json puzzle;
+};
+
+TEST_F(BrokenDefinitions, TheUnbrokenPuzzleLoads) {
+  writeFile(puzzlePath(), puzzle.dump());
+  EXPECT_EQ(Library::load(dir.path()).puzzles.at(0).solution, "101100");
+}
+
+TEST_F(BrokenDefinitions, EachRefusalNamesTheFileAndTheFault) {
+  const struct {
+    std::function<void(json&)> change;
+    const char* fault;
+  } cases[] = {
+      {[](json& p) { p.erase("id"); }, "\"id\" is missing"},
+      {[](json& p) { p.erase("name"); }, "\"name\" is missing"},
+      {[](json& p) { p.erase("dims"); }, "\"dims\" is missing"},
+      {[](json& p) { p.erase("solution"); }, "\"solution\" is missing"},
+      {[](json& p) { p.erase("clues"); }, "\"clues\" is missing"},
+      {[](json& p) { p["id"] = 7; }, "\"id\" must be a string"},
+      {[](json& p) { p["name"]["es"] = 3; }, "\"name\" entry \"es\" must be a string"},
+      {[](json& p) { p["dims"][1] = "1"; }, "\"dims\" entry 1 must be an integer"},
+      {[](json& p) { p["dims"][0] = 2.0; }, "\"dims\" entry 0 must be an integer, not a fractional"},
+      {[](json& p) { p["clues"]["y"][2] = nullptr; }, "list \"y\" entry 2 must be an integer"},
+      {[](json& p) { p["tutorial"] = "yes"; }, "\"tutorial\" must be true or false"},
+      {[](json& p) { p["dims"] = {2, 1}; }, "needs three entries"},
+      {[](json& p) { p["dims"][2] = 0; }, "entry 2 (Z) is 0"},
+      {[](json& p) { p["solution"] = "10110"; }, "has 5 characters, but a 2x1x3 block has 6 cells"},
+      {[](json& p) { p["clues"]["x"] = {1, 1}; }, "clue list \"x\" has 2 entries, but a 2x1x3 block needs 3"},
+      {[](json& p) { p["clues"].erase("z"); }, "no list \"z\""},
+      {[](json& p) { p["clues"]["z"][0] = 30; }, "entry 0 is 30"},
+      {[](json& p) { p["id"] = "../p"; }, "not a plain file name"},
+      {[](json& p) { p = json::array(); }, "must hold a JSON object"},
+  };
+  for (const auto& c : cases) {
+    const std::string message = refusal(c.change);
+    EXPECT_THAT(message, HasSubstr(puzzlePath().string())) << c.fault;
+    EXPECT_THAT(message, HasSubstr(c.fault));
+  }
+}
+
+TEST_F(BrokenDefinitions, OtherClueKeysAndNegativeCodesAreAccepted) {
+  json p = puzzle;
+  p["clues"]["w"] = "anything";
+  p["clues"]["x"] = {-1, -2147483647, 29};
+  writeFile(puzzlePath(), p.dump());
+  EXPECT_EQ(Library::load(dir.path()).puzzles.at(0).clues.at("x")[1], -2147483647);
+}
+
+TEST_F(BrokenDefinitions, SolutionLengthCountsCharactersNotBytes) {
+  json p = puzzle;
+  p["solution"] = "1ñ11éé";  // six characters, eight bytes
+  writeFile(puzzlePath(), p.dump());
+  const Puzzle loaded(Library::load(dir.path()).puzzles.at(0));
+  EXPECT_EQ(loaded.cellCount(), 6);
+  EXPECT_EQ(loaded.remainingToCarve(), 3);
+}
+
+TEST_F(BrokenDefinitions, SyntaxErrorsGiveTheirPosition) {
+  writeFile(puzzlePath(), "{\n  \"id\": \"p\",\n  \"name\": {\"es\": \"P\"\n");
+  try {
+    Library::load(dir.path());
+    FAIL() << "malformed JSON loaded";
+  } catch (const LoadError& error) {
+    EXPECT_THAT(error.what(), HasSubstr(puzzlePath().string()));
+    EXPECT_THAT(error.what(), HasSubstr("line 4"));
+  }
+}
+
+TEST_F(BrokenDefinitions, MissingFilesNameBothPlacesLookedAt) {
+  try {
+    Library::load(dir.path());
+    FAIL() << "a chapter without its puzzle file loaded";
+  } catch (const LoadError& error) {
+    EXPECT_THAT(error.what(), HasSubstr((dir / "puzzles/p.json").string()));
+    EXPECT_THAT(error.what(), HasSubstr((dir / "p.json").string()));
+  }
+  TempDir empty;
+  EXPECT_THROW(Library::load(empty.path()), LoadError);
+}
+
+TEST_F(BrokenDefinitions, ChapterFaultsAreRefusedToo) {
+  writeFile(puzzlePath(), puzzle.dump());
+  writeChapter(json{{"id", "c"}, {"name", {{"es", "C"}}}, {"puzzles", {"p", 4}}});
+  EXPECT_THROW(Library::load(dir.path()), LoadError);
+  writeChapter(json{{"id", "c"}, {"name", {{"es", "C"}}}, {"puzzles", {"../../etc/passwd"}}});
+  EXPECT_THROW(Library::load(dir.path()), LoadError);
+  writeChapter(json{{"id", "c"}, {"name", {{"es", "C"}}}});
+  EXPECT_THROW(Library::load(dir.path()), LoadError);
+}
+
+TEST_F(BrokenDefinitions, EmptyChapterAndRepeatedIdsLoadAsListed) {
+  writeFile(puzzlePath(), puzzle.dump());
+  writeChapter(json{{"id", "c"}, {"name", json::object()}, {"puzzles", json::array()}});
+  EXPECT_TRUE(Library::load(dir.path()).puzzles.empty());
+  writeChapter(json{{"id", "c"}, {"name", json::object()}, {"puzzles", {"p", "p"}}});
+  EXPECT_EQ(Library::load(dir.path()).puzzles.size(), 2u);
+}
+
+TEST_F(BrokenDefinitions, TheGameStopsWithStatusOneNamingTheFile) {
+  writeFile(puzzlePath(), "{ not json");
+  const std::string folder = dir.path().string();
+  EXPECT_EXIT(
+      {
+        setenv("SORVEL_RESOURCES", folder.c_str(), 1);
+        Library::chapter();
+      },
+      ::testing::ExitedWithCode(1), "p\\.json: JSON parse error");
+}
+
+}  // namespace
+}  // namespace sorvel
