@@ -1,0 +1,130 @@
+#include "meshes/mesh_data.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <glm/geometric.hpp>
+#include <glm/vec3.hpp>
+
+#include "base/colour.hpp"
+
+namespace sorvel {
+namespace {
+
+glm::vec3 at(const MeshData& mesh, std::size_t vertex, int offset) {
+  const std::size_t i = vertex * static_cast<std::size_t>(mesh.stride) + static_cast<std::size_t>(offset);
+  return {mesh.vertices[i], mesh.vertices[i + 1], mesh.vertices[i + 2]};
+}
+
+void expectNear(glm::vec3 actual, glm::vec3 expected, float tolerance = 1e-4f) {
+  EXPECT_NEAR(actual.x, expected.x, tolerance);
+  EXPECT_NEAR(actual.y, expected.y, tolerance);
+  EXPECT_NEAR(actual.z, expected.z, tolerance);
+}
+
+// Every non-degenerate triangle must turn counter-clockwise towards its normals,
+// or the renderer's back-face culling eats it.
+void expectFrontFacing(const MeshData& mesh) {
+  int checked = 0;
+  for (std::size_t t = 0; t < mesh.indices.size(); t += 3) {
+    const auto a = mesh.indices[t], b = mesh.indices[t + 1], c = mesh.indices[t + 2];
+    const glm::vec3 face = glm::cross(at(mesh, b, 0) - at(mesh, a, 0), at(mesh, c, 0) - at(mesh, a, 0));
+    if (glm::length(face) <= 1e-9f) continue;
+    const glm::vec3 normals = at(mesh, a, 3) + at(mesh, b, 3) + at(mesh, c, 3);
+    EXPECT_GE(glm::dot(face, normals), 0) << "triangle " << t / 3;
+    ++checked;
+  }
+  EXPECT_GT(checked, 0);
+}
+
+TEST(RoundedCube, ShapeCountsAndListedVertices) {
+  const MeshData cube = Meshes::roundedCube(0.47f, 0.085f);
+  EXPECT_EQ(cube.vertexCount(), 600u);
+  EXPECT_EQ(cube.vertices.size() * sizeof(float), 21600u);
+  EXPECT_EQ(cube.indices.size(), 2916u);
+  for (std::size_t v = 0; v < cube.vertexCount(); ++v) {
+    const glm::vec3 p = at(cube, v, 0);
+    EXPECT_LE(std::max({std::abs(p.x), std::abs(p.y), std::abs(p.z)}), 0.47f + 1e-6f);
+    EXPECT_NEAR(glm::length(at(cube, v, 3)), 1.0f, 1e-5f);
+  }
+  // Face 4 (+z), j = 5, i = 5: the flat middle.
+  const std::size_t middle = 4 * 100 + 5 * 10 + 5;
+  expectNear(at(cube, middle, 0), {0.385f, 0.385f, 0.47f});
+  expectNear(at(cube, middle, 3), {0, 0, 1});
+  EXPECT_NEAR(cube.vertices[middle * 9 + 6], 0.9096f, 1e-4f);
+  EXPECT_NEAR(cube.vertices[middle * 9 + 7], 0.0904f, 1e-4f);
+  EXPECT_EQ(cube.vertices[middle * 9 + 8], 4.0f);
+  // Face 0 (+x), j = 0, i = 0: a rounded corner.
+  expectNear(at(cube, 0, 0), {0.4341f, -0.4341f, 0.4341f});
+  expectNear(at(cube, 0, 3), glm::vec3(1, -1, 1) / std::sqrt(3.0f));
+  EXPECT_EQ(cube.vertices[6], 0.0f);
+  EXPECT_EQ(cube.vertices[7], 1.0f);
+  expectFrontFacing(cube);
+}
+
+TEST(Plinth, ProfileCountsAndWinding) {
+  const MeshData chip = Meshes::plinth(1, 1, 0.3f, 10);
+  EXPECT_EQ(chip.vertexCount(), 220u);
+  EXPECT_EQ(chip.indices.size(), 1140u);
+  // Ring 0 lies in the x-y plane, so profile point j is vertex j.
+  expectNear(at(chip, 9, 0), {1, 0.7f, 0});
+  expectNear(at(chip, 10, 0), {1, 0.3f, 0});
+  EXPECT_NEAR(chip.vertices[19 * 8 + 7], 0.95f, 1e-6f);
+  expectFrontFacing(chip);
+
+  const MeshData table = Meshes::plinth(1.6f, 0.44f, 0.06f, 96);
+  EXPECT_EQ(table.vertexCount(), 1940u);
+  EXPECT_EQ(table.indices.size(), 10944u);
+  expectFrontFacing(table);
+}
+
+TEST(Winding, FlipsOnlyTrianglesFacingAwayFromTheirNormals) {
+  // One triangle in the z = 0 plane, normals +z; listed clockwise seen from +z.
+  std::vector<float> vertices = {0, 0, 0, 0, 0, 1, 0, 0,  //
+                                 0, 1, 0, 0, 0, 1, 0, 0,  //
+                                 1, 0, 0, 0, 0, 1, 0, 0};
+  std::vector<std::uint32_t> indices = {0, 1, 2, 0, 2, 1, 0, 0, 1};
+  Meshes::fixWinding(vertices, indices, 8);
+  EXPECT_EQ(indices, (std::vector<std::uint32_t>{0, 2, 1, 0, 2, 1, 0, 0, 1}));
+}
+
+std::vector<std::byte> stoy(std::uint32_t v, std::uint32_t i, std::size_t payloadBytes,
+                            std::vector<std::uint32_t> indices = {}) {
+  std::vector<std::byte> bytes(12 + payloadBytes);
+  std::memcpy(bytes.data(), "STOY", 4);
+  std::memcpy(bytes.data() + 4, &v, 4);
+  std::memcpy(bytes.data() + 8, &i, 4);
+  if (!indices.empty()) std::memcpy(bytes.data() + 12 + 32 * v, indices.data(), indices.size() * 4);
+  return bytes;
+}
+
+TEST(Stoy, ReadsWellFormedFilesAndRefusesTheRest) {
+  const auto good = Meshes::parseStoy(stoy(4, 6, 128 + 24, {0, 1, 2, 2, 3, 0}));
+  ASSERT_TRUE(good.has_value());
+  EXPECT_EQ(good->indices.size(), 6u);
+  EXPECT_EQ(good->vertexCount(), 4u);
+
+  EXPECT_FALSE(Meshes::parseStoy(stoy(0, 0, 0)).has_value()) << "exactly 12 bytes";
+  auto wrongMagic = stoy(4, 6, 128 + 24, {0, 1, 2, 2, 3, 0});
+  wrongMagic[0] = std::byte{'X'};
+  EXPECT_FALSE(Meshes::parseStoy(wrongMagic).has_value());
+  EXPECT_FALSE(Meshes::parseStoy(stoy(4, 6, 128 + 23)).has_value()) << "one byte short";
+  EXPECT_FALSE(Meshes::parseStoy(stoy(0xFFFFFFFF, 0xFFFFFFFF, 16)).has_value()) << "huge counts";
+  EXPECT_FALSE(Meshes::parseStoy(stoy(4, 6, 128 + 24, {0, 1, 2, 2, 4, 0})).has_value()) << "index 4 of 4";
+  EXPECT_FALSE(Meshes::loadStoy("/nonexistent/toy.mesh").has_value());
+}
+
+TEST(HexLinear, FollowsTheSrgbCurve) {
+  EXPECT_EQ(hexLinear(0xFFFFFF), glm::vec3(1));
+  EXPECT_EQ(hexLinear(0xFF000000), glm::vec3(0));
+  const glm::vec3 low = hexLinear(0x0A0A0A);
+  EXPECT_NEAR(low.x, 0.003035f, 1e-6f);
+  const glm::vec3 mixed = hexLinear(0x80FF00);
+  EXPECT_NEAR(mixed.x, 0.21586f, 1e-4f);
+  EXPECT_EQ(mixed.y, 1.0f);
+  EXPECT_EQ(mixed.z, 0.0f);
+}
+
+}  // namespace
+}  // namespace sorvel
