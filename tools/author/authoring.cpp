@@ -1,0 +1,113 @@
+#include "author/authoring.hpp"
+
+#include <cstdint>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+namespace sorvel::authoring {
+
+namespace {
+
+// The hiding order must not depend on the standard library's shuffle, whose
+// results differ between implementations: the committed files have to come
+// out the same everywhere.
+class SplitMix {
+ public:
+  explicit SplitMix(std::uint64_t seed) : state_(seed) {}
+  std::uint64_t next() {
+    std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+  }
+  // Slightly uneven for huge bounds; ours are a few hundred.
+  std::uint64_t below(std::uint64_t bound) { return next() % bound; }
+
+ private:
+  std::uint64_t state_;
+};
+
+std::uint64_t fnv1a(const std::string& text) {
+  std::uint64_t hash = 0xcbf29ce484222325ull;
+  for (unsigned char c : text) hash = (hash ^ c) * 0x100000001b3ull;
+  return hash;
+}
+
+std::string quoted(const std::string& text) { return nlohmann::json(text).dump(); }
+
+std::string list(const std::vector<int>& codes) {
+  std::string out = "[";
+  for (size_t i = 0; i < codes.size(); ++i) out += (i ? ", " : "") + std::to_string(codes[i]);
+  return out + "]";
+}
+
+}  // namespace
+
+AuthoredPuzzle authorPuzzle(const Figure& figure) {
+  AuthoredPuzzle out;
+  out.clues = computeClues(figure.X, figure.Y, figure.Z, figure.figureFlags());
+  out.report = solveByRows(figure.X, figure.Y, figure.Z, out.clues);
+  if (!out.report.determined) {
+    throw FigureError(figure.id + ": even with every clue shown the rows do not settle " +
+                      std::to_string(out.report.cells.size() - out.report.cellsFound) +
+                      " cubes; change the figure");
+  }
+  std::vector<int*> shown;
+  for (auto* lane : {&out.clues.x, &out.clues.y, &out.clues.z}) {
+    for (int& code : *lane) {
+      if (code >= 0) shown.push_back(&code);
+    }
+  }
+  out.clueCount = static_cast<int>(shown.size());
+  SplitMix random(fnv1a(figure.id));
+  for (size_t i = shown.size(); i > 1; --i) std::swap(shown[i - 1], shown[random.below(i)]);
+
+  const int target = out.clueCount * figure.hidePercent / 100;
+  for (int* code : shown) {
+    if (out.hiddenCount >= target) break;
+    const int kept = *code;
+    *code = -1;
+    SolveReport trial = solveByRows(figure.X, figure.Y, figure.Z, out.clues);
+    if (trial.determined) {
+      out.report = std::move(trial);
+      ++out.hiddenCount;
+    } else {
+      *code = kept;
+    }
+  }
+  return out;
+}
+
+std::string puzzleJson(const Figure& figure, const ClueLists& clues) {
+  std::string solution(figure.cells.size(), '0');
+  for (size_t i = 0; i < figure.cells.size(); ++i) {
+    if (figure.cells[i] != '.') solution[i] = '1';
+  }
+  std::ostringstream out;
+  out << "{\n"
+      << "  \"id\": " << quoted(figure.id) << ",\n"
+      << "  \"name\": {\"es\": " << quoted(figure.name) << "},\n"
+      << "  \"dims\": [" << figure.X << ", " << figure.Y << ", " << figure.Z << "],\n"
+      << "  \"solution\": " << quoted(solution) << ",\n"
+      << "  \"clues\": {\n"
+      << "    \"x\": " << list(clues.x) << ",\n"
+      << "    \"y\": " << list(clues.y) << ",\n"
+      << "    \"z\": " << list(clues.z) << "\n"
+      << "  },\n"
+      << "  \"tutorial\": " << (figure.tutorial ? "true" : "false") << "\n"
+      << "}\n";
+  return out.str();
+}
+
+std::string chapterJson(const ChapterSource& chapter, const std::vector<Figure>& figures) {
+  std::ostringstream out;
+  out << "{\n"
+      << "  \"id\": " << quoted(chapter.id) << ",\n"
+      << "  \"name\": {\"es\": " << quoted(chapter.name) << "},\n"
+      << "  \"puzzles\": [";
+  for (size_t i = 0; i < figures.size(); ++i) out << (i ? ",\n    " : "\n    ") << quoted(figures[i].id);
+  out << "\n  ]\n}\n";
+  return out.str();
+}
+
+}  // namespace sorvel::authoring

@@ -1,0 +1,319 @@
+#include "author/toy.hpp"
+
+#include <png.h>
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <stdexcept>
+#include <unordered_map>
+
+#include <glm/geometric.hpp>
+#include <glm/vec3.hpp>
+
+namespace sorvel::authoring {
+
+namespace {
+
+static_assert(std::endian::native == std::endian::little, "STOY files are written little-endian as they lie in memory");
+
+using Vec = glm::dvec3;
+
+constexpr int kSamplesPerUnit = 4;
+// Half-width of the smoothing kernel, in cubes. Below one half, so a flat
+// face between figure and surplus stays exactly on its cell boundary and a
+// one-cube mast keeps its full width; the corners round off by about this much.
+constexpr double kSoft = 0.45;
+constexpr int kSwatch = 8;  // pixels per palette swatch: mip levels 0-3 stay pure
+
+double smoothStep(double t) {
+  if (t <= -kSoft) return 0;
+  if (t >= kSoft) return 1;
+  const double u = (t + kSoft) / (2 * kSoft);
+  return u * u * (3 - 2 * u);
+}
+
+double smoothStepSlope(double t) {
+  if (t <= -kSoft || t >= kSoft) return 0;
+  const double u = (t + kSoft) / (2 * kSoft);
+  return 6 * u * (1 - u) / (2 * kSoft);
+}
+
+// The figure's cubes blurred by a smooth separable kernel: 1 deep inside, 0
+// far outside, one half on flat faces. Its one-half level set is the toy.
+class Field {
+ public:
+  explicit Field(const Figure& figure) : figure_(figure) {}
+
+  // Value minus one half, and gradient.
+  std::pair<double, Vec> at(const Vec& p) const {
+    double value = 0;
+    Vec gradient(0);
+    int lo[3], hi[3];
+    for (int a = 0; a < 3; ++a) {
+      lo[a] = static_cast<int>(std::floor(p[a] - 1 - kSoft));
+      hi[a] = static_cast<int>(std::floor(p[a] + kSoft));
+    }
+    lo[0] = std::max(lo[0], 0), hi[0] = std::min(hi[0], figure_.X - 1);
+    lo[1] = std::max(lo[1], 0), hi[1] = std::min(hi[1], figure_.Y - 1);
+    lo[2] = std::max(lo[2], 0), hi[2] = std::min(hi[2], figure_.Z - 1);
+    for (int y = lo[1]; y <= hi[1]; ++y) {
+      for (int z = lo[2]; z <= hi[2]; ++z) {
+        for (int x = lo[0]; x <= hi[0]; ++x) {
+          if (!figure_.isFigure(figure_.index(x, y, z))) continue;
+          const Vec v(x, y, z);
+          Vec g, d;
+          for (int a = 0; a < 3; ++a) {
+            g[a] = smoothStep(p[a] - v[a]) - smoothStep(p[a] - v[a] - 1);
+            d[a] = smoothStepSlope(p[a] - v[a]) - smoothStepSlope(p[a] - v[a] - 1);
+          }
+          value += g.x * g.y * g.z;
+          gradient += Vec(d.x * g.y * g.z, g.x * d.y * g.z, g.x * g.y * d.z);
+        }
+      }
+    }
+    return {value - 0.5, gradient};
+  }
+
+ private:
+  const Figure& figure_;
+};
+
+struct Surface {
+  std::vector<Vec> points;
+  std::vector<Vec> normals;
+  std::vector<std::array<std::uint32_t, 3>> triangles;
+};
+
+// Surface nets: one vertex per sample cube the surface crosses, one quad per
+// sample edge it crosses. Samples sit half a step off the cell boundaries, so
+// no sample ever lies exactly on the surface.
+Surface extract(const Figure& figure, const Field& field) {
+  const int n[3] = {(figure.X + 2) * kSamplesPerUnit, (figure.Y + 2) * kSamplesPerUnit,
+                    (figure.Z + 2) * kSamplesPerUnit};
+  const auto position = [](int i, int j, int k) {
+    return Vec(i + 0.5, j + 0.5, k + 0.5) / double(kSamplesPerUnit) - Vec(1);
+  };
+  const auto sample = [&](int i, int j, int k) { return (static_cast<size_t>(j) * n[2] + k) * n[0] + i; };
+  std::vector<double> values(static_cast<size_t>(n[0]) * n[1] * n[2]);
+  for (int j = 0; j < n[1]; ++j) {
+    for (int k = 0; k < n[2]; ++k) {
+      for (int i = 0; i < n[0]; ++i) values[sample(i, j, k)] = field.at(position(i, j, k)).first;
+    }
+  }
+
+  Surface surface;
+  std::vector<std::int32_t> vertexOf(values.size(), -1);  // by the sample cube's lowest corner
+  for (int j = 0; j + 1 < n[1]; ++j) {
+    for (int k = 0; k + 1 < n[2]; ++k) {
+      for (int i = 0; i + 1 < n[0]; ++i) {
+        Vec sum(0);
+        int crossings = 0;
+        for (int corner = 0; corner < 8; ++corner) {
+          const int ci = i + (corner & 1), cj = j + ((corner >> 1) & 1), ck = k + ((corner >> 2) & 1);
+          const double a = values[sample(ci, cj, ck)];
+          for (int axis = 0; axis < 3; ++axis) {
+            const int step[3] = {axis == 0, axis == 1, axis == 2};
+            if ((corner >> axis) & 1) continue;  // each edge once, from its lower end
+            const double b = values[sample(ci + step[0], cj + step[1], ck + step[2])];
+            if ((a > 0) == (b > 0)) continue;
+            const double t = a / (a - b);
+            sum += glm::mix(position(ci, cj, ck), position(ci + step[0], cj + step[1], ck + step[2]), t);
+            ++crossings;
+          }
+        }
+        if (crossings == 0) continue;
+        vertexOf[sample(i, j, k)] = static_cast<std::int32_t>(surface.points.size());
+        surface.points.push_back(sum / double(crossings));
+      }
+    }
+  }
+
+  for (int j = 1; j + 1 < n[1]; ++j) {
+    for (int k = 1; k + 1 < n[2]; ++k) {
+      for (int i = 1; i + 1 < n[0]; ++i) {
+        const bool inside = values[sample(i, j, k)] > 0;
+        for (int axis = 0; axis < 3; ++axis) {
+          const int step[3] = {axis == 0, axis == 1, axis == 2};
+          if (inside == (values[sample(i + step[0], j + step[1], k + step[2])] > 0)) continue;
+          // The four sample cubes around this edge, going round it.
+          const int u = (axis + 1) % 3, w = (axis + 2) % 3;
+          std::uint32_t quad[4];
+          const int around[4][2] = {{-1, -1}, {0, -1}, {0, 0}, {-1, 0}};
+          for (int c = 0; c < 4; ++c) {
+            int at[3] = {i, j, k};
+            at[u] += around[c][0];
+            at[w] += around[c][1];
+            quad[c] = static_cast<std::uint32_t>(vertexOf[sample(at[0], at[1], at[2])]);
+          }
+          surface.triangles.push_back({quad[0], quad[1], quad[2]});
+          surface.triangles.push_back({quad[0], quad[2], quad[3]});
+        }
+      }
+    }
+  }
+
+  // Pull each vertex onto the level set, then take its normal from the field.
+  for (Vec& p : surface.points) {
+    for (int step = 0; step < 3; ++step) {
+      const auto [value, gradient] = field.at(p);
+      const double length2 = glm::dot(gradient, gradient);
+      if (length2 < 1e-12) break;
+      Vec move = gradient * (value / length2);
+      const double limit = 0.5 / kSamplesPerUnit;
+      if (glm::length(move) > limit) move *= limit / glm::length(move);
+      p -= move;
+    }
+    const Vec gradient = field.at(p).second;
+    surface.normals.push_back(glm::length(gradient) > 1e-12 ? -glm::normalize(gradient) : Vec(0, 1, 0));
+  }
+  return surface;
+}
+
+// The colour a triangle wears: that of the figure cube just beneath it.
+char colourBeneath(const Figure& figure, const Vec& centre, const Vec& normal) {
+  const Vec probe = centre - normal * 0.35;
+  const int base[3] = {static_cast<int>(std::floor(probe.x)), static_cast<int>(std::floor(probe.y)),
+                       static_cast<int>(std::floor(probe.z))};
+  char best = 0;
+  double bestDistance = 1e30;
+  for (int dy = 0; dy <= 2; ++dy) {
+    for (int dz = 0; dz <= 2; ++dz) {
+      for (int dx = 0; dx <= 2; ++dx) {
+        // The probe's own cell first, then its neighbours.
+        const int x = base[0] + (dx == 0 ? 0 : dx == 1 ? -1 : 1);
+        const int y = base[1] + (dy == 0 ? 0 : dy == 1 ? -1 : 1);
+        const int z = base[2] + (dz == 0 ? 0 : dz == 1 ? -1 : 1);
+        if (x < 0 || y < 0 || z < 0 || x >= figure.X || y >= figure.Y || z >= figure.Z) continue;
+        const int cell = figure.index(x, y, z);
+        if (!figure.isFigure(cell)) continue;
+        const Vec offset = probe - Vec(x + 0.5, y + 0.5, z + 0.5);
+        const double distance = std::max({std::abs(offset.x), std::abs(offset.y), std::abs(offset.z)});
+        if (distance < bestDistance - 1e-9) {
+          bestDistance = distance;
+          best = figure.cells[cell];
+        }
+      }
+    }
+  }
+  if (best == 0) throw std::logic_error("a toy triangle lies away from every figure cube");
+  return best;
+}
+
+}  // namespace
+
+ToyMesh buildToy(const Figure& figure) {
+  const Field field(figure);
+  Surface surface = extract(figure, field);
+
+  // Stand the toy on the plinth: its lowest point at y = 0, nothing outside
+  // the block's box.
+  double lowest = 1e30;
+  for (const Vec& p : surface.points) lowest = std::min(lowest, p.y);
+  for (Vec& p : surface.points) {
+    p.y -= lowest;
+    p = glm::clamp(p, Vec(0), Vec(figure.X, figure.Y, figure.Z));
+    // Decide winding on the positions the file will hold, not finer ones.
+    p = Vec(glm::vec3(p));
+  }
+
+  std::vector<char> letters;
+  for (const auto& entry : figure.palette) letters.push_back(entry.first);
+  const auto swatch = [&](char letter) {
+    return static_cast<int>(std::find(letters.begin(), letters.end(), letter) - letters.begin());
+  };
+
+  ToyMesh mesh;
+  std::unordered_map<std::uint64_t, std::uint32_t> outIndex;  // (vertex, swatch) -> output vertex
+  for (auto triangle : surface.triangles) {
+    const Vec& a = surface.points[triangle[0]];
+    const Vec face = glm::cross(surface.points[triangle[1]] - a, surface.points[triangle[2]] - a);
+    const Vec normalSum = surface.normals[triangle[0]] + surface.normals[triangle[1]] + surface.normals[triangle[2]];
+    // Slivers squeezed flat by the pull onto the surface show nothing and
+    // have no trustworthy facing.
+    if (glm::length(face) <= 1e-5 || std::abs(glm::dot(glm::normalize(face), glm::normalize(normalSum))) < 1e-3) {
+      continue;
+    }
+    if (glm::dot(face, normalSum) < 0) std::swap(triangle[1], triangle[2]);
+    const Vec centre = (a + surface.points[triangle[1]] + surface.points[triangle[2]]) / 3.0;
+    const int colour = swatch(colourBeneath(figure, centre, glm::normalize(normalSum)));
+    for (std::uint32_t v : triangle) {
+      const std::uint64_t key = std::uint64_t(v) * 64 + static_cast<std::uint64_t>(colour);
+      auto [found, added] = outIndex.emplace(key, static_cast<std::uint32_t>(mesh.vertexCount()));
+      if (added) {
+        const Vec& p = surface.points[v];
+        const Vec& nrm = surface.normals[v];
+        const float u = (static_cast<float>(colour) + 0.5f) / static_cast<float>(letters.size());
+        for (double value : {p.x, p.y, p.z, nrm.x, nrm.y, nrm.z}) mesh.vertices.push_back(static_cast<float>(value));
+        mesh.vertices.push_back(u);
+        mesh.vertices.push_back(0.5f);
+      }
+      mesh.indices.push_back(found->second);
+    }
+  }
+  return mesh;
+}
+
+std::string encodeStoy(const ToyMesh& mesh) {
+  std::string bytes = "STOY";
+  const auto put = [&](const void* data, size_t size) { bytes.append(static_cast<const char*>(data), size); };
+  const std::uint32_t counts[2] = {static_cast<std::uint32_t>(mesh.vertexCount()),
+                                   static_cast<std::uint32_t>(mesh.indices.size())};
+  put(counts, sizeof counts);
+  put(mesh.vertices.data(), mesh.vertices.size() * sizeof(float));
+  put(mesh.indices.data(), mesh.indices.size() * sizeof(std::uint32_t));
+  return bytes;
+}
+
+Image paletteImage(const Figure& figure) {
+  Image image{.width = kSwatch * static_cast<int>(figure.palette.size()), .height = kSwatch, .rgb = {}};
+  image.rgb.resize(static_cast<size_t>(image.width) * image.height * 3);
+  int column = 0;
+  for (const auto& [letter, colour] : figure.palette) {
+    for (int y = 0; y < kSwatch; ++y) {
+      for (int x = 0; x < kSwatch; ++x) {
+        std::uint8_t* pixel = &image.rgb[(static_cast<size_t>(y) * image.width + column * kSwatch + x) * 3];
+        pixel[0] = static_cast<std::uint8_t>(colour >> 16);
+        pixel[1] = static_cast<std::uint8_t>(colour >> 8);
+        pixel[2] = static_cast<std::uint8_t>(colour);
+      }
+    }
+    ++column;
+  }
+  return image;
+}
+
+std::string encodePng(const Image& image) {
+  struct Writer {
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    ~Writer() { png_destroy_write_struct(&png, &info); }
+  } writer;
+  png_structp png = writer.png;
+  png_infop info = writer.info;
+  if (!png || !info) throw std::runtime_error("libpng cannot start a PNG");
+
+  std::string bytes;
+  if (setjmp(png_jmpbuf(png))) throw std::runtime_error("libpng failed to encode a PNG");
+  png_set_write_fn(
+      png, &bytes,
+      [](png_structp p, png_bytep data, png_size_t size) {
+        static_cast<std::string*>(png_get_io_ptr(p))->append(reinterpret_cast<const char*>(data), size);
+      },
+      nullptr);
+  png_set_IHDR(png, info, static_cast<png_uint_32>(image.width), static_cast<png_uint_32>(image.height), 8,
+               PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_set_sRGB(png, info, PNG_sRGB_INTENT_PERCEPTUAL);
+  png_set_compression_level(png, 0);
+  png_set_filter(png, 0, PNG_FILTER_NONE);
+  png_write_info(png, info);
+  for (int y = 0; y < image.height; ++y) {
+    png_write_row(png, &image.rgb[static_cast<size_t>(y) * image.width * 3]);
+  }
+  png_write_end(png, info);
+  return bytes;
+}
+
+}  // namespace sorvel::authoring
