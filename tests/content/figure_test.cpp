@@ -138,5 +138,35 @@ TEST(Toy, PaletteSwatchesFollowTheLetters) {
   EXPECT_EQ(stoy.size(), 12 + 32 * mesh.vertexCount() + 4 * mesh.indices.size());
 }
 
+TEST(Toy, ColourBordersFollowTheCubesNotTheSampleGrid) {
+  // A red cube on a blue bar. Round the foot of the red cube the surface
+  // bends into a hollow, where the sample vertices are pulled off the grid;
+  // painting whole sample triangles there lets each colour bite into the
+  // other in a zigzag instead of meeting near the plane y = 1.
+  const Figure figure = parseFigure(figureText("3 2 1", "layer 0\nbbb\nlayer 1\n.r.\n"), "prueba.fig");
+  const ToyMesh mesh = buildToy(figure);
+  int red = 0, blue = 0;
+  for (size_t t = 0; t < mesh.indices.size(); t += 3) {
+    const float u = mesh.vertices[mesh.indices[t] * 8 + 6];
+    for (size_t k = 0; k < 3; ++k) {
+      const float* f = &mesh.vertices[mesh.indices[t + k] * 8];
+      ASSERT_EQ(f[6], u) << "triangle " << t / 3 << " mixes two swatches";
+      if (u == 0.75f) {
+        ++red;
+        EXPECT_GE(f[1], 1.0f - 1e-4f) << "red below the red cube at " << f[0] << ", " << f[1];
+      } else {
+        ++blue;
+        // Only the rounding of the red cube's own edges lets blue climb a
+        // little way up its sides; a whole sample step (a quarter) is a tooth.
+        if (f[0] > 1.05f && f[0] < 1.95f) {
+          EXPECT_LE(f[1], 1.1f) << "blue up the red cube at " << f[0] << ", " << f[1];
+        }
+      }
+    }
+  }
+  EXPECT_GT(red, 0);
+  EXPECT_GT(blue, 0);
+}
+
 }  // namespace
 }  // namespace sorvel::authoring

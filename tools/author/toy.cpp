@@ -7,6 +7,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <map>
 #include <stdexcept>
 #include <unordered_map>
 
@@ -43,14 +44,48 @@ double smoothStepSlope(double t) {
 
 // The figure's cubes blurred by a smooth separable kernel: 1 deep inside, 0
 // far outside, one half on flat faces. Its one-half level set is the toy.
+// Blurring each colour's cubes on their own says how much of each paint a
+// point carries; where two shares are equal runs the border between them.
 class Field {
  public:
-  explicit Field(const Figure& figure) : figure_(figure) {}
+  Field(const Figure& figure, const std::vector<char>& letters)
+      : figure_(figure), swatchOf_(figure.cells.size(), -1), swatches_(static_cast<int>(letters.size())) {
+    for (size_t i = 0; i < figure.cells.size(); ++i) {
+      if (!figure.isFigure(static_cast<int>(i))) continue;
+      swatchOf_[i] = static_cast<int>(std::find(letters.begin(), letters.end(), figure.cells[i]) - letters.begin());
+    }
+  }
 
   // Value minus one half, and gradient.
   std::pair<double, Vec> at(const Vec& p) const {
     double value = 0;
     Vec gradient(0);
+    forNearCubes(p, [&](int, const Vec& g, const Vec& d) {
+      value += g.x * g.y * g.z;
+      gradient += Vec(d.x * g.y * g.z, g.x * d.y * g.z, g.x * g.y * d.z);
+    });
+    return {value - 0.5, gradient};
+  }
+
+  // The blur of each colour's cubes alone, by swatch.
+  std::vector<double> shares(const Vec& p) const {
+    std::vector<double> out(static_cast<size_t>(swatches_), 0.0);
+    forNearCubes(p, [&](int cell, const Vec& g, const Vec&) {
+      out[static_cast<size_t>(swatchOf_[static_cast<size_t>(cell)])] += g.x * g.y * g.z;
+    });
+    return out;
+  }
+
+  // The colour with the largest share; ties go to the earlier letter so the
+  // files come out the same on every run.
+  int paint(const Vec& p) const {
+    const std::vector<double> s = shares(p);
+    return static_cast<int>(std::max_element(s.begin(), s.end()) - s.begin());
+  }
+
+ private:
+  template <typename Visit>
+  void forNearCubes(const Vec& p, Visit visit) const {
     int lo[3], hi[3];
     for (int a = 0; a < 3; ++a) {
       lo[a] = static_cast<int>(std::floor(p[a] - 1 - kSoft));
@@ -62,23 +97,23 @@ class Field {
     for (int y = lo[1]; y <= hi[1]; ++y) {
       for (int z = lo[2]; z <= hi[2]; ++z) {
         for (int x = lo[0]; x <= hi[0]; ++x) {
-          if (!figure_.isFigure(figure_.index(x, y, z))) continue;
+          const int cell = figure_.index(x, y, z);
+          if (!figure_.isFigure(cell)) continue;
           const Vec v(x, y, z);
           Vec g, d;
           for (int a = 0; a < 3; ++a) {
             g[a] = smoothStep(p[a] - v[a]) - smoothStep(p[a] - v[a] - 1);
             d[a] = smoothStepSlope(p[a] - v[a]) - smoothStepSlope(p[a] - v[a] - 1);
           }
-          value += g.x * g.y * g.z;
-          gradient += Vec(d.x * g.y * g.z, g.x * d.y * g.z, g.x * g.y * d.z);
+          visit(cell, g, d);
         }
       }
     }
-    return {value - 0.5, gradient};
   }
 
- private:
   const Figure& figure_;
+  std::vector<int> swatchOf_;  // by cell; -1 for surplus
+  int swatches_;
 };
 
 struct Surface {
@@ -172,41 +207,92 @@ Surface extract(const Figure& figure, const Field& field) {
   return surface;
 }
 
-// The colour a triangle wears: that of the figure cube just beneath it.
-char colourBeneath(const Figure& figure, const Vec& centre, const Vec& normal) {
-  const Vec probe = centre - normal * 0.35;
-  const int base[3] = {static_cast<int>(std::floor(probe.x)), static_cast<int>(std::floor(probe.y)),
-                       static_cast<int>(std::floor(probe.z))};
-  char best = 0;
-  double bestDistance = 1e30;
-  for (int dy = 0; dy <= 2; ++dy) {
-    for (int dz = 0; dz <= 2; ++dz) {
-      for (int dx = 0; dx <= 2; ++dx) {
-        // The probe's own cell first, then its neighbours.
-        const int x = base[0] + (dx == 0 ? 0 : dx == 1 ? -1 : 1);
-        const int y = base[1] + (dy == 0 ? 0 : dy == 1 ? -1 : 1);
-        const int z = base[2] + (dz == 0 ? 0 : dz == 1 ? -1 : 1);
-        if (x < 0 || y < 0 || z < 0 || x >= figure.X || y >= figure.Y || z >= figure.Z) continue;
-        const int cell = figure.index(x, y, z);
-        if (!figure.isFigure(cell)) continue;
-        const Vec offset = probe - Vec(x + 0.5, y + 0.5, z + 0.5);
-        const double distance = std::max({std::abs(offset.x), std::abs(offset.y), std::abs(offset.z)});
-        if (distance < bestDistance - 1e-9) {
-          bestDistance = distance;
-          best = figure.cells[cell];
-        }
-      }
+// The surface cut along the borders between paints, each piece wearing one
+// colour. Giving each sample triangle a single colour would leave a border
+// that zigzags along the sample grid; cutting the triangles where the two
+// paints' shares are equal lets it follow the smooth line the blur draws.
+struct Painted {
+  std::vector<Vec> points;
+  std::vector<Vec> normals;
+  std::vector<std::array<std::uint32_t, 3>> triangles;  // same turning as the sample triangle they cut
+  std::vector<int> swatches;  // by triangle
+};
+
+Painted paint(const Surface& surface, const Field& field) {
+  Painted out{.points = surface.points, .normals = surface.normals, .triangles = {}, .swatches = {}};
+  std::vector<int> label;
+  label.reserve(surface.points.size());
+  for (const Vec& p : surface.points) label.push_back(field.paint(p));
+
+  const auto addPoint = [&](const Vec& p, const Vec& fallbackNormal) {
+    const Vec gradient = field.at(p).second;
+    out.points.push_back(p);
+    out.normals.push_back(glm::length(gradient) > 1e-12 ? -glm::normalize(gradient) : fallbackNormal);
+    return static_cast<std::uint32_t>(out.points.size() - 1);
+  };
+
+  // Where a sample edge between two paints crosses their border. Found from
+  // the lower-numbered end, so both triangles sharing the edge get the very
+  // same point and no crack opens between them.
+  std::map<std::pair<std::uint32_t, std::uint32_t>, std::uint32_t> cuts;
+  const auto cut = [&](std::uint32_t a, std::uint32_t b) {
+    if (a > b) std::swap(a, b);
+    const auto found = cuts.find({a, b});
+    if (found != cuts.end()) return found->second;
+    const size_t from = static_cast<size_t>(label[a]), to = static_cast<size_t>(label[b]);
+    const Vec pa = surface.points[a], pb = surface.points[b];
+    double lo = 0, hi = 1;  // the share of `from` leads at lo and trails at hi
+    for (int step = 0; step < 24; ++step) {
+      const double mid = 0.5 * (lo + hi);
+      const std::vector<double> s = field.shares(glm::mix(pa, pb, mid));
+      (s[from] >= s[to] ? lo : hi) = mid;
+    }
+    const double t = 0.5 * (lo + hi);
+    const Vec fallback = glm::normalize(glm::mix(surface.normals[a], surface.normals[b], t));
+    const std::uint32_t point = addPoint(glm::mix(pa, pb, t), fallback);
+    cuts.emplace(std::make_pair(a, b), point);
+    return point;
+  };
+  const auto emit = [&](std::uint32_t a, std::uint32_t b, std::uint32_t c, int swatch) {
+    out.triangles.push_back({a, b, c});
+    out.swatches.push_back(swatch);
+  };
+
+  for (const auto& t : surface.triangles) {
+    const int l0 = label[t[0]], l1 = label[t[1]], l2 = label[t[2]];
+    if (l0 == l1 && l1 == l2) {
+      emit(t[0], t[1], t[2], l0);
+    } else if (l0 != l1 && l1 != l2 && l0 != l2) {
+      // Three paints meet inside: each corner keeps the part up to the cuts
+      // on its two edges and a point in the middle.
+      const std::uint32_t m01 = cut(t[0], t[1]), m12 = cut(t[1], t[2]), m20 = cut(t[2], t[0]);
+      const Vec middle = (out.points[m01] + out.points[m12] + out.points[m20]) / 3.0;
+      const std::uint32_t c = addPoint(middle, glm::normalize(out.normals[m01] + out.normals[m12] + out.normals[m20]));
+      emit(t[0], m01, c, l0), emit(t[0], c, m20, l0);
+      emit(t[1], m12, c, l1), emit(t[1], c, m01, l1);
+      emit(t[2], m20, c, l2), emit(t[2], c, m12, l2);
+    } else {
+      // Two paints: turn the triangle so that its odd corner comes first.
+      std::array<std::uint32_t, 3> r = t;
+      if (l1 != l0 && l1 != l2) r = {t[1], t[2], t[0]};
+      if (l2 != l0 && l2 != l1) r = {t[2], t[0], t[1]};
+      const std::uint32_t m01 = cut(r[0], r[1]), m02 = cut(r[0], r[2]);
+      const int odd = label[r[0]], rest = label[r[1]];
+      emit(r[0], m01, m02, odd);
+      emit(m01, r[1], r[2], rest);
+      emit(m01, r[2], m02, rest);
     }
   }
-  if (best == 0) throw std::logic_error("a toy triangle lies away from every figure cube");
-  return best;
+  return out;
 }
 
 }  // namespace
 
 ToyMesh buildToy(const Figure& figure) {
-  const Field field(figure);
-  Surface surface = extract(figure, field);
+  std::vector<char> letters;
+  for (const auto& entry : figure.palette) letters.push_back(entry.first);
+  const Field field(figure, letters);
+  Painted surface = paint(extract(figure, field), field);
 
   // Stand the toy on the plinth: its lowest point at y = 0, nothing outside
   // the block's box.
@@ -219,26 +305,21 @@ ToyMesh buildToy(const Figure& figure) {
     p = Vec(glm::vec3(p));
   }
 
-  std::vector<char> letters;
-  for (const auto& entry : figure.palette) letters.push_back(entry.first);
-  const auto swatch = [&](char letter) {
-    return static_cast<int>(std::find(letters.begin(), letters.end(), letter) - letters.begin());
-  };
-
   ToyMesh mesh;
-  std::unordered_map<std::uint64_t, std::uint32_t> outIndex;  // (vertex, swatch) -> output vertex
-  for (auto triangle : surface.triangles) {
+  std::unordered_map<std::uint64_t, std::uint32_t> outIndex;  // (point, swatch) -> output vertex
+  for (size_t i = 0; i < surface.triangles.size(); ++i) {
+    auto triangle = surface.triangles[i];
     const Vec& a = surface.points[triangle[0]];
     const Vec face = glm::cross(surface.points[triangle[1]] - a, surface.points[triangle[2]] - a);
     const Vec normalSum = surface.normals[triangle[0]] + surface.normals[triangle[1]] + surface.normals[triangle[2]];
-    // Slivers squeezed flat by the pull onto the surface show nothing and
-    // have no trustworthy facing.
+    // Slivers squeezed flat by the pull onto the surface, or cut off by a
+    // border passing next to a corner, show nothing and have no trustworthy
+    // facing.
     if (glm::length(face) <= 1e-5 || std::abs(glm::dot(glm::normalize(face), glm::normalize(normalSum))) < 1e-3) {
       continue;
     }
     if (glm::dot(face, normalSum) < 0) std::swap(triangle[1], triangle[2]);
-    const Vec centre = (a + surface.points[triangle[1]] + surface.points[triangle[2]]) / 3.0;
-    const int colour = swatch(colourBeneath(figure, centre, glm::normalize(normalSum)));
+    const int colour = surface.swatches[i];
     for (std::uint32_t v : triangle) {
       const std::uint64_t key = std::uint64_t(v) * 64 + static_cast<std::uint64_t>(colour);
       auto [found, added] = outIndex.emplace(key, static_cast<std::uint32_t>(mesh.vertexCount()));

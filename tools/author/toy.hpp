@@ -17,9 +17,9 @@ struct ToyMesh {
 };
 
 // A rounded, smoothed body around the figure's cubes that stands in the cell
-// box: x in [0, X], z in [0, Z], y in [0, Y] with its lowest point at 0. Each
-// triangle takes the colour of the cube beneath it, through the swatches of
-// paletteImage.
+// box: x in [0, X], z in [0, Z], y in [0, Y] with its lowest point at 0.
+// Triangles are cut along the borders between colours and each piece wears
+// one swatch of paletteImage.
 ToyMesh buildToy(const Figure& figure);
 
 // The file bytes of a toy mesh: "STOY", vertex and index counts, the arrays.
