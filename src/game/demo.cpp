@@ -1,0 +1,217 @@
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <ostream>
+#include <sstream>
+
+#include "audio/wav.hpp"
+#include "base/atomic_file.hpp"
+#include "game/game.hpp"
+
+namespace sorvel {
+
+namespace {
+
+constexpr double kRecordRate = 44100;
+constexpr size_t kRecordSamples = 2'646'000;  // 60 s
+constexpr size_t kTrackSamples = 1'367'100;   // the first 31 s
+
+std::vector<std::string> splitDroppingEmpty(const std::string& text, char separator) {
+  std::vector<std::string> pieces;
+  std::string piece;
+  std::istringstream in(text);
+  while (std::getline(in, piece, separator)) {
+    if (!piece.empty()) pieces.push_back(piece);
+  }
+  return pieces;
+}
+
+template <typename T>
+std::optional<T> parseWhole(std::string_view text) {
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  T value{};
+  const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (result.ec != std::errc() || result.ptr != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+double wallClock() {
+  return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
+
+std::filesystem::path temporaryFolder(const std::filesystem::path& chosen) {
+  if (!chosen.empty()) return chosen;
+  const char* tmp = std::getenv("TMPDIR");
+  return tmp != nullptr && *tmp != '\0' ? tmp : "/tmp";
+}
+
+// The recorded performance: every sound played, mixed at the wall-clock time
+// it was played.
+struct Recording {
+  double t0 = wallClock();
+  std::vector<float> samples = std::vector<float>(kRecordSamples, 0.0f);
+  std::vector<double> events;
+};
+
+}  // namespace
+
+void Game::runScript(std::vector<ScriptEntry> entries) {
+  std::stable_sort(entries.begin(), entries.end(),
+                   [](const ScriptEntry& a, const ScriptEntry& b) { return a.first < b.first; });
+  script = std::move(entries);
+  scriptT = 0;
+}
+
+void Game::carveUntilSolved() {
+  // A marked surplus cube nearest the camera is refused over and over; stop
+  // as soon as a step carves nothing.
+  for (;;) {
+    const Slot* slot = currentSlot();
+    const int before = slot != nullptr ? slot->puzzle.remainingToCarve() : 0;
+    if (!autoCarveStep() || currentSlot()->puzzle.remainingToCarve() == before) return;
+  }
+}
+
+void Game::demo(const std::string& text) {
+  const std::vector<std::string> fields = splitDroppingEmpty(text, ':');
+  if (fields.empty()) return;
+  const std::string& command = fields[0];
+  auto number = [&fields](size_t k) {
+    return k < fields.size() ? parseWhole<int>(fields[k]).value_or(0) : 0;
+  };
+  const int n = number(1), m = number(2);
+  const int slotCount = static_cast<int>(slots.size());
+  auto needSlot = [&](int index) {
+    if (index >= 0 && index < slotCount) return true;
+    out() << "demo: \"" << text << "\" ignored: there is no slot " << index << " (the chapter has "
+          << slotCount << ")\n";
+    return false;
+  };
+  auto needTutorialShape = [&]() {
+    if (!needSlot(0)) return false;
+    const Puzzle& p = slots[0]->puzzle;
+    if (p.X >= 3 && p.Y >= 3 && p.Z >= 2) return true;
+    out() << "demo: \"" << text << "\" ignored: slot 0 is not a 3x3x2 tutorial block\n";
+    return false;
+  };
+
+  if (command == "play") {
+    if (!needSlot(n)) return;
+    open(n);
+    setShowTutorial(false);
+    for (int i = 0; i < m && autoCarveStep(); ++i) {
+    }
+    autoMark(number(3));
+    if (fields.size() > 4) setPeel(number(4));
+  } else if (command == "solved") {
+    if (!needSlot(n)) return;
+    open(n);
+    setShowTutorial(false);
+    carveUntilSolved();
+  } else if (command == "tap") {
+    if (!needSlot(n)) return;
+    open(n);
+    setShowTutorial(false);
+    snapCamera();
+    if (fields.size() < 3) return;
+    for (const std::string& point : splitDroppingEmpty(fields[2], ';')) {
+      std::vector<float> numbers;
+      for (const std::string& piece : splitDroppingEmpty(point, ',')) {
+        if (auto value = parseWhole<float>(piece)) numbers.push_back(*value);
+      }
+      if (numbers.size() == 2) tap({numbers[0], numbers[1]}, false);
+    }
+  } else if (command == "allsolved") {
+    for (int i = 0; i < slotCount; ++i) {
+      open(i);
+      carveUntilSolved();
+    }
+    goHome(false);
+  } else if (command == "home") {
+    goHome(false);
+  } else if (command == "guide") {
+    if (!needSlot(n)) return;
+    goHome(false);
+    open(n);
+    if (m >= 1) acknowledgeGuide();
+    for (int i = 0; i < m - 1; ++i) autoCarveStep();
+  } else if (command == "guiderun") {
+    if (needTutorialShape()) guideRun();
+  } else if (command == "autotutorial") {
+    if (needTutorialShape()) autoTutorial();
+  } else if (command == "tutorial") {
+    if (!needSlot(1)) return;
+    open(1);
+    setShowTutorial(true);
+  }
+}
+
+void Game::guideRun() {
+  goHome(false);
+  open(0);
+  Slot* slot = currentSlot();
+  if (slot == nullptr) return;
+  auto step = [this] { return guide_ ? guide_->step : -1; };
+  out() << "guía: " << step() << "\n";
+  acknowledgeGuide();
+  out() << "guía: " << step() << "\n";
+  const Puzzle& p = slot->puzzle;
+  const int cells[][3] = {{2, 2, 1}, {1, 2, 1}, {0, 2, 1}, {1, 0, 1}, {1, 0, 0}};
+  for (const auto& c : cells) {
+    act(*slot, p.index(c[0], c[1], c[2]), Tool::carve);
+    out() << "tallo " << c[0] << "," << c[1] << "," << c[2] << " → guía: " << step()
+          << " fallos: " << p.mistakes << " resuelto: " << (p.solved() ? "true" : "false")
+          << " pantalla: " << screenName(screen_) << "\n";
+  }
+  out().flush();
+}
+
+void Game::autoTutorial() {
+  goHome(false);
+  open(0);
+  auto recording = std::make_shared<Recording>();
+  sound.recorder = [recording](std::span<const float> samples, float volume) {
+    const double now = wallClock() - recording->t0;
+    const double start = std::floor(now * kRecordRate);
+    if (start >= 0 && start + static_cast<double>(samples.size()) < static_cast<double>(kRecordSamples)) {
+      const auto s = static_cast<size_t>(start);
+      for (size_t k = 0; k < samples.size(); ++k) recording->samples[s + k] += volume * samples[k];
+    }
+    recording->events.push_back(now);
+  };
+  const std::filesystem::path folder = temporaryFolder(options_.tempDir);
+  runScript({
+      {4.5f, [this] { acknowledgeGuide(); }},
+      {7.0f, [this] { tapCell(2, 2, 1); }},
+      {7.9f, [this] { tapCell(1, 2, 1); }},
+      {8.8f, [this] { tapCell(0, 2, 1); }},
+      {12.3f, [this] { tapCell(1, 0, 1); }},
+      {16.0f, [this] { camera.goalYaw = 2.55f; }},
+      {19.2f, [this] { tapCell(1, 0, 0); }},
+      {26.8f, [this] { nextPuzzle(); }},
+      {31.0f,
+       [this, recording, folder] {
+         std::vector<std::int16_t> track(kTrackSamples);
+         for (size_t i = 0; i < kTrackSamples; ++i) {
+           const float v = recording->samples[i] * 0.8f;
+           track[i] = v >= 1 ? std::int16_t{32767} : static_cast<std::int16_t>(std::max(v, -1.0f) * 32767);
+         }
+         // The recording is a by-product of a scripted run: a failed write
+         // must not stop it, so the reasons are only shown.
+         const std::string wavProblem = writeWav(folder / "sorvel-audio.wav", track);
+         char t0[64];
+         std::snprintf(t0, sizeof t0, "%.3f", recording->t0);
+         const std::string t0Problem = writeFileAtomically(folder / "sorvel-audio-t0.txt", t0);
+         for (const std::string& problem : {wavProblem, t0Problem}) {
+           if (!problem.empty()) out() << "demo: " << problem << "\n";
+         }
+         out() << "audio listo " << recording->events.size() << "\n";
+         out().flush();
+       }},
+  });
+}
+
+}  // namespace sorvel

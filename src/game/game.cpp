@@ -1,0 +1,217 @@
+#include "game/game.hpp"
+
+#include <cmath>
+#include <iostream>
+
+#include "base/colour.hpp"
+#include "base/fatal.hpp"
+#include "base/resources.hpp"
+#include "puzzle/library.hpp"
+
+namespace sorvel {
+
+namespace {
+
+std::vector<PuzzleDef> loadChapter(const std::filesystem::path& resources, ChapterDef& chapter) {
+  if (resources.empty()) {
+    auto [loaded, puzzles] = Library::chapter();
+    chapter = std::move(loaded);
+    return std::move(puzzles);
+  }
+  try {
+    Chapter loaded = Library::load(resources);
+    chapter = std::move(loaded.chapter);
+    return std::move(loaded.puzzles);
+  } catch (const LoadError& error) {
+    fatal(std::string("cannot load the puzzles: ") + error.what());
+  }
+}
+
+MeshHandle upload(GpuResources* gpu, const MeshData& mesh) {
+  return gpu != nullptr ? gpu->uploadMesh(mesh) : MeshHandle{};
+}
+
+}  // namespace
+
+Game::Game(GameOptions options)
+    : sound(std::move(options.audio), options.seed),
+      bg(hexLinear(0xE6DED2)),
+      persist(options.persist && options.store != nullptr),
+      options_(std::move(options)),
+      rng_(options_.seed) {
+  const std::filesystem::path resources =
+      options_.resources.empty() ? resourceDir() : options_.resources;
+  std::vector<PuzzleDef> defs = loadChapter(options_.resources, chapter);
+  chipMesh = upload(options_.gpu, Meshes::plinth(1, 1, 0.3f, 10));
+
+  const int n = static_cast<int>(defs.size());
+  for (int i = 0; i < n; ++i) {
+    auto slot = std::make_unique<Slot>(std::move(defs[static_cast<size_t>(i)]), i);
+    const Puzzle& p = slot->puzzle;
+    slot->plinthRadius = std::sqrt(static_cast<float>(p.X * p.X + p.Z * p.Z)) * 0.5f + 0.55f;
+    slot->plinth = upload(options_.gpu, Meshes::plinth(slot->plinthRadius, 0.42f, 0.14f, 96));
+    slot->origin = {(static_cast<float>(i) - static_cast<float>(n - 1) / 2) * 11.5f -
+                        static_cast<float>(p.X) / 2,
+                    0.44f, -static_cast<float>(p.Z) / 2};
+    if (auto file = findResource(resources, "toys", p.def.id, "mesh")) {
+      if (auto mesh = Meshes::loadStoy(*file); mesh && options_.gpu != nullptr) {
+        slot->toy = options_.gpu->uploadMesh(*mesh);
+      }
+    }
+    if (auto file = findResource(resources, "toys", p.def.id, "png"); file && options_.gpu != nullptr) {
+      slot->toyTex = options_.gpu->loadTexture(*file);
+    }
+    if (persist) restoreProgress(*slot);
+    for (int c = 0; c < p.cellCount(); ++c) {
+      const auto cell = static_cast<size_t>(c);
+      if (p.state[cell] == CellState::broken) slot->breakT[cell] = 10;
+      if (p.state[cell] == CellState::marked) slot->mark[cell] = 1;
+    }
+    slots.push_back(std::move(slot));
+  }
+  layout();
+
+  if (persist) {
+    if (auto solved = options_.store->stringList("sorvel.solved")) {
+      setSolvedIDs(std::set<std::string>(solved->begin(), solved->end()));
+    }
+  }
+  goHome(false);
+
+  if (persist && !options_.store->boolean("sorvel.launched")) {
+    options_.store->setBoolean("sorvel.launched", true);
+    for (const auto& slot : slots) {
+      if (slot->isTutorial() && !solvedIDs_.contains(slot->puzzle.def.id)) {
+        open(slot->index);
+        break;
+      }
+    }
+  }
+}
+
+Game::~Game() = default;
+
+std::ostream& Game::out() { return options_.out != nullptr ? *options_.out : std::cout; }
+
+Slot* Game::currentSlot() {
+  return current_ ? slots[static_cast<size_t>(*current_)].get() : nullptr;
+}
+const Slot* Game::currentSlot() const {
+  return current_ ? slots[static_cast<size_t>(*current_)].get() : nullptr;
+}
+
+void Game::open(int index) {
+  Slot& slot = *slots.at(static_cast<size_t>(index));
+  setCurrent(index);
+  setMistakes(slot.puzzle.mistakes);
+  setPeelValue(0);
+  hover = -1;
+  setRevealCard(false);
+
+  if (solvedIDs_.contains(slot.puzzle.def.id) && slot.puzzle.solved()) {
+    setScreen(Screen::solved);
+    revealT = 100;
+    setRevealCard(true);
+    setLastTime(slot.puzzle.elapsed);
+    aimAtSolved(slot, 0.55f);
+    sound.play(SoundKind::whoosh, 0.5f);
+    return;
+  }
+
+  setScreen(Screen::playing);
+  revealT = -1;
+  std::fill(slot.popT.begin(), slot.popT.end(), -1.0f);
+  camera.goalYaw = 0.55f;
+  camera.goalPitch = 0.42f;
+  camera.zoom = 1;
+  setPeelMax(std::max(1, peelDepth(slot) - 1));
+  sound.play(SoundKind::whoosh, 0.5f);
+  guideIntroDone = std::any_of(slot.puzzle.state.begin(), slot.puzzle.state.end(),
+                               [](CellState s) { return s == CellState::broken; });
+  updateGuide();
+  camera.goalDist = fitDistance(slot) * playDistanceFactor(slot);
+  camera.goalTarget = playTarget(slot);
+}
+
+void Game::goHome(bool animated) {
+  if (const Slot* open = currentSlot()) save(*open);
+  setScreen(Screen::home);
+  setCurrent(std::nullopt);
+  setGuide(std::nullopt);
+  guideCells.clear();
+  setRevealCard(false);
+  revealT = -1;
+  setPeelValue(0);
+
+  camera.goalTarget = portrait ? glm::vec3(0, 1.9f, 2) : glm::vec3(0, 5, 0);
+  camera.goalYaw = 0;
+  camera.goalPitch = portrait ? 0.78f : 0.3f;
+  camera.goalDist = homeDistance();
+  if (animated) {
+    sound.play(SoundKind::whoosh, 0.5f);
+  } else {
+    snapCamera();
+  }
+}
+
+void Game::nextPuzzle() {
+  if (!current_) return;
+  const int next = (*current_ + 1) % static_cast<int>(slots.size());
+  save(*currentSlot());
+  open(next);
+}
+
+void Game::restartCurrent() {
+  Slot* slot = currentSlot();
+  if (slot == nullptr) return;
+  Puzzle& p = slot->puzzle;
+  std::fill(p.state.begin(), p.state.end(), CellState::solid);
+  std::fill(slot->breakT.begin(), slot->breakT.end(), -1.0f);
+  std::fill(slot->mark.begin(), slot->mark.end(), 0.0f);
+  std::fill(slot->popT.begin(), slot->popT.end(), -1.0f);
+  p.mistakes = 0;
+  p.elapsed = 0;
+  setMistakes(0);
+  std::set<std::string> solved = solvedIDs_;
+  solved.erase(p.def.id);
+  setSolvedIDs(std::move(solved));
+  saveSolved();
+  save(*slot);
+  open(slot->index);
+}
+
+std::string Game::currentName() const {
+  const Slot* slot = currentSlot();
+  if (slot == nullptr) return {};
+  const auto& names = slot->puzzle.def.name;
+  const auto es = names.find("es");
+  return es != names.end() ? es->second : slot->puzzle.def.id;
+}
+
+int Game::figureCount() const {
+  return static_cast<int>(
+      std::count_if(slots.begin(), slots.end(), [](const auto& s) { return !s->isTutorial(); }));
+}
+
+int Game::solvedCount() const {
+  return static_cast<int>(std::count_if(slots.begin(), slots.end(), [this](const auto& s) {
+    return !s->isTutorial() && solvedIDs_.contains(s->puzzle.def.id);
+  }));
+}
+
+std::string Game::playTitle() const {
+  const Slot* slot = currentSlot();
+  if (slot == nullptr) return {};
+  if (slot->isTutorial()) return "Aprende a tallar";
+  const auto k = std::count_if(slots.begin(), slots.end(), [slot](const auto& s) {
+    return !s->isTutorial() && s->index <= slot->index;
+  });
+  return "Figura " + std::to_string(k) + " de " + std::to_string(figureCount());
+}
+
+void Game::dismissTutorialCard() {
+  setShowTutorial(false);
+  if (options_.store != nullptr && persist) options_.store->setBoolean("sorvel.tutorialSeen", true);
+}
+
+}  // namespace sorvel

@@ -1,0 +1,236 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <glm/mat4x4.hpp>
+#include <glm/vec2.hpp>
+#include <glm/vec3.hpp>
+#include <iosfwd>
+#include <memory>
+#include <optional>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "audio/audio_output.hpp"
+#include "audio/sound.hpp"
+#include "base/settings_store.hpp"
+#include "game/slot.hpp"
+#include "game/types.hpp"
+#include "puzzle/puzzle_def.hpp"
+
+namespace sorvel {
+
+struct GameOptions {
+  // Reads and writes progress in `store` (which must then be given).
+  bool persist = false;
+  SettingsStore* store = nullptr;
+  // Uploads meshes and loads textures; none in tests and tools.
+  GpuResources* gpu = nullptr;
+  // Where sound is heard; none means silent (the recorder still hears it).
+  std::unique_ptr<AudioOutput> audio;
+  // The chapter's folder; empty means the game's resource folder.
+  std::filesystem::path resources;
+  // Seeds the chips and the choice of sound variants, so tests can pin them.
+  std::uint64_t seed = std::random_device{}();
+  // Where the demo script prints; standard output when null.
+  std::ostream* out = nullptr;
+  // Where "autotutorial" writes its sound track; $TMPDIR or /tmp when empty.
+  std::filesystem::path tempDir;
+};
+
+// The orbit camera: current values ease towards the goals every tick.
+struct Camera {
+  float yaw = 0, pitch = 0.3f, dist = 40;
+  glm::vec3 target{0, 3, 0};
+  float goalYaw = 0, goalPitch = 0.3f, goalDist = 40;
+  glm::vec3 goalTarget{0, 3, 0};
+  float zoom = 1;
+  float aspect = 1.6f;
+  float vfov = 0.52359873f;  // 30 degrees, never changed
+};
+
+// The one controller of a run: the blocks on the table, the camera, the
+// animations, the rules of play, saving, the guide and the demo script.
+// Everything runs on the main thread.
+class Game {
+ public:
+  explicit Game(GameOptions options);
+  ~Game();
+  Game(const Game&) = delete;
+  Game& operator=(const Game&) = delete;
+
+  // --- Published fields: every write bumps revision(), which the interface
+  // watches to know when to redraw.
+  std::uint64_t revision() const { return revision_; }
+  Screen screen() const { return screen_; }
+  void setScreen(Screen v) { publish(screen_, v); }
+  Tool tool() const { return tool_; }
+  void setTool(Tool v) { publish(tool_, v); }
+  std::optional<int> current() const { return current_; }
+  void setCurrent(std::optional<int> v) { publish(current_, v); }
+  int mistakes() const { return mistakes_; }
+  void setMistakes(int v) { publish(mistakes_, v); }
+  int peel() const { return peel_; }
+  void setPeelValue(int v) { publish(peel_, v); }
+  int peelMax() const { return peelMax_; }
+  void setPeelMax(int v) { publish(peelMax_, v); }
+  const std::set<std::string>& solvedIDs() const { return solvedIDs_; }
+  void setSolvedIDs(std::set<std::string> v) { publish(solvedIDs_, std::move(v)); }
+  bool showTutorial() const { return showTutorial_; }
+  void setShowTutorial(bool v) { publish(showTutorial_, v); }
+  bool revealCard() const { return revealCard_; }
+  void setRevealCard(bool v) { publish(revealCard_, v); }
+  double lastTime() const { return lastTime_; }
+  void setLastTime(double v) { publish(lastTime_, v); }
+  const std::optional<Guide>& guide() const { return guide_; }
+  void setGuide(std::optional<Guide> v) { publish(guide_, std::move(v)); }
+  const std::optional<TouchFX>& touchFX() const { return touchFX_; }
+  void setTouchFX(std::optional<TouchFX> v) { publish(touchFX_, std::move(v)); }
+
+  // --- Screens
+  void open(int index);
+  void goHome(bool animated);
+  void nextPuzzle();
+  void restartCurrent();
+
+  Slot* currentSlot();
+  const Slot* currentSlot() const;
+  std::string currentName() const;
+  int figureCount() const;
+  int solvedCount() const;
+  std::string playTitle() const;
+
+  // --- Camera and table
+  glm::vec3 eye() const;
+  glm::mat4 viewProj() const;
+  void layout();
+  void viewportChanged(float aspect);
+  float homeDistance() const;
+  float fitDistance(const Slot& slot) const;
+  glm::vec3 playTarget(const Slot& slot) const;
+  void snapCamera();
+  void drag(glm::vec2 d);
+
+  // --- Carving and marking
+  void act(Slot& slot, int i, Tool tool);
+  void autoMark(int count);
+  bool autoCarveStep();
+  void tapCell(int x, int y, int z);
+
+  // --- Layers
+  void setPeel(int n);
+  bool visible(const Slot& slot, int i) const;
+
+  // --- Pointer
+  void tap(glm::vec2 p, bool alternate);
+  void showTouch(glm::vec2 p);
+  void hoverAt(std::optional<glm::vec2> p);  // nothing: the pointer left the view
+
+  // --- Time
+  void tick(double dt);
+
+  // --- Guide
+  void updateGuide();
+  void acknowledgeGuide();  // the guide card's "Vale"
+  bool guideIntroDone = false;
+  std::set<int> guideCells;
+
+  // The tutorial card's done action.
+  void dismissTutorialCard();
+
+  // --- Demo script
+  void demo(const std::string& text);
+  using ScriptEntry = std::pair<float, std::function<void()>>;
+  void runScript(std::vector<ScriptEntry> entries);
+  std::vector<ScriptEntry> script;
+  float scriptT = 0;
+
+  // Saves the open block, so play time since the last action survives a quit.
+  void saveOpenPuzzle();
+
+  // --- State read by frame assembly, the view and the tests
+  Sound sound;
+  ChapterDef chapter;
+  std::vector<std::unique_ptr<Slot>> slots;
+  MeshHandle chipMesh;
+  Camera camera;
+  bool portrait = false;
+  float homeWidth = 37;
+  int peelAxis = 2;  // 0: x, anything else: z
+  float peelSign = 1;
+  float time = 0;
+  float clueAlpha = 0;
+  float revealT = -1;  // -1 no reveal; counts up from 0; 100 long over
+  std::vector<Chip> chips;
+  int hover = -1;
+  float homeSway = 0;
+  glm::vec3 bg;
+  const bool persist;
+
+  static constexpr size_t kMaxChips = 600;
+
+ private:
+  template <typename T>
+  void publish(T& field, T value) {
+    field = std::move(value);
+    ++revision_;
+  }
+
+  // Persistence.
+  void restoreProgress(Slot& slot);
+  void save(const Slot& slot);
+  void saveSolved();
+
+  // Carving.
+  void startReveal(Slot& slot);
+
+  // Camera.
+  float playDistanceFactor(const Slot& slot) const;
+  float solvedLift(const Slot& slot) const;
+  void aimAtSolved(Slot& slot, float yaw);
+  void easeCamera(float d);
+
+  // Layers.
+  void updatePeelAxis();
+  int peelDepth(const Slot& slot) const;
+
+  // Picking.
+  std::pair<glm::vec3, glm::vec3> ray(glm::vec2 p) const;
+  std::optional<int> pick(const Slot& slot, glm::vec2 p) const;
+
+  // Tick.
+  void tickCells(Slot& slot, float d);
+  void tickToy(Slot& slot, float d);
+  void tickReveal(Slot& slot, float d);
+  void tickChips(float d);
+  void spawnChips(glm::vec3 p, int count, float power);
+  float random(float lo, float hi);
+
+  // Demo.
+  void carveUntilSolved();
+  void guideRun();
+  void autoTutorial();
+  std::ostream& out();
+
+  GameOptions options_;
+  std::mt19937_64 rng_;
+  std::uint64_t revision_ = 0;
+
+  Screen screen_ = Screen::home;
+  Tool tool_ = Tool::carve;
+  std::optional<int> current_;
+  int mistakes_ = 0;
+  int peel_ = 0;
+  int peelMax_ = 1;
+  std::set<std::string> solvedIDs_;
+  bool showTutorial_ = false;
+  bool revealCard_ = false;
+  double lastTime_ = 0;
+  std::optional<Guide> guide_;
+  std::optional<TouchFX> touchFX_;
+};
+
+}  // namespace sorvel

@@ -1,0 +1,159 @@
+#include <cmath>
+#include <glm/gtc/quaternion.hpp>
+#include <numbers>
+
+#include "base/maths.hpp"
+#include "game/game.hpp"
+
+namespace sorvel {
+
+namespace {
+
+constexpr float kTwoPi = 2 * std::numbers::pi_v<float>;
+constexpr float kSolvedSoundAt = 0.55f;
+constexpr float kRevealCardAt = 2.3f;
+constexpr float kSpinAfter = 2.2f;
+constexpr float kRevealEnds = 50;
+
+float fract(float v) { return v - std::floor(v); }
+
+}  // namespace
+
+void Game::tick(double dt) {
+  const float d = static_cast<float>(std::min(dt, 0.05));
+  time += d;
+
+  if (!script.empty()) {
+    scriptT += d;
+    while (!script.empty() && script.front().first <= scriptT) {
+      auto action = std::move(script.front().second);
+      script.erase(script.begin());
+      action();
+    }
+  }
+
+  Slot* open = currentSlot();
+  if (screen_ == Screen::playing && open != nullptr && !showTutorial_) open->puzzle.elapsed += d;
+
+  easeCamera(d);
+  const float clueGoal = screen_ == Screen::playing ? 1.0f : 0.0f;
+  clueAlpha += (clueGoal - clueAlpha) * easeFactor(6, d);
+
+  for (const auto& slot : slots) {
+    tickCells(*slot, d);
+    const bool shown = screen_ == Screen::home || current_ == slot->index;
+    slot->presence += ((shown ? 1.0f : 0.0f) - slot->presence) * easeFactor(5, d);
+    tickToy(*slot, d);
+  }
+  if (open != nullptr) tickReveal(*open, d);
+  tickChips(d);
+}
+
+void Game::tickCells(Slot& slot, float d) {
+  const float markEase = easeFactor(14, d);
+  const auto& state = slot.puzzle.state;
+  for (size_t i = 0; i < state.size(); ++i) {
+    if (slot.breakT[i] >= 0 && slot.breakT[i] < 5) slot.breakT[i] += d;
+    if (slot.shake[i] > 0) slot.shake[i] = std::max(slot.shake[i] - d, 0.0f);
+    if (slot.flash[i] > 0) slot.flash[i] = std::max(slot.flash[i] - 1.6f * d, 0.0f);
+    const float markGoal = state[i] == CellState::marked ? 1.0f : 0.0f;
+    slot.mark[i] += (markGoal - slot.mark[i]) * markEase;
+    if (slot.popT[i] >= 0) slot.popT[i] += d;
+  }
+}
+
+void Game::tickToy(Slot& slot, float d) {
+  if (!solvedIDs_.contains(slot.puzzle.def.id) || !slot.puzzle.solved()) return;
+  const bool isCurrent = current_ == slot.index;
+  if (isCurrent && revealT > kSpinAfter) {
+    slot.toySpin += 0.35f * d;
+  } else if (!isCurrent) {
+    // Figures on the table sway, each with its own phase; the target moves by
+    // whole turns so a spun figure never unwinds.
+    float target = -0.55f + 0.22f * std::sin(0.45f * time + 1.7f * static_cast<float>(slot.index));
+    target += std::round((slot.toySpin - target) / kTwoPi) * kTwoPi;
+    slot.toySpin += (target - slot.toySpin) * easeFactor(2.5f, d);
+  }
+}
+
+void Game::tickReveal(Slot& slot, float d) {
+  if (revealT < 0 || revealT >= kRevealEnds) return;
+  const float before = revealT;
+  revealT += d;
+  if (before < kSolvedSoundAt && kSolvedSoundAt <= revealT) sound.play(SoundKind::solved, 1);
+
+  // The figure's cubes pop from the top layer down, each with a little jitter.
+  const Puzzle& p = slot.puzzle;
+  for (int j = 0; j < p.cellCount(); ++j) {
+    const auto cell = static_cast<size_t>(j);
+    if (!p.sol[cell] || slot.popT[cell] >= 0) continue;
+    const glm::ivec3 cell3 = p.coords(j);
+    const glm::vec3 c(cell3);
+    const float h = fract(std::sin(37 * c.x + 91 * c.y + 13 * c.z) * 4375.85f);
+    const float popAt = static_cast<float>(p.Y - 1 - cell3.y) * 0.075f + 0.55f + 0.18f * h;
+    if (revealT >= popAt) {
+      slot.popT[cell] = 0;
+      if (h < 0.6f) spawnChips(slot.cellCenter(j), 1, 0.7f);
+    }
+  }
+  if (before < kRevealCardAt && kRevealCardAt <= revealT) setRevealCard(true);
+}
+
+void Game::tickChips(float d) {
+  for (size_t i = 0; i < chips.size();) {
+    Chip& chip = chips[i];
+    const float nx = chip.pos.x + chip.vel.x * d;
+    const float nz = chip.pos.z + chip.vel.z * d;
+    float ground = 0.02f;
+    for (const auto& slot : slots) {
+      if (std::hypot(nx - slot->center.x, nz - slot->center.z) < slot->plinthRadius) {
+        ground = slot->origin.y - 0.02f + 0.02f;
+        break;
+      }
+    }
+    const float vy = chip.vel.y - 16 * d;
+    float ny = chip.pos.y + vy * d;
+    if (ny < ground) {
+      ny = ground;
+      chip.vel = {0.6f * chip.vel.x, -0.25f * vy, 0.6f * chip.vel.z};
+      chip.spin *= 0.5f;
+    } else {
+      chip.vel.y = vy;
+    }
+    chip.pos = {nx, ny, nz};
+    const float spinRate = glm::length(chip.spin);
+    if (spinRate > 0.001f) chip.rot = glm::angleAxis(spinRate * d, chip.spin / spinRate) * chip.rot;
+    chip.life -= d;
+    if (chip.life <= 0) {
+      chip = chips.back();
+      chips.pop_back();
+      continue;  // the chip moved into this place is stepped next
+    }
+    ++i;
+  }
+}
+
+float Game::random(float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(rng_); }
+
+void Game::spawnChips(glm::vec3 p, int count, float power) {
+  for (int n = 0; n < count; ++n) {
+    Chip chip;
+    const float angle = random(0, kTwoPi);
+    const float up = random(2.5f, 5.5f);
+    const float out = random(1.2f, 3.2f);
+    chip.pos = p + glm::vec3(random(-0.3f, 0.3f), random(-0.2f, 0.3f), random(-0.3f, 0.3f));
+    chip.vel = {std::cos(angle) * power * out, power * up, std::sin(angle) * power * out};
+    const glm::vec3 axis = glm::normalize(glm::vec3(random(-1, 1), 1, random(-1, 1)));
+    chip.rot = glm::angleAxis(random(0, 6), axis);
+    chip.spin = {random(-12, 12), random(-12, 12), random(-12, 12)};
+    chip.life = random(1.6f, 2.6f);
+    chip.size = {random(0.09f, 0.16f), 0.03f, random(0.05f, 0.09f)};
+    chip.tint = random(0.85f, 1.1f);
+    chips.push_back(chip);
+  }
+  if (chips.size() > kMaxChips) {
+    chips.erase(chips.begin(), chips.begin() + static_cast<std::ptrdiff_t>(chips.size() - kMaxChips));
+  }
+}
+
+}  // namespace sorvel
