@@ -68,12 +68,5 @@ TEST_F(Cli, ADamagedSettingsFileIsRecoveredWithAMessage) {
   EXPECT_TRUE(setAside);
 }
 
-TEST_F(Cli, ResetRemovesSavedProgress) {
-  test::writeFile(dir / "data/settings.json", R"({"sorvel.launched": true})");
-  run("--reset --still x.png");
-  EXPECT_THAT(out, HasSubstr("saved progress removed"));
-  EXPECT_FALSE(std::filesystem::exists(dir / "data/settings.json"));
-}
-
 }  // namespace
 }  // namespace sorvel

@@ -74,20 +74,12 @@ class BrokenDefinitions : public ::testing::Test {
   json puzzle;
 };
 
-TEST_F(BrokenDefinitions, TheUnbrokenPuzzleLoads) {
-  writeFile(puzzlePath(), puzzle.dump());
-  EXPECT_EQ(Library::load(dir.path()).puzzles.at(0).solution, "101100");
-}
-
 TEST_F(BrokenDefinitions, EachRefusalNamesTheFileAndTheFault) {
   const struct {
     std::function<void(json&)> change;
     const char* fault;
   } cases[] = {
-      {[](json& p) { p.erase("id"); }, "\"id\" is missing"},
       {[](json& p) { p.erase("name"); }, "\"name\" is missing"},
-      {[](json& p) { p.erase("dims"); }, "\"dims\" is missing"},
-      {[](json& p) { p.erase("solution"); }, "\"solution\" is missing"},
       {[](json& p) { p.erase("clues"); }, "\"clues\" is missing"},
       {[](json& p) { p["id"] = 7; }, "\"id\" must be a string"},
       {[](json& p) { p["name"]["es"] = 3; }, "\"name\" entry \"es\" must be a string"},
@@ -111,21 +103,17 @@ TEST_F(BrokenDefinitions, EachRefusalNamesTheFileAndTheFault) {
   }
 }
 
-TEST_F(BrokenDefinitions, OtherClueKeysAndNegativeCodesAreAccepted) {
-  json p = puzzle;
-  p["clues"]["w"] = "anything";
-  p["clues"]["x"] = {-1, -2147483647, 29};
-  writeFile(puzzlePath(), p.dump());
-  EXPECT_EQ(Library::load(dir.path()).puzzles.at(0).clues.at("x")[1], -2147483647);
-}
-
-TEST_F(BrokenDefinitions, SolutionLengthCountsCharactersNotBytes) {
+TEST_F(BrokenDefinitions, AcceptsWhatTheFormatAllows) {
   json p = puzzle;
   p["solution"] = "1ñ11éé";  // six characters, eight bytes
+  p["clues"]["w"] = "ignored";
+  p["clues"]["x"] = {-1, -2147483647, 29};
   writeFile(puzzlePath(), p.dump());
   const Puzzle loaded(Library::load(dir.path()).puzzles.at(0));
   EXPECT_EQ(loaded.cellCount(), 6);
   EXPECT_EQ(loaded.remainingToCarve(), 3);
+  writeChapter(json{{"id", "c"}, {"name", json::object()}, {"puzzles", {"p", "p"}}});
+  EXPECT_EQ(Library::load(dir.path()).puzzles.size(), 2u);
 }
 
 TEST_F(BrokenDefinitions, SyntaxErrorsGiveTheirPosition) {
@@ -147,26 +135,14 @@ TEST_F(BrokenDefinitions, MissingFilesNameBothPlacesLookedAt) {
     EXPECT_THAT(error.what(), HasSubstr((dir / "puzzles/p.json").string()));
     EXPECT_THAT(error.what(), HasSubstr((dir / "p.json").string()));
   }
-  TempDir empty;
-  EXPECT_THROW(Library::load(empty.path()), LoadError);
 }
 
 TEST_F(BrokenDefinitions, ChapterFaultsAreRefusedToo) {
   writeFile(puzzlePath(), puzzle.dump());
-  writeChapter(json{{"id", "c"}, {"name", {{"es", "C"}}}, {"puzzles", {"p", 4}}});
-  EXPECT_THROW(Library::load(dir.path()), LoadError);
   writeChapter(json{{"id", "c"}, {"name", {{"es", "C"}}}, {"puzzles", {"../../etc/passwd"}}});
   EXPECT_THROW(Library::load(dir.path()), LoadError);
   writeChapter(json{{"id", "c"}, {"name", {{"es", "C"}}}});
   EXPECT_THROW(Library::load(dir.path()), LoadError);
-}
-
-TEST_F(BrokenDefinitions, EmptyChapterAndRepeatedIdsLoadAsListed) {
-  writeFile(puzzlePath(), puzzle.dump());
-  writeChapter(json{{"id", "c"}, {"name", json::object()}, {"puzzles", json::array()}});
-  EXPECT_TRUE(Library::load(dir.path()).puzzles.empty());
-  writeChapter(json{{"id", "c"}, {"name", json::object()}, {"puzzles", {"p", "p"}}});
-  EXPECT_EQ(Library::load(dir.path()).puzzles.size(), 2u);
 }
 
 TEST_F(BrokenDefinitions, TheGameStopsWithStatusOneNamingTheFile) {
