@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <filesystem>
-#include <glm/mat4x4.hpp>
 #include <glm/vec2.hpp>
 #include <glm/vec3.hpp>
 #include <glm/vec4.hpp>
@@ -29,88 +27,32 @@ struct FixturePuzzle {
   std::string id;
   int X = 1, Y = 1, Z = 1;
   std::string solution;  // one character per cell in cell order, '1' = figure
-  std::optional<bool> tutorial;
-  std::string nameEs;  // empty: the puzzle has only an English name
+  bool tutorial = false;
 };
 
 // The block the guide is written for: top front row surplus, the bottom front
 // and bottom back rows figure-surplus-figure.
-inline FixturePuzzle tutorialPuzzle() {
-  return {"tutorial", 3, 3, 2, "101101111111111000", true, "Primeros cortes"};
-}
+inline FixturePuzzle tutorialPuzzle() { return {"tutorial", 3, 3, 2, "101101111111111000", true}; }
 // 3 wide, 2 high, 3 deep: nine figure cubes and nine surplus ones.
-inline FixturePuzzle boatPuzzle() { return {"barco", 3, 2, 3, "111010101101000010", false, "Barco"}; }
+inline FixturePuzzle boatPuzzle() { return {"barco", 3, 2, 3, "111010101101000010"}; }
 // One figure cube at the back, one surplus cube at the front.
-inline FixturePuzzle pegPuzzle() { return {"pieza", 1, 1, 2, "10", false, ""}; }
-// No tutorial field at all.
-inline FixturePuzzle towerPuzzle() { return {"torre", 2, 3, 2, "111011001000", std::nullopt, "Torre"}; }
+inline FixturePuzzle pegPuzzle() { return {"pieza", 1, 1, 2, "10"}; }
 
-inline std::vector<FixturePuzzle> standardChapter() {
-  return {tutorialPuzzle(), boatPuzzle(), pegPuzzle(), towerPuzzle()};
-}
-
-// The clue code of one row: the count of figure cubes, plus 10 for two groups
-// or 20 for three or more.
-inline int clueCode(const std::vector<bool>& row) {
-  int count = 0, groups = 0;
-  bool inGroup = false;
-  for (bool figure : row) {
-    if (figure) {
-      ++count;
-      if (!inGroup) ++groups;
-    }
-    inGroup = figure;
-  }
-  return count + (groups == 2 ? 10 : groups >= 3 ? 20 : 0);
-}
-
-inline std::string puzzleJson(const FixturePuzzle& p) {
-  auto figure = [&](int x, int y, int z) { return p.solution[static_cast<size_t>((y * p.Z + z) * p.X + x)] == '1'; };
-  std::vector<int> cx, cy, cz;
-  for (int y = 0; y < p.Y; ++y) {
-    for (int z = 0; z < p.Z; ++z) {
-      std::vector<bool> row;
-      for (int x = 0; x < p.X; ++x) row.push_back(figure(x, y, z));
-      cx.push_back(clueCode(row));
-    }
-  }
-  for (int z = 0; z < p.Z; ++z) {
-    for (int x = 0; x < p.X; ++x) {
-      std::vector<bool> row;
-      for (int y = 0; y < p.Y; ++y) row.push_back(figure(x, y, z));
-      cy.push_back(clueCode(row));
-    }
-  }
-  for (int y = 0; y < p.Y; ++y) {
-    for (int x = 0; x < p.X; ++x) {
-      std::vector<bool> row;
-      for (int z = 0; z < p.Z; ++z) row.push_back(figure(x, y, z));
-      cz.push_back(clueCode(row));
-    }
-  }
-  nlohmann::json j = {{"id", p.id},
-                      {"dims", {p.X, p.Y, p.Z}},
-                      {"solution", p.solution},
-                      {"clues", {{"x", cx}, {"y", cy}, {"z", cz}}}};
-  j["name"] = p.nameEs.empty() ? nlohmann::json{{"en", p.id}} : nlohmann::json{{"es", p.nameEs}};
-  if (p.tutorial) j["tutorial"] = *p.tutorial;
-  return j.dump();
-}
-
+// The game never reads the clues, so every puzzle is written without any.
 inline void writeChapter(const std::filesystem::path& dir, const std::vector<FixturePuzzle>& puzzles) {
   nlohmann::json ids = nlohmann::json::array();
   for (const auto& p : puzzles) {
     ids.push_back(p.id);
-    writeFile(dir / "puzzles" / (p.id + ".json"), puzzleJson(p));
+    const auto none = [](int n) { return std::vector<int>(static_cast<size_t>(n), -1); };
+    const nlohmann::json clues = {{"x", none(p.Y * p.Z)}, {"y", none(p.X * p.Z)}, {"z", none(p.X * p.Y)}};
+    writeFile(dir / "puzzles" / (p.id + ".json"),
+              nlohmann::json{{"id", p.id}, {"name", {{"es", p.id}}}, {"dims", {p.X, p.Y, p.Z}},
+                             {"solution", p.solution}, {"clues", clues}, {"tutorial", p.tutorial}}
+                  .dump());
   }
   writeFile(dir / "puzzles" / "chapter.json",
             nlohmann::json{{"id", "pruebas"}, {"name", {{"es", "Pruebas"}}}, {"puzzles", ids}}.dump());
 }
-
-struct Heard {
-  SoundKind kind;
-  float volume;
-};
 
 // Which sound of the bank the recorder was handed.
 inline std::optional<SoundKind> soundKindOf(const Game& game, const float* samples) {
@@ -122,27 +64,17 @@ inline std::optional<SoundKind> soundKindOf(const Game& game, const float* sampl
   return std::nullopt;
 }
 
-// A chapter in a temporary folder, an optional settings store beside it, and
-// games started on them. Declare the Rig before the games it starts.
+// A chapter in a temporary folder, a settings store beside it, and games
+// started on them. Declare the Rig before the games it starts.
 class Rig {
  public:
-  explicit Rig(const std::vector<FixturePuzzle>& puzzles = standardChapter()) { writeChapter(dir.path(), puzzles); }
-
-  SettingsStore& store() {
-    if (!store_) {
-      store_ = std::make_unique<SettingsStore>(
-          SettingsStore::Options{.file = dir / "settings.json", .say = [](auto&) {}});
-    }
-    return *store_;
+  explicit Rig(const std::vector<FixturePuzzle>& puzzles = {tutorialPuzzle(), boatPuzzle(), pegPuzzle()}) {
+    writeChapter(dir.path(), puzzles);
   }
 
-  std::unique_ptr<Game> start(bool persist = false, std::uint64_t seed = 7) {
-    auto game = std::make_unique<Game>(GameOptions{.persist = persist,
-                                                   .store = persist ? &store() : nullptr,
-                                                   .resources = dir.path(),
-                                                   .seed = seed,
-                                                   .out = &out,
-                                                   .tempDir = tempDir.empty() ? dir.path() : tempDir});
+  std::unique_ptr<Game> start(bool persist = false) {
+    auto game = std::make_unique<Game>(GameOptions{
+        .persist = persist, .store = store.get(), .resources = dir.path(), .seed = 7, .out = &out, .tempDir = tempDir});
     Game* raw = game.get();
     game->sound.recorder = [this, raw](std::span<const float> samples, float volume) {
       const auto kind = soundKindOf(*raw, samples.data());
@@ -154,17 +86,27 @@ class Rig {
 
   std::vector<SoundKind> kinds() const {
     std::vector<SoundKind> k;
-    for (const auto& h : heard) k.push_back(h.kind);
+    for (const auto& [kind, volume] : heard) k.push_back(kind);
     return k;
   }
 
+  // What quitting and starting the program again does to the store: it is
+  // flushed and its file read afresh.
+  void reopenStore() {
+    store.reset();
+    store = openStore();
+  }
+
   TempDir dir;
-  std::filesystem::path tempDir;  // where the sound track goes; the chapter's folder when empty
+  std::filesystem::path tempDir = dir.path();  // where "autotutorial" writes its sound track
+  std::unique_ptr<SettingsStore> store = openStore();
   std::ostringstream out;
-  std::vector<Heard> heard;
+  std::vector<std::pair<SoundKind, float>> heard;  // kind and volume
 
  private:
-  std::unique_ptr<SettingsStore> store_;
+  std::unique_ptr<SettingsStore> openStore() const {
+    return std::make_unique<SettingsStore>(SettingsStore::Options{.file = dir / "settings.json", .say = [](auto&) {}});
+  }
 };
 
 // The normalised view point at which a world point appears.

@@ -1,0 +1,211 @@
+#include <algorithm>
+
+#include "game_fixture.hpp"
+
+namespace sorvel::test {
+namespace {
+
+TEST(Launch, WithoutPersistenceTheStoreIsNeitherReadNorWritten) {
+  Rig rig;
+  rig.store->setString("sorvel.state.barco", std::string(18, '2'));
+  rig.store->setStringList("sorvel.solved", {"barco"});
+  auto game = rig.start(/*persist=*/false);
+  EXPECT_EQ(game->screen(), Screen::home);  // not even a first launch
+  EXPECT_TRUE(game->solvedIDs().empty());
+  EXPECT_EQ(slotAt(*game, 1).puzzle.remainingToCarve(), 9);
+
+  game->open(2);
+  game->act(slotAt(*game, 2), 1, Tool::carve);
+  game->nextPuzzle();
+  game->saveOpenPuzzle();
+  game->goHome(true);
+  EXPECT_FALSE(rig.store->contains("sorvel.state.pieza"));
+  EXPECT_FALSE(rig.store->contains("sorvel.launched"));
+  EXPECT_EQ(rig.store->stringList("sorvel.solved"), std::vector<std::string>{"barco"});
+}
+
+TEST(Launch, FirstLaunchOpensTheTutorialAndTheSecondStaysOnTheTable) {
+  Rig rig;
+  {
+    auto first = rig.start(true);
+    EXPECT_EQ(first->screen(), Screen::playing);
+    EXPECT_EQ(first->current(), 0);
+  }
+  rig.reopenStore();
+  auto second = rig.start(true);
+  EXPECT_EQ(second->screen(), Screen::home);
+  EXPECT_FALSE(second->current());
+}
+
+TEST(Screens, NextPuzzleWrapsAroundAndSavesTheBlockItLeaves) {
+  Rig rig;
+  auto game = rig.start(true);  // on the tutorial, as at every first launch
+  game->nextPuzzle();
+  game->nextPuzzle();
+  EXPECT_EQ(game->current(), 2);
+  slotAt(*game, 2).puzzle.elapsed = 4;
+  game->nextPuzzle();
+  EXPECT_EQ(game->current(), 0);
+  EXPECT_EQ(game->screen(), Screen::playing);
+  EXPECT_EQ(rig.store->number("sorvel.time.pieza"), 4);
+
+  game->goHome(false);
+  game->nextPuzzle();
+  EXPECT_EQ(game->screen(), Screen::home);
+}
+
+TEST(Screens, RestartingASolvedBlockGivesAFreshBlockInPlay) {
+  Rig rig;
+  auto game = rig.start(true);
+  game->open(1);
+  Slot& boat = slotAt(*game, 1);
+  game->act(boat, 0, Tool::carve);  // a figure cube: one mistake
+  while (game->autoCarveStep()) {
+  }
+  ASSERT_EQ(game->screen(), Screen::solved);
+  runFor(*game, 3);
+
+  game->restartCurrent();
+  EXPECT_EQ(game->screen(), Screen::playing);
+  EXPECT_EQ(game->mistakes(), 0);
+  EXPECT_EQ(boat.puzzle.elapsed, 0);
+  EXPECT_EQ(boat.puzzle.remainingToCarve(), 9);
+  EXPECT_TRUE(std::ranges::all_of(boat.popT, [](float t) { return t == -1; }));
+  EXPECT_FALSE(game->solvedIDs().contains("barco"));
+  EXPECT_EQ(rig.store->string("sorvel.state.barco"), std::string(18, '0'));
+  EXPECT_EQ(rig.store->stringList("sorvel.solved"), std::vector<std::string>{});
+}
+
+TEST(Screens, ThePlayClockRunsOnlyInPlayAndAtMostATwentiethOfASecondATick) {
+  Rig rig;
+  auto game = rig.start();
+  game->open(1);
+  const double& elapsed = slotAt(*game, 1).puzzle.elapsed;
+  game->tick(0.2);  // a stalled frame
+  EXPECT_NEAR(elapsed, 0.05, 1e-7);
+  game->setShowTutorial(true);  // the tutorial card stops it
+  game->tick(0.05);
+  game->setShowTutorial(false);
+  game->goHome(false);
+  game->tick(0.05);
+  EXPECT_NEAR(elapsed, 0.05, 1e-7);
+}
+
+// The boat: cell 0 is a figure cube, cell 3 a surplus one.
+class Carving : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    game = rig.start(true);
+    game->open(1);
+    rig.heard.clear();
+  }
+  Slot& boat() { return slotAt(*game, 1); }
+  char saved(int cell) { return rig.store->string("sorvel.state.barco").value_or("?").at(static_cast<size_t>(cell)); }
+
+  Rig rig;
+  std::unique_ptr<Game> game;
+};
+
+using Heard = std::vector<std::pair<SoundKind, float>>;
+
+TEST_F(Carving, ASurplusCubeBreaksAndAFigureCubeIsAMistakeLeftMarked) {
+  game->act(boat(), 3, Tool::carve);
+  EXPECT_EQ(stateOf(*game, 1, 3), CellState::broken);
+  EXPECT_EQ(game->chips.size(), 5u);
+  EXPECT_EQ(saved(3), '2');
+  EXPECT_EQ(game->mistakes(), 0);
+
+  game->act(boat(), 0, Tool::carve);
+  EXPECT_EQ(stateOf(*game, 1, 0), CellState::marked);
+  EXPECT_EQ(game->chips.size(), 5u);
+  EXPECT_EQ(game->mistakes(), 1);
+  EXPECT_EQ(rig.store->integer("sorvel.mistakes.barco"), 1);
+  // Now marked, it is protected: a second carve is refused and not counted.
+  game->act(boat(), 0, Tool::carve);
+  EXPECT_EQ(game->mistakes(), 1);
+  EXPECT_EQ(rig.heard, (Heard{{SoundKind::carve, 0.85f}, {SoundKind::error, 1.0f}, {SoundKind::tick, 1.0f}}));
+}
+
+TEST_F(Carving, MarksToggleAndARefusedCarveSavesNothing) {
+  game->act(boat(), 3, Tool::mark);
+  EXPECT_EQ(saved(3), '1');
+  rig.store->setString("sorvel.state.barco", "sentinel");
+  game->act(boat(), 3, Tool::carve);
+  EXPECT_EQ(stateOf(*game, 1, 3), CellState::marked);
+  EXPECT_EQ(rig.store->string("sorvel.state.barco"), "sentinel");
+  game->act(boat(), 3, Tool::mark);
+  EXPECT_EQ(stateOf(*game, 1, 3), CellState::solid);
+  EXPECT_EQ(saved(3), '0');
+
+  game->act(boat(), 5, Tool::carve);
+  game->act(boat(), 5, Tool::mark);  // a carved cube cannot be marked
+  EXPECT_EQ(stateOf(*game, 1, 5), CellState::broken);
+  EXPECT_EQ(rig.heard, (Heard{{SoundKind::mark, 0.7f},
+                              {SoundKind::tick, 1.0f},
+                              {SoundKind::unmark, 0.7f},
+                              {SoundKind::carve, 0.85f}}));
+}
+
+TEST_F(Carving, TheLastSurplusCubeSolvesTheBlockAndTheRevealKeepsItsTimes) {
+  Slot& peg = slotAt(*game, 2);
+  game->open(2);
+  peg.puzzle.elapsed = 7.25;
+  game->act(peg, 1, Tool::carve);
+  EXPECT_EQ(game->screen(), Screen::solved);
+  EXPECT_EQ(game->lastTime(), 7.25);
+  EXPECT_FALSE(game->revealCard());
+  EXPECT_EQ(rig.store->stringList("sorvel.solved"), std::vector<std::string>{"pieza"});
+  EXPECT_EQ(rig.store->string("sorvel.state.pieza"), "02");  // the solving carve is saved too
+
+  auto jingles = [&] { return std::ranges::count(rig.kinds(), SoundKind::solved); };
+  float soundAt = -1, cardAt = -1;
+  for (int i = 0; i < 400; ++i) {
+    game->tick(0.01);
+    if (soundAt < 0 && jingles() > 0) soundAt = game->revealT;
+    if (cardAt < 0 && game->revealCard()) cardAt = game->revealT;
+  }
+  EXPECT_EQ(jingles(), 1);
+  EXPECT_GE(soundAt, 0.55f);
+  EXPECT_LT(soundAt, 0.56f);
+  EXPECT_GE(cardAt, 2.3f);
+  EXPECT_LT(cardAt, 2.31f);
+  EXPECT_GE(peg.popT[0], 0);  // the figure cube popped, the carved one did not
+  EXPECT_EQ(peg.popT[1], -1);
+
+  // Opened again later it shows the card at once, without a second jingle.
+  game->goHome(false);
+  game->open(2);
+  EXPECT_EQ(game->screen(), Screen::solved);
+  EXPECT_TRUE(game->revealCard());
+  runFor(*game, 3);
+  EXPECT_EQ(jingles(), 1);
+}
+
+TEST(Persistence, ProgressSurvivesARestartWithItsMistakesAndPlayTime) {
+  Rig rig;
+  {
+    auto game = rig.start(true);
+    game->open(1);
+    Slot& boat = slotAt(*game, 1);
+    game->act(boat, 3, Tool::carve);
+    game->act(boat, 5, Tool::carve);
+    game->act(boat, 0, Tool::carve);  // a mistake, left marked
+    game->act(boat, 7, Tool::mark);
+    runFor(*game, 2.5);
+    game->saveOpenPuzzle();  // what the window does on quit
+  }
+  rig.reopenStore();
+  auto game = rig.start(true);
+  EXPECT_EQ(game->screen(), Screen::home);
+  const Slot& boat = slotAt(*game, 1);
+  EXPECT_EQ(boat.puzzle.encodeState(), "100202010000000000");
+  EXPECT_EQ(boat.puzzle.mistakes, 1);
+  EXPECT_NEAR(boat.puzzle.elapsed, 2.5, 0.02);
+  EXPECT_EQ(boat.breakT[3], 10);  // shown long carved, not breaking again
+  EXPECT_EQ(boat.mark[7], 1);
+  game->open(1);
+  EXPECT_EQ(game->mistakes(), 1);
+}
+
+}  // namespace
+}  // namespace sorvel::test

@@ -1,0 +1,204 @@
+#include <cmath>
+#include <glm/common.hpp>
+#include <glm/geometric.hpp>
+#include <numbers>
+
+#include "game_fixture.hpp"
+
+namespace sorvel::test {
+namespace {
+
+constexpr float kPi = std::numbers::pi_v<float>;
+
+// The boat (3 wide, 2 high, 3 deep) seen straight from the front: yaw 0,
+// level, so a ray through a cell's centre runs exactly along z.
+class Picking : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    game = rig.start();
+    game->open(1);
+    Camera& camera = game->camera;
+    camera.yaw = camera.goalYaw = 0;
+    camera.pitch = camera.goalPitch = 0;
+    camera.target = camera.goalTarget = boat().origin + glm::vec3(0.5f, 1.5f, 1.5f);  // column x 0, row y 1
+    camera.dist = camera.goalDist = 12;
+    rig.heard.clear();
+  }
+  Slot& boat() { return slotAt(*game, 1); }
+  int cell(int x, int y, int z) { return boat().puzzle.index(x, y, z); }
+  int hovered(glm::vec2 p) {
+    game->hoverAt(p);
+    return game->hover;
+  }
+
+  Rig rig;
+  std::unique_ptr<Game> game;
+};
+
+TEST_F(Picking, AStraightRayLooksThroughCarvedAndPeeledCubes) {
+  // The row x 0, y 1 runs surplus, surplus, figure from the front.
+  const glm::vec2 centre(0.5f, 0.5f);
+  for (int z : {2, 1, 0}) {
+    EXPECT_EQ(hovered(centre), cell(0, 1, z));
+    game->tap(centre, false);
+  }
+  EXPECT_EQ(game->mistakes(), 1);
+  EXPECT_EQ(rig.kinds(), (std::vector<SoundKind>{SoundKind::carve, SoundKind::carve, SoundKind::error}));
+  EXPECT_EQ(hovered({0.02f, 0.02f}), -1);  // beside the block
+
+  const glm::vec2 bottomRight = viewPoint(*game, boat().origin + glm::vec3(2.5f, 0.5f, 3));
+  game->setPeel(1);
+  EXPECT_EQ(hovered(bottomRight), cell(2, 0, 1));
+  game->setPeel(2);
+  EXPECT_EQ(hovered(bottomRight), cell(2, 0, 0));
+}
+
+TEST_F(Picking, AnObliqueRayFindsTheFirstVisibleCubeAlongIt) {
+  Camera& camera = game->camera;
+  camera.yaw = 0.55f;
+  camera.pitch = 0.42f;
+  camera.target = boat().center;
+  camera.dist = 9;
+  for (int i : {cell(0, 1, 2), cell(2, 1, 2), cell(0, 0, 1)}) {
+    boat().puzzle.state[static_cast<size_t>(i)] = CellState::broken;
+  }
+  // The answer by brute force: march along the ray in tiny steps.
+  const glm::vec3 eye = game->eye();
+  auto firstVisible = [&](glm::vec3 aim) {
+    const glm::vec3 dir = glm::normalize(aim - eye);
+    for (float t = 0; t < 40; t += 0.002f) {
+      const glm::ivec3 c(glm::floor(eye + dir * t - boat().origin));
+      if (c.x < 0 || c.y < 0 || c.z < 0 || c.x >= 3 || c.y >= 2 || c.z >= 3) continue;
+      if (game->visible(boat(), cell(c.x, c.y, c.z))) return cell(c.x, c.y, c.z);
+    }
+    return -1;
+  };
+  int blocked = 0;
+  for (int i = 0; i < boat().puzzle.cellCount(); ++i) {
+    const glm::vec3 aim = boat().cellCenter(i) + glm::vec3(-0.2f, 0.1f, -0.05f);
+    const int expected = firstVisible(aim);
+    EXPECT_EQ(hovered(viewPoint(*game, aim)), expected) << "aimed at cell " << i;
+    if (expected >= 0 && expected != i) ++blocked;
+  }
+  EXPECT_GT(blocked, 0) << "no ray was blocked by a cube in front";
+}
+
+TEST(HomeTable, ATapOnABlockOpensItAndOneBetweenPlinthsOpensNothing) {
+  Rig rig;
+  auto game = rig.start();
+  const Slot& a = slotAt(*game, 1);
+  const Slot& b = slotAt(*game, 2);
+  game->tap(viewPoint(*game, {(a.center.x + a.plinthRadius + b.center.x - b.plinthRadius) / 2, 0, 0}), false);
+  EXPECT_EQ(game->screen(), Screen::home);
+  game->tap(viewPoint(*game, {b.center.x, 0.1f, b.center.z + b.plinthRadius * 0.9f}), false);  // the plinth's foot
+  EXPECT_EQ(game->current(), 2);
+  EXPECT_EQ(game->screen(), Screen::playing);
+}
+
+TEST(Camera, AWindowWithNoHeightKeepsTheLastGoodShape) {
+  Rig rig;
+  auto game = rig.start();
+  game->open(1);
+  for (float aspect : {std::nanf(""), 0.0f, -1.0f}) game->viewportChanged(aspect);
+  EXPECT_EQ(game->camera.aspect, 1.6f);
+  EXPECT_TRUE(std::isfinite(game->camera.goalDist));
+}
+
+TEST(Layers, ThePeelComesFromTheSideFacingTheCameraAndKeepsItsAxis) {
+  Rig rig;
+  auto game = rig.start();
+  game->open(1);
+  auto shown = [&](int x, int z) { return game->visible(slotAt(*game, 1), slotAt(*game, 1).puzzle.index(x, 0, z)); };
+  auto peelFrom = [&](float yaw) {
+    game->setPeel(0);
+    game->camera.yaw = yaw;
+    game->setPeel(1);
+  };
+  peelFrom(0);
+  EXPECT_FALSE(shown(1, 2));
+  EXPECT_TRUE(shown(1, 1));
+  peelFrom(kPi / 2);
+  EXPECT_FALSE(shown(2, 1));
+  EXPECT_TRUE(shown(1, 2));
+  peelFrom(-kPi / 2);
+  EXPECT_FALSE(shown(0, 1));
+  EXPECT_TRUE(shown(1, 1));
+  peelFrom(kPi);
+  EXPECT_FALSE(shown(1, 0));
+  EXPECT_TRUE(shown(1, 1));
+
+  // Once peeling has begun, turning the block does not swap the axis.
+  game->camera.yaw = kPi / 2;
+  game->setPeel(2);
+  EXPECT_FALSE(shown(1, 1));
+  EXPECT_TRUE(shown(2, 2));
+}
+
+TEST(Layers, SetPeelIsClampedToTheDepthAlongItsAxisAndOnlyAChangeTicks) {
+  Rig rig({tutorialPuzzle(), FixturePuzzle{"losa", 3, 2, 1, "101010"}});
+  auto game = rig.start();
+  game->open(0);  // 3 wide, 2 deep
+  rig.heard.clear();
+  game->camera.yaw = 0;
+  game->setPeel(5);
+  EXPECT_EQ(game->peel(), 1);
+  EXPECT_EQ(game->peelMax(), 1);
+  game->setPeel(-3);
+  EXPECT_EQ(game->peel(), 0);
+  game->setPeel(0);
+  EXPECT_EQ(rig.heard, (std::vector<std::pair<SoundKind, float>>(2, {SoundKind::tick, 0.6f})));
+
+  game->camera.yaw = kPi / 2;
+  game->setPeel(5);
+  EXPECT_EQ(game->peel(), 2);
+  EXPECT_EQ(game->peelMax(), 2);
+
+  game->open(1);  // one cell deep: nothing to peel
+  game->camera.yaw = 0;
+  game->setPeel(1);
+  EXPECT_EQ(game->peel(), 0);
+  game->goHome(false);
+  game->setPeel(1);
+  EXPECT_EQ(game->peel(), 0);
+}
+
+Chip fallingChip(glm::vec3 pos) { return Chip{.pos = pos, .life = 100, .size = {0.1f, 0.03f, 0.1f}}; }
+
+TEST(Chips, ChipsBounceToRestOnAPlinthOrTheTableAndSpentOnesGo) {
+  Rig rig;
+  auto game = rig.start();
+  const Slot& boat = slotAt(*game, 1);
+  game->chips = {fallingChip({boat.center.x, 3, boat.center.z + boat.plinthRadius * 0.8f}),
+                 fallingChip({50, 3, 50}),
+                 fallingChip({boat.center.x, 3, boat.center.z + boat.plinthRadius + 0.5f})};
+  game->chips[1].life = 0.01f;
+  game->tick(0.02);
+  ASSERT_EQ(game->chips.size(), 2u);
+  EXPECT_LT(game->chips[1].pos.y, 3) << "the chip moved into the spent one's place was skipped";
+
+  bool bounced = false;
+  for (int i = 0; i < 240; ++i) {
+    game->tick(1.0 / 60);
+    bounced = bounced || game->chips[0].vel.y > 0;
+  }
+  EXPECT_TRUE(bounced);
+  EXPECT_NEAR(game->chips[0].pos.y, boat.origin.y, 1e-3);
+  EXPECT_NEAR(game->chips[1].pos.y, 0.02f, 1e-3);
+}
+
+TEST(Chips, NoMoreThanSixHundredAreKeptAndTheOldestGoFirst) {
+  Rig rig;
+  auto game = rig.start();
+  game->open(1);
+  for (int i = 0; i < 598; ++i) {
+    game->chips.push_back(fallingChip({50, 5, 50}));
+    game->chips.back().tint = static_cast<float>(i);
+  }
+  game->act(slotAt(*game, 1), 3, Tool::carve);
+  ASSERT_EQ(game->chips.size(), Game::kMaxChips);
+  EXPECT_EQ(game->chips.front().tint, 3);
+  EXPECT_EQ(game->chips[594].tint, 597);
+}
+
+}  // namespace
+}  // namespace sorvel::test
