@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "author/authoring.hpp"
+#include "base/atomic_file.hpp"
 #include "author/figure.hpp"
 #include "author/toy.hpp"
 
@@ -31,19 +32,6 @@ std::string readBytes(const fs::path& path) {
   std::stringstream bytes;
   bytes << in.rdbuf();
   return bytes.str();
-}
-
-// Writes through a temporary file so an interrupted run never leaves half a
-// puzzle behind for the game to choke on.
-void writeBytes(const fs::path& path, const std::string& bytes) {
-  fs::create_directories(path.parent_path());
-  const fs::path temporary = path.string() + ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out.flush()) throw std::runtime_error(temporary.string() + ": cannot be written");
-  }
-  fs::rename(temporary, path);
 }
 
 }  // namespace
@@ -85,7 +73,10 @@ int main(int argc, char** argv) {
     int differing = 0;
     for (const auto& [path, bytes] : outputs) {
       if (!check) {
-        writeBytes(path, bytes);
+        // Atomically, so an interrupted run never leaves half a puzzle behind.
+        if (const std::string problem = sorvel::writeFileAtomically(path, bytes); !problem.empty()) {
+          throw std::runtime_error(problem);
+        }
       } else if (readBytes(path) != bytes) {
         std::cerr << path.string() << ": differs from what the sources give\n";
         ++differing;
