@@ -27,6 +27,43 @@ TEST(Demo, SolvedAndAllSolvedCarveToTheEndButStopAtAMarkedSurplusCube) {
   EXPECT_EQ(game->solvedCount(), 1);  // the tutorial is not a figure
 }
 
+TEST(Demo, CommandsPrepareTheGame) {
+  Rig rig;
+  auto game = rig.start();
+  Slot& boat = slotAt(*game, 1);
+  auto count = [&boat](CellState state) { return std::ranges::count(boat.puzzle.state, state); };
+
+  game->demo("play:1:2:3:1");  // carve two, mark three, peel one
+  EXPECT_EQ(game->current(), 1);
+  EXPECT_EQ(count(CellState::broken), 2);
+  EXPECT_EQ(count(CellState::marked), 3);
+  EXPECT_EQ(game->peel(), 1);
+  game->demo("play::1:0:2");  // an empty field counts for nothing: slot 1 again
+  EXPECT_EQ(count(CellState::marked), 5);
+
+  rig.heard.clear();
+  game->demo("tap:1:0.5;0.5,0.5,0.5");  // neither point has exactly two numbers
+  EXPECT_EQ(rig.kinds(), std::vector<SoundKind>{SoundKind::whoosh});
+  game->demo("tap:1:0.5,0.5");  // the middle of the view is on the block: one action
+  EXPECT_EQ(rig.heard.size(), 3u);
+
+  game->demo("guide:0:0");
+  ASSERT_TRUE(game->guide().has_value());
+  EXPECT_EQ(game->guide()->step, 0);
+  game->demo("guide:0:1");
+  EXPECT_EQ(game->guide()->step, 1);
+
+  game->demo("tutorial");
+  EXPECT_EQ(game->current(), 1);
+  EXPECT_TRUE(game->showTutorial());
+  const auto revision = game->revision();
+  game->demo("dance:1");
+  EXPECT_EQ(game->revision(), revision);
+  game->demo("home");
+  EXPECT_EQ(game->screen(), Screen::home);
+  EXPECT_EQ(game->camera.dist, game->camera.goalDist);
+}
+
 TEST(Demo, ACommandNamingAMissingSlotIsIgnoredWithOneLine) {
   Rig rig({pegPuzzle()});
   auto game = rig.start();
