@@ -17,6 +17,7 @@
 #include "audio/audio_output.hpp"
 #include "audio/sound.hpp"
 #include "base/settings_store.hpp"
+#include "game/gpu_records.hpp"
 #include "game/slot.hpp"
 #include "game/types.hpp"
 #include "puzzle/puzzle_def.hpp"
@@ -132,6 +133,9 @@ class Game {
   // --- Time
   void tick(double dt);
 
+  // --- The scene of this moment, for the renderer. Changes nothing.
+  Frame frame() const;
+
   // --- Guide
   void updateGuide();
   void acknowledgeGuide();  // the guide card's "Vale"
@@ -200,6 +204,10 @@ class Game {
   // Picking.
   std::pair<glm::vec3, glm::vec3> ray(glm::vec2 p) const;
   std::optional<int> pick(const Slot& slot, glm::vec2 p) const;
+
+  // Frame assembly.
+  void addSlotCubes(const Slot& slot, bool isCurrent, float grow, std::vector<CubeInst>& cubes) const;
+  std::uint32_t neighbourMask(const Slot& slot, int x, int y, int z, bool active) const;
 
   // Tick.
   void tickCells(Slot& slot, float d);

@@ -74,7 +74,7 @@ class Rig {
 
   std::unique_ptr<Game> start(bool persist = false) {
     auto game = std::make_unique<Game>(GameOptions{
-        .persist = persist, .store = store.get(), .resources = dir.path(), .seed = 7, .out = &out, .tempDir = tempDir});
+        .persist = persist, .store = store.get(), .gpu = gpu, .resources = dir.path(), .seed = 7, .out = &out, .tempDir = tempDir});
     Game* raw = game.get();
     game->sound.recorder = [this, raw](std::span<const float> samples, float volume) {
       const auto kind = soundKindOf(*raw, samples.data());
@@ -101,6 +101,7 @@ class Rig {
   std::filesystem::path tempDir = dir.path();  // where "autotutorial" writes its sound track
   std::unique_ptr<SettingsStore> store = openStore();
   std::ostringstream out;
+  GpuResources* gpu = nullptr;
   std::vector<std::pair<SoundKind, float>> heard;  // kind and volume
 
  private:

@@ -1,0 +1,124 @@
+#include <cstring>
+#include <glm/gtc/constants.hpp>
+
+#include "game_fixture.hpp"
+
+namespace sorvel::test {
+namespace {
+
+// Hands out numbered handles, as a renderer would.
+class CountingGpu : public GpuResources {
+ public:
+  MeshHandle uploadMesh(const MeshData& mesh) override {
+    return {++next_, static_cast<std::uint32_t>(mesh.indices.size())};
+  }
+  std::optional<TextureHandle> loadTexture(const std::filesystem::path&) override { return TextureHandle{++next_}; }
+
+ private:
+  std::uint32_t next_ = 0;
+};
+
+// A one-triangle toy, enough to give a block a figure.
+void writeToy(const std::filesystem::path& file) {
+  std::string bytes = "STOY";
+  const std::uint32_t counts[2] = {3, 3};
+  bytes.append(reinterpret_cast<const char*>(counts), sizeof counts);
+  const std::vector<float> vertices(3 * 8, 0.5f);
+  bytes.append(reinterpret_cast<const char*>(vertices.data()), vertices.size() * sizeof(float));
+  const std::uint32_t indices[3] = {0, 1, 2};
+  bytes.append(reinterpret_cast<const char*>(indices), sizeof indices);
+  writeFile(file, bytes);
+}
+
+TEST(FramePacking, BlocksStartOn256ByteBoundaries) {
+  Frame frame;
+  frame.objects.resize(2);
+  frame.objects[0].insts.resize(1);
+  FramePacking packing = packFrame(frame);
+  EXPECT_EQ(packing.groups, (std::vector<std::size_t>{256, 512}));
+
+  frame.cubes.resize(3);  // ends at 496
+  frame.objects[0].insts.clear();
+  packing = packFrame(frame);
+  EXPECT_EQ(packing.groups, (std::vector<std::size_t>{512, 512}));
+  EXPECT_EQ(packing.end, 512u);
+}
+
+TEST(Frame, TheTableShowsPlainBlocksAndTheirPlinths) {
+  Rig rig;
+  auto game = rig.start();
+  game->camera.yaw = glm::half_pi<float>();
+  game->hover = 0;  // left over from the open block: table blocks must not light up
+  const Frame frame = game->frame();
+  EXPECT_EQ(frame.shadowCenter, glm::vec3(0, 2, 0));
+  EXPECT_EQ(frame.shadowRadius, 21);
+  // The light turns with the camera: +z of the light goes to +x.
+  const glm::vec3 light = glm::normalize(glm::vec3(0.75f, 1.05f, 0.55f));
+  EXPECT_NEAR(frame.uniforms.lightDir.x, light.x, 1e-5f);
+  EXPECT_NEAR(frame.uniforms.lightDir.z, light.z, 1e-5f);
+  EXPECT_EQ(frame.objects.size(), 3u) << "one plinth per block, no figures, no chips";
+  EXPECT_EQ(frame.cubes.size(), 18u + 18u + 2u);
+  for (const CubeInst& cube : frame.cubes) {
+    EXPECT_EQ(cube.clues, glm::uvec4(kNoClue, kNoClue, kNoClue, 0));
+    EXPECT_EQ(cube.anim.w, 0.0f);
+  }
+}
+
+TEST(Frame, TheOpenBlockCarriesCluesFlagsAndWhatItsNeighboursSee) {
+  Rig rig;
+  auto game = rig.start();
+  game->open(0);
+  game->acknowledgeGuide();
+  for (auto& slot : game->slots) slot->presence = slot->index == 0 ? 1.0f : 0.05f;  // others faded away
+  Slot& tutorial = slotAt(*game, 0);
+  // Cell 15 = (0, 2, 1) was carved in an earlier run: never drawn. Cell 16 is carved now.
+  tutorial.puzzle.state[15] = CellState::broken;
+  tutorial.breakT[15] = 10;
+  game->act(tutorial, 16, Tool::carve);
+  game->tick(0.1);
+
+  Frame frame = game->frame();
+  ASSERT_EQ(frame.cubes.size(), 17u) << "the freshly carved cube still shrinks";
+  EXPECT_EQ(frame.cubes[0].clues, glm::uvec4(kNoClue, kNoClue, kNoClue, 1)) << "in play, no clues, not guided";
+  EXPECT_EQ(frame.cubes[16].clues.w, 3u) << "cell 17 is the one the guide still points at";
+  const std::uint32_t carvedNow = frame.cubes[15].nbr.x;  // cell 16 = (1, 2, 1)
+  EXPECT_EQ(carvedNow & (1u << (9 + 3 + 0)), 0u) << "cell 15 on its left is gone";
+  EXPECT_NE(carvedNow & (1u << (9 + 3 + 2)), 0u) << "cell 17 on its right is there";
+  EXPECT_NE(frame.cubes[0].nbr.x & (1u << (9 + 6 + 1)), 0u) << "cell 3 in front of cell 0 is there";
+
+  // Peeling the front hides those cubes and their neighbours stop seeing them.
+  game->setPeel(1);
+  frame = game->frame();
+  EXPECT_EQ(frame.cubes.size(), 10u) << "nine at the back, and the carve still shrinking";
+  EXPECT_EQ(frame.cubes[0].nbr.x & (1u << (9 + 6 + 1)), 0u);
+  runFor(*game, 0.2);  // the shrink is over
+  EXPECT_EQ(game->frame().cubes.size(), 9u);
+}
+
+TEST(Frame, ASolvedBlockShowsItsFigureThenPlinthsThenChips) {
+  Rig rig;
+  writeToy(rig.dir / "toys" / "pieza.mesh");
+  CountingGpu gpu;
+  rig.gpu = &gpu;
+  auto game = rig.start();
+  game->demo("solved:2");
+  game->goHome(false);
+  game->open(2);  // a solved block opened from the table: its figure, no cubes
+  EXPECT_EQ(game->revealT, 100);
+  Frame frame = game->frame();
+  const Slot& peg = slotAt(*game, 2);
+  ASSERT_GE(frame.objects.size(), 4u);
+  EXPECT_EQ(frame.objects[0].mesh, *peg.toy);
+  EXPECT_EQ(frame.objects[0].texture, peg.toyTex);
+  EXPECT_EQ(frame.objects[3].mesh, peg.plinth);
+  EXPECT_EQ(frame.objects.back().mesh, game->chipMesh) << "the carve's chips come last";
+  EXPECT_EQ(frame.objects.back().insts.size(), game->chips.size());
+  for (const CubeInst& cube : frame.cubes) {
+    EXPECT_EQ(cube.clues.x, kNoClue) << "only table blocks may draw cubes";
+  }
+  game->chips.clear();
+  EXPECT_EQ(game->frame().objects.size(), 4u);
+}
+
+}  // namespace
+}  // namespace sorvel::test
