@@ -137,7 +137,8 @@ void Game::demo(const std::string& text) {
     goHome(false);
     open(n);
     if (m >= 1) acknowledgeGuide();
-    for (int i = 0; i < m - 1; ++i) autoCarveStep();
+    for (int i = 0; i < m - 1 && autoCarveStep(); ++i) {
+    }
   } else if (command == "guiderun") {
     if (needTutorialShape()) guideRun();
   } else if (command == "autotutorial") {
