@@ -257,7 +257,7 @@ void SettingsStore::writerLoop() {
     }
     const std::uint64_t version = version_;
     const bool writable = writable_;
-    const std::string text = writable ? values_.dump(1, '\t') + "\n" : std::string();
+    const std::string text = writable ? values_.dump(1, '\t', false, json::error_handler_t::replace) + "\n" : std::string();
     lock.unlock();
     std::string problem = writable ? writeFileAtomically(options_.file, text) : std::string();
     lock.lock();

@@ -38,10 +38,12 @@ TEST_F(Settings, TypedValuesSurviveARestart) {
     store.setBoolean("sorvel.launched", true);
     store.setStringList("sorvel.solved", {"a", "b"});
     store.setNumber("nan", std::nan(""));  // JSON cannot hold it; the file must stay readable
+    store.setString("bytes", "\xff");     // nor can it hold broken UTF-8
   }
   SettingsStore store(options());
   EXPECT_TRUE(said.empty());
   EXPECT_EQ(store.number("nan"), 0.0);
+  EXPECT_TRUE(store.string("bytes").has_value());
   EXPECT_EQ(store.integer("missing"), 0);
   EXPECT_FALSE(store.boolean("missing"));
   EXPECT_EQ(store.string("missing"), std::nullopt);
