@@ -26,11 +26,13 @@ void SignalFlush::blockInThisThread() {
 SignalFlush::SignalFlush(std::function<void(int)> onSignal) {
   blockInThisThread();
   const sigset_t set = handledSignals();
-  waiter_ = std::thread([set, onSignal = std::move(onSignal)] {
+  waiter_ = std::thread([set, onSignal = std::move(onSignal), stopping = stopping_] {
     int received = 0;
-    while (sigwait(&set, &received) != 0) {
+    for (;;) {
+      if (sigwait(&set, &received) != 0) continue;
+      if (received != SIGUSR2) break;
+      if (*stopping) return;
     }
-    if (received == SIGUSR2) return;
     onSignal(received);
     // Die of the signal itself, so the parent sees the usual status.
     signal(received, SIG_DFL);
@@ -43,6 +45,7 @@ SignalFlush::SignalFlush(std::function<void(int)> onSignal) {
 }
 
 SignalFlush::~SignalFlush() {
+  *stopping_ = true;
   pthread_kill(waiter_.native_handle(), SIGUSR2);
   waiter_.join();
 }

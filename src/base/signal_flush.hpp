@@ -1,6 +1,8 @@
 #pragma once
 
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <thread>
 
 namespace sorvel {
@@ -20,6 +22,9 @@ class SignalFlush {
   SignalFlush& operator=(const SignalFlush&) = delete;
 
  private:
+  // Set before the private wake-up, so a SIGUSR2 from outside is not taken
+  // for a request to stop listening.
+  std::shared_ptr<std::atomic<bool>> stopping_ = std::make_shared<std::atomic<bool>>(false);
   std::thread waiter_;
 };
 

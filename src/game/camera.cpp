@@ -1,4 +1,5 @@
 #include <cmath>
+#include <glm/geometric.hpp>
 
 #include "base/maths.hpp"
 #include "game/game.hpp"
@@ -32,7 +33,8 @@ float Game::homeDistance() const {
 
 float Game::fitDistance(const Slot& slot) const {
   const Puzzle& p = slot.puzzle;
-  const float radius = std::sqrt(static_cast<float>(p.X * p.X + p.Y * p.Y + p.Z * p.Z)) * 0.5f + 0.4f;
+  const glm::vec3 dims(static_cast<float>(p.X), static_cast<float>(p.Y), static_cast<float>(p.Z));
+  const float radius = glm::length(dims) * 0.5f + 0.4f;
   const float hfov = horizontalFov(camera);
   const float fov = hfov < camera.vfov ? hfov : camera.vfov;
   return radius / std::sin(fov * 0.5f) * (portrait ? 0.98f : 1.12f);

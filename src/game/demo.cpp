@@ -137,7 +137,7 @@ void Game::demo(const std::string& text) {
     goHome(false);
     open(n);
     if (m >= 1) acknowledgeGuide();
-    for (int i = 0; i < m - 1 && autoCarveStep(); ++i) {
+    for (int i = 0; i + 1 < m && autoCarveStep(); ++i) {
     }
   } else if (command == "guiderun") {
     if (needTutorialShape()) guideRun();

@@ -1,4 +1,5 @@
 #include <cmath>
+#include <glm/geometric.hpp>
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/quaternion.hpp>
 #include <numbers>
@@ -50,7 +51,7 @@ Frame Game::frame() const {
   } else {
     const Puzzle& p = open->puzzle;
     f.shadowCenter = open->center;
-    f.shadowRadius = std::sqrt(static_cast<float>(p.X * p.X + p.Y * p.Y + p.Z * p.Z)) * 0.6f + 2.5f;
+    f.shadowRadius = glm::length(glm::vec3(p.X, p.Y, p.Z)) * 0.6f + 2.5f;
   }
 
   std::vector<ObjectGroup> plinths;

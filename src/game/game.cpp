@@ -48,7 +48,8 @@ Game::Game(GameOptions options)
   for (int i = 0; i < n; ++i) {
     auto slot = std::make_unique<Slot>(std::move(defs[static_cast<size_t>(i)]), i);
     const Puzzle& p = slot->puzzle;
-    slot->plinthRadius = std::sqrt(static_cast<float>(p.X * p.X + p.Z * p.Z)) * 0.5f + 0.55f;
+    const float x = static_cast<float>(p.X), z = static_cast<float>(p.Z);
+    slot->plinthRadius = std::sqrt(x * x + z * z) * 0.5f + 0.55f;
     slot->plinth = upload(options_.gpu, Meshes::plinth(slot->plinthRadius, 0.42f, 0.14f, 96));
     slot->origin = {(static_cast<float>(i) - static_cast<float>(n - 1) / 2) * 11.5f -
                         static_cast<float>(p.X) / 2,

@@ -1,6 +1,7 @@
 #include "puzzle/library.hpp"
 
 #include <fstream>
+#include <map>
 #include <limits>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -177,12 +178,12 @@ void checkConsistency(const Decoder& file, const PuzzleDef& def) {
   }
   const long long X = def.dims[0], Y = def.dims[1], Z = def.dims[2];
   const std::string size = std::to_string(X) + "x" + std::to_string(Y) + "x" + std::to_string(Z);
-  // Sizes are bounded by int, so the product fits in 64 bits.
-  const long long cells = X * Y * Z;
+  long long cells = 0;
+  const bool tooLarge = __builtin_mul_overflow(X * Y, Z, &cells);  // X * Y fits: both below 2^31
   const size_t characters = countCharacters(def.solution);
-  if (static_cast<long long>(characters) != cells) {
+  if (tooLarge || static_cast<long long>(characters) != cells) {
     file.fail("\"solution\" has " + std::to_string(characters) + " characters, but a " + size +
-              " block has " + std::to_string(cells) + " cells");
+              " block has " + (tooLarge ? std::string("more") : std::to_string(cells)) + " cells");
   }
   const std::pair<const char*, long long> expected[] = {{"x", Y * Z}, {"y", X * Z}, {"z", X * Y}};
   for (const auto& [axis, length] : expected) {
@@ -228,8 +229,17 @@ Chapter load(const fs::path& resources) {
   Chapter result;
   result.chapter = decodeChapter(locate(resources, "chapter", "chapter file"));
   result.puzzles.reserve(result.chapter.puzzles.size());
+  std::map<std::string, fs::path> seen;
   for (const std::string& id : result.chapter.puzzles) {
-    result.puzzles.push_back(decodePuzzle(locate(resources, id, "puzzle file")));
+    const fs::path path = locate(resources, id, "puzzle file");
+    result.puzzles.push_back(decodePuzzle(path));
+    // Progress is saved under the puzzle's id: two blocks sharing one would
+    // overwrite each other's saved cells.
+    const std::string& own = result.puzzles.back().id;
+    if (auto [earlier, fresh] = seen.emplace(own, path); !fresh) {
+      throw LoadError(path.string() + ": the id " + inQuotes(own) + " is already used by " +
+                      earlier->second.string() + "; each block needs its own id to keep its progress");
+    }
   }
   return result;
 }

@@ -89,6 +89,7 @@ TEST(AtomicWrite, AnInterruptFlushesPendingWritesFirst) {
     char byte = 0;
     ASSERT_EQ(read(ready[0], &byte, 1), 1);
     EXPECT_FALSE(std::filesystem::exists(file)) << "the write was not held back";
+    kill(child, SIGUSR2);  // a stray signal must not stop the listening
     kill(child, signal);
     int status = 0;
     waitpid(child, &status, 0);

@@ -52,6 +52,8 @@ TEST(Demo, CommandsPrepareTheGame) {
   EXPECT_EQ(game->guide()->step, 0);
   game->demo("guide:0:1");
   EXPECT_EQ(game->guide()->step, 1);
+  game->demo("guide:0:-2147483648");  // the smallest count must not wrap around
+  EXPECT_EQ(game->guide()->step, 0);
 
   game->demo("tutorial");
   EXPECT_EQ(game->current(), 1);
