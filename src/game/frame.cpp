@@ -108,6 +108,7 @@ void Game::addSlotCubes(const Slot& slot, bool isCurrent, float grow, std::vecto
   const Puzzle& p = slot.puzzle;
   const std::uint32_t playFlag = isCurrent && screen_ == Screen::playing ? 1u : 0u;
   const std::uint32_t seed = static_cast<std::uint32_t>(slot.index) * 7 + 3;
+  const bool solved = p.solved();  // once per block: every cube's neighbours ask
   for (int i = 0; i < p.cellCount(); ++i) {
     const auto cell = static_cast<size_t>(i);
     const bool carved = p.state[cell] == CellState::broken;
@@ -146,15 +147,14 @@ void Game::addSlotCubes(const Slot& slot, bool isCurrent, float grow, std::vecto
       if (w >= 0) glow += 0.8f * w;
     }
     cube.anim = {shake, slot.flash[cell], isCurrent ? slot.mark[cell] : 0.0f, glow};
-    cube.nbr = {neighbourMask(slot, c.x, c.y, c.z, isCurrent), seed, 0, 0};
+    cube.nbr = {neighbourMask(slot, c.x, c.y, c.z, isCurrent, solved), seed, 0, 0};
     cube.origin = glm::vec4(slot.origin, 0);
     cubes.push_back(cube);
   }
 }
 
-std::uint32_t Game::neighbourMask(const Slot& slot, int x, int y, int z, bool active) const {
+std::uint32_t Game::neighbourMask(const Slot& slot, int x, int y, int z, bool active, bool solved) const {
   const Puzzle& p = slot.puzzle;
-  const bool solved = p.solved();
   std::uint32_t mask = 0;
   for (int dy = -1; dy <= 1; ++dy) {
     for (int dz = -1; dz <= 1; ++dz) {

@@ -207,7 +207,7 @@ class Game {
 
   // Frame assembly.
   void addSlotCubes(const Slot& slot, bool isCurrent, float grow, std::vector<CubeInst>& cubes) const;
-  std::uint32_t neighbourMask(const Slot& slot, int x, int y, int z, bool active) const;
+  std::uint32_t neighbourMask(const Slot& slot, int x, int y, int z, bool active, bool solved) const;
 
   // Tick.
   void tickCells(Slot& slot, float d);
