@@ -4,28 +4,12 @@
 #include <iostream>
 
 #include "base/colour.hpp"
-#include "base/fatal.hpp"
 #include "base/resources.hpp"
 #include "puzzle/library.hpp"
 
 namespace sorvel {
 
 namespace {
-
-std::vector<PuzzleDef> loadChapter(const std::filesystem::path& resources, ChapterDef& chapter) {
-  if (resources.empty()) {
-    auto [loaded, puzzles] = Library::chapter();
-    chapter = std::move(loaded);
-    return std::move(puzzles);
-  }
-  try {
-    Chapter loaded = Library::load(resources);
-    chapter = std::move(loaded.chapter);
-    return std::move(loaded.puzzles);
-  } catch (const LoadError& error) {
-    fatal(std::string("cannot load the puzzles: ") + error.what());
-  }
-}
 
 MeshHandle upload(GpuResources* gpu, const MeshData& mesh) {
   return gpu != nullptr ? gpu->uploadMesh(mesh) : MeshHandle{};
@@ -41,7 +25,8 @@ Game::Game(GameOptions options)
       rng_(options_.seed) {
   const std::filesystem::path resources =
       options_.resources.empty() ? resourceDir() : options_.resources;
-  std::vector<PuzzleDef> defs = loadChapter(options_.resources, chapter);
+  auto [loadedChapter, defs] = Library::chapter(resources);
+  chapter = std::move(loadedChapter);
   chipMesh = upload(options_.gpu, Meshes::plinth(1, 1, 0.3f, 10));
 
   const int n = static_cast<int>(defs.size());

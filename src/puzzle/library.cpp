@@ -244,9 +244,11 @@ Chapter load(const fs::path& resources) {
   return result;
 }
 
-std::pair<ChapterDef, std::vector<PuzzleDef>> chapter() {
+std::pair<ChapterDef, std::vector<PuzzleDef>> chapter() { return chapter(resourceDir()); }
+
+std::pair<ChapterDef, std::vector<PuzzleDef>> chapter(const fs::path& resources) {
   try {
-    Chapter loaded = load(resourceDir());
+    Chapter loaded = load(resources);
     return {std::move(loaded.chapter), std::move(loaded.puzzles)};
   } catch (const LoadError& error) {
     fatal(std::string("cannot load the puzzles: ") + error.what());

@@ -27,8 +27,10 @@ namespace Library {
 // on the first file that is missing, unreadable, malformed or inconsistent.
 Chapter load(const std::filesystem::path& resources);
 
-// The game's chapter from the resource folder; a chapter that cannot be
-// loaded ends the program with the reason (status 1).
+// The game's chapter from `resources` (by default the game's resource
+// folder); a chapter that cannot be loaded ends the program with the reason
+// (status 1).
+std::pair<ChapterDef, std::vector<PuzzleDef>> chapter(const std::filesystem::path& resources);
 std::pair<ChapterDef, std::vector<PuzzleDef>> chapter();
 
 }  // namespace Library
