@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// The launch options that shape a still picture, read from the settings
+// store's text. Lenient where a value is merely malformed (the default is
+// kept, as for any unreadable setting), strict where a value reads cleanly but
+// would make a picture that cannot be taken: those come back with an error for
+// the caller to report and refuse.
+namespace sorvel::still {
+
+inline constexpr int kMaxSide = 16384;
+// One simulated day at 60 ticks a second.
+inline constexpr std::int64_t kMaxSettleTicks = 86400 * 60;
+
+struct Size {
+  int width = 1600;
+  int height = 1000;
+};
+
+// `error` is empty unless the text held exactly two numbers and one of them is
+// outside 1..kMaxSide; then `size` is the default and must not be used.
+struct SizeParse {
+  Size size;
+  std::string error;
+};
+
+// "WxH", e.g. "1280x720". Pieces between the x's that are empty or not whole
+// decimal integers are ignored; anything but exactly two numbers left, or no
+// text at all, gives the default 1600x1000.
+SizeParse parseSize(const std::optional<std::string>& text);
+
+struct CameraPlacement {
+  float yaw = 0;    // radians
+  float pitch = 0;  // radians
+  float zoom = 1;
+};
+
+// "YAW,PITCH,ZOOM", e.g. "0.3,0.4,1.2". Pieces that are empty or not whole
+// finite numbers are ignored; anything but exactly three left gives nothing,
+// and the caller keeps its own camera.
+std::optional<CameraPlacement> parseCamera(const std::optional<std::string>& text);
+
+// `error` is empty unless the wait is too long to simulate; then `ticks` is the
+// default and must not be used.
+struct TickCount {
+  std::int64_t ticks = 300;
+  std::string error;
+};
+
+// Ticks to run before the picture is taken: the wait in seconds at 60 ticks a
+// second, truncated. No wait, or one that is not positive, gives 300 (five
+// seconds).
+TickCount settleTicks(std::optional<double> waitSeconds);
+
+}  // namespace sorvel::still

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace sorvel {
+
+// Eight bits per channel, red, green, blue, alpha; the top row first and rows
+// packed with no padding, so pixel (x, y) starts at 4 * (y * width + x).
+struct RgbaImage {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> pixels;
+};
+
+// Either an image or, when the file could not be read, what was wrong with it
+// (naming the file).
+struct PngRead {
+  std::optional<RgbaImage> image;
+  std::string error;
+};
+
+// Pictures larger than this many pixels are refused before anything is
+// allocated for them: a few bytes of header must not ask for gigabytes.
+inline constexpr std::uint64_t kMaxPngPixels = std::uint64_t{1} << 28;
+
+// Reads any valid PNG (palette, grey, with or without alpha or a
+// transparent colour, 1 to 16 bits, interlaced or not) as RGBA8. Images with
+// no alpha come back opaque. Colour values are taken as they are stored:
+// no gamma or colour-profile conversion is applied.
+PngRead readPng(const std::filesystem::path& file);
+
+// Writes `rgba` (width * height RGBA8 pixels, top row first) as an opaque
+// 8-bit RGB PNG marked sRGB; alpha is dropped. The file is replaced whole or
+// not at all. The folder must already exist. Returns an empty string on
+// success, else what went wrong, naming the file.
+std::string writePng(const std::filesystem::path& file, std::span<const std::uint8_t> rgba, int width,
+                     int height);
+
+}  // namespace sorvel

@@ -1,0 +1,109 @@
+#include "capture/still_options.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace sorvel::still {
+namespace {
+
+TEST(StillOptions, SizeNeedsExactlyTwoNumbersAndRefusesUnusableOnes) {
+  const struct {
+    std::optional<std::string> text;
+    int width, height;
+    const char* error;  // empty when none is expected
+  } cases[] = {
+      {"1280x720", 1280, 720, ""},
+      {"x1280xx720x", 1280, 720, ""},  // empty pieces are dropped
+      {"1280xax720", 1280, 720, ""},   // pieces that are not numbers too
+      {"1x16384", 1, 16384, ""},
+      {std::nullopt, 1600, 1000, ""},
+      {"", 1600, 1000, ""},
+      {"1280x", 1600, 1000, ""},
+      {"axb", 1600, 1000, ""},
+      {"12x34x56", 1600, 1000, ""},
+      {"12.5x34", 1600, 1000, ""},    // only whole integers count
+      {"1280 x720", 1600, 1000, ""},  // and the whole piece must be one
+      {"0x100", 1600, 1000, "sorvelSize 0x100: width and height must be between 1 and 16384"},
+      {"100x-5", 1600, 1000, "sorvelSize 100x-5: width"},
+      {"16385x100", 1600, 1000, "sorvelSize 16385x100: width"},
+      {"99999999999999999999x100", 1600, 1000, "between 1 and 16384"},
+  };
+  for (const auto& c : cases) {
+    const SizeParse parsed = parseSize(c.text);
+    const std::string name = c.text.value_or("(absent)");
+    EXPECT_EQ(parsed.size.width, c.width) << name;
+    EXPECT_EQ(parsed.size.height, c.height) << name;
+    if (*c.error == '\0') {
+      EXPECT_EQ(parsed.error, "") << name;
+    } else {
+      EXPECT_NE(parsed.error.find(c.error), std::string::npos) << name << ": " << parsed.error;
+    }
+  }
+}
+
+TEST(StillOptions, CameraNeedsExactlyThreeFiniteNumbers) {
+  const struct {
+    std::optional<std::string> text;
+    std::optional<CameraPlacement> expected;
+  } cases[] = {
+      {"0.3,0.4,1.2", CameraPlacement{0.3f, 0.4f, 1.2f}},
+      {",-1,,2e-1,3,", CameraPlacement{-1.0f, 0.2f, 3.0f}},
+      {"0.3,up,0.4,1.2", CameraPlacement{0.3f, 0.4f, 1.2f}},
+      {"0.3,nan,0.4,1.2", CameraPlacement{0.3f, 0.4f, 1.2f}},  // NaN is no number here
+      {"0.3,0.4", std::nullopt},
+      {"0.3,0.4,1.2,5", std::nullopt},
+      {"0.3,0.4,inf", std::nullopt},
+      {"0.3,0.4,-infinity", std::nullopt},
+      {"0.3,0.4,1e60", std::nullopt},  // beyond a float
+      {"0.3,0.4,1.2x", std::nullopt},
+      {"", std::nullopt},
+      {std::nullopt, std::nullopt},
+  };
+  for (const auto& c : cases) {
+    const auto placement = parseCamera(c.text);
+    const std::string name = c.text.value_or("(absent)");
+    ASSERT_EQ(placement.has_value(), c.expected.has_value()) << name;
+    if (!placement) continue;
+    EXPECT_EQ(placement->yaw, c.expected->yaw) << name;
+    EXPECT_EQ(placement->pitch, c.expected->pitch) << name;
+    EXPECT_EQ(placement->zoom, c.expected->zoom) << name;
+  }
+}
+
+TEST(StillOptions, WaitBecomesWholeTicksUpToOneSimulatedDay) {
+  constexpr double inf = std::numeric_limits<double>::infinity();
+  const struct {
+    std::optional<double> seconds;
+    std::int64_t ticks;
+    const char* error;
+  } cases[] = {
+      {0.5, 30, ""},
+      {5, 300, ""},
+      {0.0083, 0, ""},  // 0.498 ticks, truncated
+      {1.0 / 60 * 0.999, 0, ""},
+      {86400, 5'184'000, ""},
+      {0, 300, ""},
+      {-2, 300, ""},
+      {-inf, 300, ""},
+      {std::nan(""), 300, ""},
+      {std::nullopt, 300, ""},
+      {86401, 300, "sorvelWait 86401: too long to simulate (at most 86400 seconds)"},
+      {1e300, 300, "sorvelWait 1e300: too long"},
+      {inf, 300, "sorvelWait inf: too long"},
+  };
+  for (const auto& c : cases) {
+    const TickCount count = settleTicks(c.seconds);
+    const std::string name = c.seconds ? std::to_string(*c.seconds) : "(absent)";
+    EXPECT_EQ(count.ticks, c.ticks) << name;
+    if (*c.error == '\0') {
+      EXPECT_EQ(count.error, "") << name;
+    } else {
+      EXPECT_NE(count.error.find(c.error), std::string::npos) << name << ": " << count.error;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace sorvel::still
