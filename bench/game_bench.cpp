@@ -90,6 +90,24 @@ void BM_TickWhileCarvingTheLargestBlock(benchmark::State& state) {
 }
 BENCHMARK(BM_TickWhileCarvingTheLargestBlock)->Unit(benchmark::kMicrosecond);
 
+// Describing the scene for the renderer while the 10x10x10 block is in play
+// with chips flying: one Frame, built from scratch as every refresh does.
+void BM_FrameOfTheLargestBlockInPlay(benchmark::State& state) {
+  const BenchChapter chapter({{3, 3, 2}, {10, 10, 10}});
+  Game game(GameOptions{.resources = chapter.folder(), .seed = 1});
+  game.open(1);
+  for (int i = 0; i < 200; ++i) game.tick(1.0 / 60);
+  game.chips.assign(Game::kMaxChips, Chip{.pos = {0, 2, 0}, .life = 2, .size = {0.1f, 0.03f, 0.1f}});
+  std::size_t cubes = 0;
+  for (auto _ : state) {
+    const Frame frame = game.frame();
+    cubes = frame.cubes.size();
+    benchmark::DoNotOptimize(frame.cubes.data());
+  }
+  state.counters["cubes"] = static_cast<double>(cubes);
+}
+BENCHMARK(BM_FrameOfTheLargestBlockInPlay)->Unit(benchmark::kMicrosecond);
+
 // Start-up on a ten-block chapter without a GPU: sounds, chapter, slots, layout.
 void BM_ConstructGameOnATenBlockChapter(benchmark::State& state) {
   const BenchChapter chapter({{3, 3, 2}, {4, 3, 3}, {5, 4, 3}, {5, 5, 5}, {6, 4, 4},

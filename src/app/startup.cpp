@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "capture/still.hpp"
 #include "puzzle/library.hpp"
 
 namespace sorvel {
@@ -23,7 +24,7 @@ int startApplication(SettingsStore& store) {
     store.removeAll();
     std::printf("sorvel: saved progress removed (%s)\n", store.file().c_str());
   }
-  if (store.string("sorvelStill")) return unavailable("the still picture (--still)");
+  if (const auto still = store.string("sorvelStill")) return captureStill(store, *still);
   if (store.string("sorvelFilm")) return unavailable("the film (--film)");
 
   // A broken chapter stops the program here with its reason.

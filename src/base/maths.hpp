@@ -34,6 +34,25 @@ inline glm::mat4 perspective(float vfov, float aspect) {
   return m;
 }
 
+// The shadow map's camera: an orthographic box of half-extent r around
+// `center`, looking back along `lightDir` from 2r away, with depth running
+// from 0 at 0.1 to 1 at 4r. A zero light direction falls back to straight
+// overhead rather than poisoning the matrix with NaNs.
+inline glm::mat4 lightViewProjection(glm::vec3 lightDir, glm::vec3 center, float r) {
+  const float length = glm::length(lightDir);
+  const glm::vec3 l = length > 1e-12f ? lightDir / length : glm::vec3(0, 1, 0);
+  const glm::vec3 up = std::abs(l.y) > 0.95f ? glm::vec3(0, 0, 1) : glm::vec3(0, 1, 0);
+  const glm::mat4 view = lookAt(center + 2.0f * r * l, center, up);
+  const float n = 0.1f, f = 4.0f * r;
+  glm::mat4 projection(0.0f);
+  projection[0][0] = 1.0f / r;
+  projection[1][1] = 1.0f / r;
+  projection[2][2] = 1.0f / (n - f);
+  projection[3][2] = n / (n - f);
+  projection[3][3] = 1.0f;
+  return projection * view;
+}
+
 // Exponential easing towards a goal: frame-rate independent.
 inline float easeFactor(float rate, float dt) { return 1.0f - std::exp(-rate * dt); }
 

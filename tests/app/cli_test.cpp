@@ -1,11 +1,8 @@
 // The executable as a player starts it: real process, real exit status.
-#include <sys/wait.h>
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
+#include "support/run_sorvel.hpp"
 #include "support/temp_dir.hpp"
 
 namespace sorvel {
@@ -20,13 +17,10 @@ class Cli : public ::testing::Test {
   // Runs sorvel with `args` against the fixture chapter and a data folder of
   // its own; returns the exit status and keeps what it printed.
   int run(const std::string& args, const std::filesystem::path& resources = test::fixtureResources()) {
-    const std::string command = "SORVEL_DATA_DIR='" + (dir / "data").string() + "' SORVEL_RESOURCES='" +
-                                resources.string() + "' '" SORVEL_EXECUTABLE "' " + args + " >'" +
-                                (dir / "out").string() + "' 2>'" + (dir / "err").string() + "'";
-    const int status = std::system(command.c_str());
-    out = readFile(dir / "out");
-    err = readFile(dir / "err");
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const test::SorvelRun result = test::runSorvel(SORVEL_EXECUTABLE, args, dir, resources);
+    out = result.out;
+    err = result.err;
+    return result.status;
   }
 
   TempDir dir;
@@ -59,7 +53,7 @@ TEST_F(Cli, ABrokenChapterStopsWithStatusOneNamingTheFile) {
 
 TEST_F(Cli, ADamagedSettingsFileIsRecoveredWithAMessage) {
   test::writeFile(dir / "data/settings.json", "{\"sorvel.launched\": tr");
-  EXPECT_EQ(run("--still x.png"), 1);  // the still is yet to come; the store opens first
+  EXPECT_EQ(run("--film x.mp4"), 1);  // the film is yet to come; the store opens first
   EXPECT_THAT(out, HasSubstr("is damaged"));
   bool setAside = false;
   for (const auto& entry : std::filesystem::directory_iterator(dir / "data")) {

@@ -1,0 +1,88 @@
+#include "render/gl_program.hpp"
+
+#include <algorithm>
+#include <vector>
+
+namespace sorvel {
+namespace {
+
+std::string shaderLog(GLuint shader) {
+  GLint length = 0;
+  glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
+  std::vector<char> log(static_cast<std::size_t>(std::max(length, 1)));
+  glGetShaderInfoLog(shader, length, nullptr, log.data());
+  return log.data();
+}
+
+std::string programLog(GLuint program) {
+  GLint length = 0;
+  glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
+  std::vector<char> log(static_cast<std::size_t>(std::max(length, 1)));
+  glGetProgramInfoLog(program, length, nullptr, log.data());
+  return log.data();
+}
+
+// Compiles one stage; on failure returns 0 and fills `error`.
+GLuint compile(GLenum stage, const std::string& text, const std::string& what, std::string& error) {
+  const GLuint shader = glCreateShader(stage);
+  const char* source = text.c_str();
+  glShaderSource(shader, 1, &source, nullptr);
+  glCompileShader(shader);
+  GLint ok = GL_FALSE;
+  glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+  if (ok != GL_TRUE) {
+    error = what + " does not compile:\n" + shaderLog(shader);
+    glDeleteShader(shader);
+    return 0;
+  }
+  return shader;
+}
+
+}  // namespace
+
+void GlProgram::reset() noexcept {
+  if (id_ != 0) glDeleteProgram(id_);
+  id_ = 0;
+}
+
+ProgramBuild buildProgram(const ProgramSource& source, const std::string& prelude,
+                          const std::string& fragmentPrelude) {
+  ProgramBuild build;
+  const GLuint vertex = compile(GL_VERTEX_SHADER, prelude + source.vertex,
+                                "the " + source.name + " vertex shader", build.error);
+  if (vertex == 0) return build;
+  GLuint fragment = 0;
+  if (!source.fragment.empty()) {
+    fragment = compile(GL_FRAGMENT_SHADER, prelude + fragmentPrelude + source.fragment,
+                       "the " + source.name + " fragment shader", build.error);
+    if (fragment == 0) {
+      glDeleteShader(vertex);
+      return build;
+    }
+  }
+  GlProgram program(glCreateProgram());
+  glAttachShader(program.id(), vertex);
+  if (fragment != 0) glAttachShader(program.id(), fragment);
+  glLinkProgram(program.id());
+  glDeleteShader(vertex);
+  if (fragment != 0) glDeleteShader(fragment);
+  GLint ok = GL_FALSE;
+  glGetProgramiv(program.id(), GL_LINK_STATUS, &ok);
+  if (ok != GL_TRUE) {
+    build.error = "the " + source.name + " program does not link:\n" + programLog(program.id());
+    return build;
+  }
+  const GLuint block = glGetUniformBlockIndex(program.id(), "FrameBlock");
+  if (block != GL_INVALID_INDEX) glUniformBlockBinding(program.id(), block, 0);
+  build.program = std::move(program);
+  return build;
+}
+
+void setSamplerUnit(const GlProgram& program, const char* name, GLint unit) {
+  const GLint location = glGetUniformLocation(program.id(), name);
+  if (location < 0) return;
+  glUseProgram(program.id());
+  glUniform1i(location, unit);
+}
+
+}  // namespace sorvel

@@ -1,0 +1,417 @@
+#include "render/renderer.hpp"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <utility>
+
+#include "base/maths.hpp"
+#include "image/png_io.hpp"
+#include "meshes/mesh_data.hpp"
+#include "render/glyph_atlas.hpp"
+#include "render/shader_sources.hpp"
+
+namespace sorvel {
+namespace {
+
+// Attribute locations shared by the shaders: per vertex 0-3, per instance 4-9.
+constexpr GLuint kFirstInstanceAttribute = 4;
+constexpr GLuint kCubeInstanceAttributes = 5;    // posScale, clues, anim, nbr, origin
+constexpr GLuint kObjectInstanceAttributes = 6;  // four model columns, colour, extra
+
+// Unit 0 holds the glyph atlas or a figure's texture, unit 1 the shadow map.
+constexpr GLint kPictureUnit = 0;
+constexpr GLint kShadowUnit = 1;
+
+const void* byteOffset(std::size_t offset) { return reinterpret_cast<const void*>(offset); }
+
+std::size_t alignUp(std::size_t n, std::size_t to) { return (n + to - 1) / to * to; }
+
+void setFloatInstance(GLuint location, std::size_t offset, std::size_t stride) {
+  glVertexAttribPointer(location, 4, GL_FLOAT, GL_FALSE, static_cast<GLsizei>(stride), byteOffset(offset));
+}
+void setUintInstance(GLuint location, std::size_t offset, std::size_t stride) {
+  glVertexAttribIPointer(location, 4, GL_UNSIGNED_INT, static_cast<GLsizei>(stride), byteOffset(offset));
+}
+
+std::string glErrorText(GLenum error) {
+  switch (error) {
+    case GL_OUT_OF_MEMORY: return "out of GPU memory";
+    case GL_INVALID_ENUM: return "GL_INVALID_ENUM";
+    case GL_INVALID_VALUE: return "GL_INVALID_VALUE";
+    case GL_INVALID_OPERATION: return "GL_INVALID_OPERATION";
+    case GL_INVALID_FRAMEBUFFER_OPERATION: return "GL_INVALID_FRAMEBUFFER_OPERATION";
+    default: return "GL error " + std::to_string(error);
+  }
+}
+
+}  // namespace
+
+Renderer::Created Renderer::create() {
+  std::unique_ptr<Renderer> renderer(new Renderer());
+  if (std::string error = renderer->build(); !error.empty()) {
+    return {nullptr, "cannot set up the renderer: " + error};
+  }
+  return {std::move(renderer), {}};
+}
+
+std::string Renderer::build() {
+  if (epoxy_gl_version() < 33) {
+    return "OpenGL 3.3 is needed and the driver offers " + std::to_string(epoxy_gl_version() / 10) + "." +
+           std::to_string(epoxy_gl_version() % 10);
+  }
+  while (glGetError() != GL_NO_ERROR) {
+  }
+  clipControl_ = epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control");
+
+  const std::string prelude = std::string("#version 330 core\n#define SORVEL_REMAP_DEPTH ") +
+                              (clipControl_ ? "0" : "1") + "\n" + shaders::common_glsl;
+  const std::string fragmentPrelude = shaders::lighting_glsl;
+  const std::pair<GlProgram*, ProgramSource> programs[] = {
+      {&cubeProgram_, {"cube", shaders::cube_vert, shaders::cube_frag}},
+      {&objProgram_, {"object", shaders::obj_vert, shaders::obj_frag}},
+      {&floorProgram_, {"floor", shaders::floor_vert, shaders::floor_frag}},
+      {&cubeShadowProgram_, {"cube shadow", shaders::shadow_cube_vert, ""}},
+      {&objShadowProgram_, {"object shadow", shaders::shadow_obj_vert, ""}},
+  };
+  for (const auto& [program, source] : programs) {
+    ProgramBuild built = buildProgram(source, prelude, fragmentPrelude);
+    if (!built.error.empty()) return built.error;
+    *program = std::move(built.program);
+  }
+  setSamplerUnit(cubeProgram_, "glyphs", kPictureUnit);
+  setSamplerUnit(objProgram_, "picture", kPictureUnit);
+  for (const GlProgram* p : {&cubeProgram_, &objProgram_, &floorProgram_}) setSamplerUnit(*p, "shadowMap", kShadowUnit);
+  glUseProgram(0);
+
+  // The shadow map compares in hardware, so each tap is already a 2x2 blend.
+  glGenTextures(1, &shadowMap_);
+  glBindTexture(GL_TEXTURE_2D, shadowMap_);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT32F, kShadowSize, kShadowSize, 0, GL_DEPTH_COMPONENT, GL_FLOAT,
+               nullptr);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_MODE, GL_COMPARE_REF_TO_TEXTURE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_FUNC, GL_LEQUAL);
+  glGenFramebuffers(1, &shadowFramebuffer_);
+  glBindFramebuffer(GL_FRAMEBUFFER, shadowFramebuffer_);
+  glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, shadowMap_, 0);
+  glDrawBuffer(GL_NONE);
+  glReadBuffer(GL_NONE);
+  const GLenum shadowStatus = glCheckFramebufferStatus(GL_FRAMEBUFFER);
+  glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  if (shadowStatus != GL_FRAMEBUFFER_COMPLETE) {
+    return "the 2048x2048 shadow map cannot be drawn into (status " + std::to_string(shadowStatus) + ")";
+  }
+
+  cubeMesh_ = makeMesh(Meshes::roundedCube(0.47f, 0.085f));
+
+  try {
+    const GlyphAtlasImage atlas = buildGlyphAtlas();
+    glGenTextures(1, &glyphs_);
+    glBindTexture(GL_TEXTURE_2D, glyphs_);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RG8, atlas.width, atlas.height, 0, GL_RG, GL_UNSIGNED_BYTE,
+                 atlas.texels.data());
+    glGenerateMipmap(GL_TEXTURE_2D);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  } catch (const std::exception& e) {
+    return std::string("the clue glyphs cannot be drawn: ") + e.what();
+  }
+  glBindTexture(GL_TEXTURE_2D, 0);
+
+  glGenVertexArrays(1, &emptyVertexArray_);
+  for (RingSlot& slot : ring_) {
+    glGenBuffers(1, &slot.buffer);
+    glBindBuffer(GL_ARRAY_BUFFER, slot.buffer);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(kRingBytes), nullptr, GL_STREAM_DRAW);
+    slot.capacity = kRingBytes;
+  }
+  glBindBuffer(GL_ARRAY_BUFFER, 0);
+
+  if (const GLenum error = glGetError(); error != GL_NO_ERROR) {
+    return "setting up the GPU objects gave " + glErrorText(error);
+  }
+  return {};
+}
+
+Renderer::~Renderer() {
+  for (RingSlot& slot : ring_) {
+    if (slot.fence != nullptr) glDeleteSync(slot.fence);
+    glDeleteBuffers(1, &slot.buffer);
+  }
+  auto deleteMesh = [](GpuMesh& m) {
+    glDeleteVertexArrays(1, &m.vertexArray);
+    glDeleteBuffers(1, &m.vertices);
+    glDeleteBuffers(1, &m.indices);
+  };
+  for (GpuMesh& m : meshes_) deleteMesh(m);
+  deleteMesh(cubeMesh_);
+  if (!textures_.empty()) glDeleteTextures(static_cast<GLsizei>(textures_.size()), textures_.data());
+  glDeleteTextures(1, &glyphs_);
+  glDeleteTextures(1, &shadowMap_);
+  glDeleteFramebuffers(1, &shadowFramebuffer_);
+  glDeleteFramebuffers(1, &msaaFramebuffer_);
+  glDeleteRenderbuffers(1, &msaaColour_);
+  glDeleteRenderbuffers(1, &msaaDepth_);
+  glDeleteVertexArrays(1, &emptyVertexArray_);
+}
+
+MeshHandle Renderer::uploadMesh(const MeshData& data) {
+  const GpuMesh m = makeMesh(data);
+  meshes_.push_back(m);
+  return {static_cast<std::uint32_t>(meshes_.size()), static_cast<std::uint32_t>(m.count)};
+}
+
+Renderer::GpuMesh Renderer::makeMesh(const MeshData& data) {
+  GpuMesh m;
+  m.count = static_cast<GLsizei>(data.indices.size());
+  glGenVertexArrays(1, &m.vertexArray);
+  glBindVertexArray(m.vertexArray);
+  glGenBuffers(1, &m.vertices);
+  glBindBuffer(GL_ARRAY_BUFFER, m.vertices);
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(data.vertices.size() * sizeof(float)), data.vertices.data(),
+               GL_STATIC_DRAW);
+  glGenBuffers(1, &m.indices);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m.indices);
+  glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(data.indices.size() * sizeof(std::uint32_t)),
+               data.indices.data(), GL_STATIC_DRAW);
+
+  const bool cube = data.stride == Meshes::kCubeStride;
+  const std::span<const VertexAttribute> layout =
+      cube ? std::span<const VertexAttribute>(kCubeVertexLayout) : std::span<const VertexAttribute>(kObjectVertexLayout);
+  const auto stride = static_cast<GLsizei>(cube ? kCubeVertexBytes : kObjectVertexBytes);
+  for (std::size_t a = 0; a < layout.size(); ++a) {
+    glEnableVertexAttribArray(static_cast<GLuint>(a));
+    glVertexAttribPointer(static_cast<GLuint>(a), layout[a].components, GL_FLOAT, GL_FALSE, stride,
+                          byteOffset(layout[a].offset));
+  }
+  // The instance records are pointed at per draw, where each block of the
+  // frame buffer starts.
+  const GLuint instanceAttributes = cube ? kCubeInstanceAttributes : kObjectInstanceAttributes;
+  for (GLuint a = 0; a < instanceAttributes; ++a) {
+    glEnableVertexAttribArray(kFirstInstanceAttribute + a);
+    glVertexAttribDivisor(kFirstInstanceAttribute + a, 1);
+  }
+  glBindVertexArray(0);
+  glBindBuffer(GL_ARRAY_BUFFER, 0);
+  return m;
+}
+
+std::optional<TextureHandle> Renderer::loadTexture(const std::filesystem::path& png) {
+  const PngRead read = readPng(png);
+  if (!read.image) return std::nullopt;
+  const RgbaImage& image = *read.image;
+  GLuint texture = 0;
+  glGenTextures(1, &texture);
+  glBindTexture(GL_TEXTURE_2D, texture);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  // Figures are painted in sRGB; sampling must hand the shader linear colour.
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_SRGB8_ALPHA8, image.width, image.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+               image.pixels.data());
+  glGenerateMipmap(GL_TEXTURE_2D);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  textures_.push_back(texture);
+  return TextureHandle{texture};
+}
+
+const Renderer::GpuMesh* Renderer::mesh(MeshHandle handle) const {
+  if (handle.id == 0 || handle.id > meshes_.size()) return nullptr;
+  return &meshes_[handle.id - 1];
+}
+
+void Renderer::ensureTargets(int width, int height) {
+  if (msaaFramebuffer_ != 0 && width == targetWidth_ && height == targetHeight_) return;
+  glDeleteFramebuffers(1, &msaaFramebuffer_);
+  glDeleteRenderbuffers(1, &msaaColour_);
+  glDeleteRenderbuffers(1, &msaaDepth_);
+  GLint maxSamples = kSamples;
+  glGetIntegerv(GL_MAX_SAMPLES, &maxSamples);
+  const GLsizei samples = std::min<GLint>(kSamples, maxSamples);
+  glGenRenderbuffers(1, &msaaColour_);
+  glBindRenderbuffer(GL_RENDERBUFFER, msaaColour_);
+  glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, GL_SRGB8_ALPHA8, width, height);
+  glGenRenderbuffers(1, &msaaDepth_);
+  glBindRenderbuffer(GL_RENDERBUFFER, msaaDepth_);
+  glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, GL_DEPTH_COMPONENT32F, width, height);
+  glBindRenderbuffer(GL_RENDERBUFFER, 0);
+  glGenFramebuffers(1, &msaaFramebuffer_);
+  glBindFramebuffer(GL_FRAMEBUFFER, msaaFramebuffer_);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, msaaColour_);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, msaaDepth_);
+  targetWidth_ = width;
+  targetHeight_ = height;
+  ++targetBuilds_;
+}
+
+Renderer::RingSlot& Renderer::nextRingSlot(std::size_t bytes) {
+  ringIndex_ = (ringIndex_ + 1) % kRingSize;
+  RingSlot& slot = ring_[static_cast<std::size_t>(ringIndex_)];
+  if (slot.fence != nullptr) {
+    // The GPU may still read this buffer from three frames ago.
+    while (glClientWaitSync(slot.fence, GL_SYNC_FLUSH_COMMANDS_BIT, 1'000'000'000) == GL_TIMEOUT_EXPIRED) {
+    }
+    glDeleteSync(slot.fence);
+    slot.fence = nullptr;
+  }
+  if (bytes > slot.capacity) {
+    // A frame larger than a slot grows it rather than spilling past its end.
+    const std::size_t grown = alignUp(std::max(bytes, slot.capacity * 2), 256);
+    if (!toldAboutGrowth_) {
+      std::printf("render: a frame of %zu bytes outgrew its %zu-byte buffer; buffers now grow to fit\n", bytes,
+                  slot.capacity);
+      std::fflush(stdout);
+      toldAboutGrowth_ = true;
+    }
+    glBindBuffer(GL_ARRAY_BUFFER, slot.buffer);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(grown), nullptr, GL_STREAM_DRAW);
+    slot.capacity = grown;
+  }
+  return slot;
+}
+
+std::vector<std::size_t> Renderer::upload(const Frame& frame, const RingSlot& slot) {
+  const FramePacking packing = packFrame(frame);
+  Uniforms uniforms = frame.uniforms;
+  uniforms.lightViewProj =
+      lightViewProjection(glm::vec3(uniforms.lightDir), frame.shadowCenter, frame.shadowRadius);
+  uniforms.params.w = static_cast<float>(kShadowSize);
+
+  glBindBuffer(GL_ARRAY_BUFFER, slot.buffer);
+  // The fence already proved the GPU is done with this buffer, so the driver
+  // need not synchronise again.
+  auto* bytes = static_cast<std::uint8_t*>(
+      glMapBufferRange(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(packing.end),
+                       GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_RANGE_BIT | GL_MAP_UNSYNCHRONIZED_BIT));
+  auto put = [&](std::size_t offset, const void* data, std::size_t size) {
+    if (size == 0) return;
+    if (bytes != nullptr) {
+      std::memcpy(bytes + offset, data, size);
+    } else {
+      glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(offset), static_cast<GLsizeiptr>(size), data);
+    }
+  };
+  put(0, &uniforms, sizeof uniforms);
+  put(packing.cubes, frame.cubes.data(), frame.cubes.size() * sizeof(CubeInst));
+  for (std::size_t g = 0; g < frame.objects.size(); ++g) {
+    const auto& insts = frame.objects[g].insts;
+    put(packing.groups[g], insts.data(), insts.size() * sizeof(ObjInst));
+  }
+  if (bytes != nullptr) glUnmapBuffer(GL_ARRAY_BUFFER);
+  return packing.groups;
+}
+
+void Renderer::drawCubes(const Frame& frame, GLuint buffer, bool main) {
+  if (frame.cubes.empty()) return;
+  glUseProgram(main ? cubeProgram_.id() : cubeShadowProgram_.id());
+  glBindVertexArray(cubeMesh_.vertexArray);
+  glBindBuffer(GL_ARRAY_BUFFER, buffer);
+  constexpr std::size_t base = 256;
+  constexpr std::size_t stride = sizeof(CubeInst);
+  setFloatInstance(4, base + offsetof(CubeInst, posScale), stride);
+  setUintInstance(5, base + offsetof(CubeInst, clues), stride);
+  setFloatInstance(6, base + offsetof(CubeInst, anim), stride);
+  setUintInstance(7, base + offsetof(CubeInst, nbr), stride);
+  setFloatInstance(8, base + offsetof(CubeInst, origin), stride);
+  if (main) {
+    glActiveTexture(GL_TEXTURE0 + kPictureUnit);
+    glBindTexture(GL_TEXTURE_2D, glyphs_);
+  }
+  glDrawElementsInstanced(GL_TRIANGLES, cubeMesh_.count, GL_UNSIGNED_INT, nullptr,
+                          static_cast<GLsizei>(frame.cubes.size()));
+}
+
+void Renderer::drawObjects(const Frame& frame, GLuint buffer, const std::vector<std::size_t>& offsets, bool main) {
+  glUseProgram(main ? objProgram_.id() : objShadowProgram_.id());
+  for (std::size_t g = 0; g < frame.objects.size(); ++g) {
+    const ObjectGroup& group = frame.objects[g];
+    const GpuMesh* m = mesh(group.mesh);
+    if (group.insts.empty() || m == nullptr || m->count == 0) continue;
+    glBindVertexArray(m->vertexArray);
+    glBindBuffer(GL_ARRAY_BUFFER, buffer);
+    constexpr std::size_t stride = sizeof(ObjInst);
+    for (GLuint column = 0; column < 4; ++column) setFloatInstance(4 + column, offsets[g] + 16 * column, stride);
+    setFloatInstance(8, offsets[g] + offsetof(ObjInst, color), stride);
+    setFloatInstance(9, offsets[g] + offsetof(ObjInst, extra), stride);
+    if (main) {
+      glActiveTexture(GL_TEXTURE0 + kPictureUnit);
+      glBindTexture(GL_TEXTURE_2D, group.texture ? group.texture->id : glyphs_);
+    }
+    glDrawElementsInstanced(GL_TRIANGLES, m->count, GL_UNSIGNED_INT, nullptr, static_cast<GLsizei>(group.insts.size()));
+  }
+}
+
+void Renderer::render(const Frame& frame, const RenderTarget& target) {
+  if (target.width <= 0 || target.height <= 0) return;
+  const std::size_t bytes = packFrame(frame).end;
+  RingSlot& slot = nextRingSlot(bytes);
+  ensureTargets(target.width, target.height);
+  const std::vector<std::size_t> offsets = upload(frame, slot);
+
+  if (clipControl_) glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
+  glBindBufferRange(GL_UNIFORM_BUFFER, 0, slot.buffer, 0, sizeof(Uniforms));
+  glDisable(GL_BLEND);
+  glDisable(GL_SCISSOR_TEST);
+  glEnable(GL_DEPTH_TEST);
+  glDepthFunc(GL_LESS);
+  glDepthMask(GL_TRUE);
+  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+
+  // Shadow pass: depth only, seen from the light.
+  glBindFramebuffer(GL_FRAMEBUFFER, shadowFramebuffer_);
+  glViewport(0, 0, kShadowSize, kShadowSize);
+  glClearDepth(1.0);
+  glClear(GL_DEPTH_BUFFER_BIT);
+  glDisable(GL_CULL_FACE);
+  glEnable(GL_POLYGON_OFFSET_FILL);
+  glPolygonOffset(1.6f, 2.0f);
+  drawCubes(frame, slot.buffer, false);
+  drawObjects(frame, slot.buffer, offsets, false);
+  glDisable(GL_POLYGON_OFFSET_FILL);
+
+  // Main pass, multisampled, shaded in linear light and stored as sRGB.
+  glBindFramebuffer(GL_FRAMEBUFFER, msaaFramebuffer_);
+  glViewport(0, 0, target.width, target.height);
+  glEnable(GL_FRAMEBUFFER_SRGB);
+  const glm::vec4 bg = frame.uniforms.bg;
+  glClearColor(bg.x, bg.y, bg.z, 1.0f);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glFrontFace(GL_CCW);
+  glActiveTexture(GL_TEXTURE0 + kShadowUnit);
+  glBindTexture(GL_TEXTURE_2D, shadowMap_);
+
+  glUseProgram(floorProgram_.id());
+  glBindVertexArray(emptyVertexArray_);
+  glDrawArrays(GL_TRIANGLES, 0, 6);
+
+  glEnable(GL_CULL_FACE);
+  glCullFace(GL_BACK);
+  drawCubes(frame, slot.buffer, true);
+  glDisable(GL_CULL_FACE);
+  drawObjects(frame, slot.buffer, offsets, true);
+
+  // Resolve into the caller's framebuffer.
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, msaaFramebuffer_);
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, target.framebuffer);
+  glBlitFramebuffer(0, 0, target.width, target.height, 0, 0, target.width, target.height, GL_COLOR_BUFFER_BIT,
+                    GL_NEAREST);
+  glBindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);
+  glDisable(GL_FRAMEBUFFER_SRGB);
+
+  glBindVertexArray(0);
+  glUseProgram(0);
+  glActiveTexture(GL_TEXTURE0);
+  slot.fence = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+}
+
+}  // namespace sorvel

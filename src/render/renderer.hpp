@@ -1,0 +1,119 @@
+#pragma once
+
+#include <epoxy/gl.h>
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "game/gpu_records.hpp"
+#include "game/types.hpp"
+#include "render/gl_program.hpp"
+
+namespace sorvel {
+
+// Where a frame ends up: a single-sampled sRGB framebuffer of the caller's
+// (an OffscreenTarget for captures, the window's own for play).
+struct RenderTarget {
+  GLuint framebuffer = 0;
+  int width = 0;
+  int height = 0;
+};
+
+// Draws the game's frames with OpenGL 3.3 core: a shadow pass into a
+// 2048x2048 depth map, then floor, cubes and object groups into 4x
+// multisampled targets, resolved into the caller's framebuffer. It also keeps
+// the meshes and textures the game uploads.
+//
+// Everything it does needs its GL context current on the calling thread.
+class Renderer final : public GpuResources {
+ public:
+  static constexpr int kShadowSize = 2048;
+  static constexpr int kSamples = 4;
+  static constexpr int kRingSize = 3;
+  static constexpr std::size_t kRingBytes = 4 * 1024 * 1024;
+
+  struct Created;
+
+  // Builds the programs, the shadow map, the cube mesh, the glyph atlas and
+  // the frame buffers. Fails with a message (compile logs included) rather
+  // than aborting, so the caller can say what went wrong.
+  static Created create();
+
+  ~Renderer() override;
+  Renderer(const Renderer&) = delete;
+  Renderer& operator=(const Renderer&) = delete;
+
+  // GpuResources.
+  MeshHandle uploadMesh(const MeshData& mesh) override;
+  std::optional<TextureHandle> loadTexture(const std::filesystem::path& png) override;
+
+  // Draws one frame into `target`. Waits only if the GPU is still reading the
+  // frame buffer from three frames ago.
+  void render(const Frame& frame, const RenderTarget& target);
+
+  // What the renderer has done, for tests and logs.
+  int ringIndex() const { return ringIndex_; }
+  std::size_t ringCapacity(int slot) const { return ring_[static_cast<std::size_t>(slot)].capacity; }
+  // Counts how often the multisampled targets were (re)made.
+  int targetBuilds() const { return targetBuilds_; }
+  bool depthZeroToOne() const { return clipControl_; }
+
+ private:
+  struct GpuMesh {
+    GLuint vertexArray = 0;
+    GLuint vertices = 0;
+    GLuint indices = 0;
+    GLsizei count = 0;
+  };
+  struct RingSlot {
+    GLuint buffer = 0;
+    std::size_t capacity = 0;
+    GLsync fence = nullptr;
+  };
+
+  Renderer() = default;
+  std::string build();
+  GpuMesh makeMesh(const MeshData& data);
+  void ensureTargets(int width, int height);
+  std::vector<std::size_t> upload(const Frame& frame, const RingSlot& slot);
+  RingSlot& nextRingSlot(std::size_t bytes);
+  void drawCubes(const Frame& frame, GLuint buffer, bool main);
+  void drawObjects(const Frame& frame, GLuint buffer, const std::vector<std::size_t>& offsets, bool main);
+  const GpuMesh* mesh(MeshHandle handle) const;
+
+  bool clipControl_ = false;
+  GlProgram cubeProgram_, objProgram_, floorProgram_, cubeShadowProgram_, objShadowProgram_;
+  GpuMesh cubeMesh_;
+  GLuint emptyVertexArray_ = 0;
+  GLuint glyphs_ = 0;
+  GLuint shadowMap_ = 0;
+  GLuint shadowFramebuffer_ = 0;
+  GLuint shadowSampler_ = 0;
+
+  GLuint msaaFramebuffer_ = 0;
+  GLuint msaaColour_ = 0;
+  GLuint msaaDepth_ = 0;
+  int targetWidth_ = 0;
+  int targetHeight_ = 0;
+  int targetBuilds_ = 0;
+
+  std::array<RingSlot, kRingSize> ring_{};
+  int ringIndex_ = 0;
+  bool toldAboutGrowth_ = false;
+
+  std::vector<GpuMesh> meshes_;  // handle id - 1
+  std::vector<GLuint> textures_;
+};
+
+struct Renderer::Created {
+  std::unique_ptr<Renderer> renderer;
+  std::string error;  // empty when `renderer` holds one
+};
+
+}  // namespace sorvel

@@ -1,0 +1,88 @@
+in vec3 vWorld;
+in vec3 vNormal;
+in vec2 vUv;
+in vec3 vLocal;
+in vec3 vInBlock;
+flat in int vFace;
+flat in uvec4 vClues;
+flat in vec4 vAnim;
+flat in uvec4 vNbr;
+
+uniform sampler2D glyphs;
+
+out vec4 fragColour;
+
+const vec3 kWoodLight = vec3(0.80, 0.60, 0.37);
+const vec3 kWoodDark = vec3(0.60, 0.40, 0.21);
+const vec3 kInk = vec3(0.0242, 0.0176, 0.0137);   // #2B241F
+const vec3 kHalo = vec3(0.95, 0.90, 0.80);
+const vec3 kMarkPaint = vec3(0.05, 0.30, 0.42);   // a clear blue-green glaze
+const vec3 kMistake = vec3(0.75, 0.08, 0.04);
+const vec3 kGuide = vec3(1.0, 0.78, 0.32);
+const uint kNoClue = 65535u;
+
+bool hasNeighbour(ivec3 d) {
+  if (d == ivec3(0)) return false;
+  int bit = 9 * (d.y + 1) + 3 * (d.z + 1) + (d.x + 1);
+  return (vNbr.x & (1u << uint(bit))) != 0u;
+}
+
+// How much sky reaches this point of the face: the face is darkened near an
+// edge where a neighbour stands in front of it (an inner corner) and, less,
+// where a neighbour sits flush beside it (the groove between two cubes).
+float creaseOcclusion(int axis, int outward) {
+  ivec3 n = ivec3(0);
+  n[axis] = outward;
+  float occlusion = 1.0;
+  for (int t = 0; t < 3; ++t) {
+    if (t == axis) continue;
+    for (int s = -1; s <= 1; s += 2) {
+      ivec3 d = ivec3(0);
+      d[t] = s;
+      float towards = clamp(vLocal[t] * float(s), 0.0, 1.0);
+      float nearEdge = smoothstep(0.45, 1.0, towards);
+      if (hasNeighbour(n + d)) occlusion -= 0.42 * nearEdge * nearEdge;
+      else if (hasNeighbour(d)) occlusion -= 0.16 * pow(nearEdge, 4.0);
+    }
+  }
+  return clamp(occlusion, 0.35, 1.0);
+}
+
+void main() {
+  int axis = vFace / 2;
+  int outward = (vFace % 2 == 0) ? 1 : -1;
+  vec3 normal = normalize(vNormal);
+  float seed = float(vNbr.y);
+
+  vec3 albedo = wood(vInBlock, seed, kWoodLight, kWoodDark);
+  // Each cube a shade apart, as if cut from slightly different boards.
+  albedo *= 0.94 + 0.1 * hash13(floor(vInBlock) + seed);
+
+  float mark = clamp(vAnim.z, 0.0, 1.0);
+  albedo = mix(albedo, albedo * 0.3 + kMarkPaint * 0.9, mark * 0.85);
+
+  float time = u.params.x;
+  bool inPlay = (vClues.w & 1u) != 0u;
+  uint code = vClues[axis];
+  if (inPlay && code != kNoClue && code < 30u) {
+    vec2 cell = vec2(float(code % 8u), float(code / 8u));
+    vec2 uv = (cell + clamp(vUv, 0.0, 1.0)) / vec2(8.0, 4.0);
+    vec2 glyph = texture(glyphs, uv).rg;
+    float fade = clamp(u.params.y, 0.0, 1.0);
+    albedo = mix(albedo, mix(albedo, kHalo, 0.55), glyph.g * 0.45 * fade * (1.0 - mark * 0.5));
+    vec3 ink = mark > 0.5 ? vec3(0.9, 0.93, 0.92) : kInk;
+    albedo = mix(albedo, ink, glyph.r * fade);
+  }
+
+  float flash = clamp(vAnim.y, 0.0, 1.0);
+  albedo = mix(albedo, kMistake, flash * 0.8);
+
+  float occlusion = creaseOcclusion(axis, outward);
+  vec3 colour = shade(albedo, normal, vWorld, occlusion, 0.12 + 0.1 * mark);
+
+  float glow = max(vAnim.w, 0.0);
+  colour += (albedo * 0.35 + vec3(0.10, 0.08, 0.05)) * glow;
+  if ((vClues.w & 2u) != 0u) colour += kGuide * (0.10 + 0.12 * (0.5 + 0.5 * sin(time * 4.5)));
+  colour += kMistake * flash * 0.35;
+  fragColour = vec4(toneMap(colour), 1.0);
+}

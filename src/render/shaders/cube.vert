@@ -1,0 +1,34 @@
+layout(location = 0) in vec3 aPosition;
+layout(location = 1) in vec3 aNormal;
+layout(location = 2) in vec2 aUv;
+layout(location = 3) in float aFace;
+layout(location = 4) in vec4 iPosScale;
+layout(location = 5) in uvec4 iClues;
+layout(location = 6) in vec4 iAnim;
+layout(location = 7) in uvec4 iNbr;
+layout(location = 8) in vec4 iOrigin;
+
+out vec3 vWorld;
+out vec3 vNormal;
+out vec2 vUv;
+out vec3 vLocal;
+out vec3 vInBlock;
+flat out int vFace;
+flat out uvec4 vClues;
+flat out vec4 vAnim;
+flat out uvec4 vNbr;
+
+void main() {
+  // The shake lane is already a sideways offset in world units.
+  vec3 world = iPosScale.xyz + aPosition * iPosScale.w + vec3(iAnim.x, 0.0, 0.0);
+  vWorld = world;
+  vNormal = aNormal;
+  vUv = aUv;
+  vLocal = aPosition / 0.47;
+  vInBlock = iPosScale.xyz + aPosition - iOrigin.xyz;
+  vFace = int(aFace + 0.5);
+  vClues = iClues;
+  vAnim = iAnim;
+  vNbr = iNbr;
+  gl_Position = clipFromMatrix(u.viewProj * vec4(world, 1.0));
+}

@@ -1,0 +1,10 @@
+layout(location = 0) in vec3 aPosition;
+layout(location = 4) in vec4 iPosScale;
+layout(location = 6) in vec4 iAnim;
+
+void main() {
+  // Cast as full unit cubes: the rounded gaps between neighbours would
+  // otherwise stripe the shadow with light.
+  vec3 world = iPosScale.xyz + aPosition * (iPosScale.w / 0.47 * 0.5) + vec3(iAnim.x, 0.0, 0.0);
+  gl_Position = clipFromMatrix(u.lightViewProj * vec4(world, 1.0));
+}

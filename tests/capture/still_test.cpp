@@ -1,0 +1,64 @@
+// The still picture end to end: the executable renders off-screen with EGL
+// and writes a PNG, as `sorvel --still` does for a player.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "image/png_io.hpp"
+#include "support/run_sorvel.hpp"
+#include "support/temp_dir.hpp"
+
+namespace sorvel {
+namespace {
+
+using ::testing::HasSubstr;
+
+class Still : public ::testing::Test {
+ protected:
+  test::SorvelRun still(const std::string& args) { return test::runSorvel(SORVEL_EXECUTABLE, args, dir); }
+
+  RgbaImage picture(const std::filesystem::path& file) {
+    PngRead read = readPng(file);
+    EXPECT_TRUE(read.image) << read.error;
+    return read.image ? *read.image : RgbaImage{};
+  }
+
+  test::TempDir dir;
+};
+
+TEST_F(Still, WritesAnOpaquePictureOfTheRequestedSizeAndSaysWhere) {
+  const auto file = dir / "table.png";
+  const auto run = still("--still '" + file.string() + "' --size 240x150 --wait 0.5");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "Imagen: " + file.string() + "\n");
+  const RgbaImage image = picture(file);
+  ASSERT_EQ(image.width, 240);
+  ASSERT_EQ(image.height, 150);
+  int distinct = 0;
+  for (std::size_t i = 0; i < image.pixels.size(); i += 4) {
+    EXPECT_EQ(image.pixels[i + 3], 255);
+    distinct += std::abs(image.pixels[i] - image.pixels[0]) > 10;
+  }
+  EXPECT_GT(distinct, 100) << "a picture of the table is not one flat colour";
+  // The saved progress of the player is never touched by a still.
+  EXPECT_FALSE(std::filesystem::exists(dir / "data/settings.json"));
+}
+
+TEST_F(Still, AFileThatCannotBeWrittenOrABadOptionFailsWithStatusOne) {
+  auto run = still("--still '" + (dir / "no/such/folder/x.png").string() + "' --size 32x20 --wait 0.1");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_THAT(run.err, HasSubstr("no/such/folder/x.png"));
+  EXPECT_THAT(run.out, ::testing::Not(HasSubstr("Imagen")));
+
+  run = still("--still '" + (dir / "x.png").string() + "' --wait 1e300");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_THAT(run.err, HasSubstr("sorvelWait"));
+  run = still("--still '" + (dir / "x.png").string() + "' --size 0x100");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_THAT(run.err, HasSubstr("sorvelSize"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "x.png"));
+}
+
+}  // namespace
+}  // namespace sorvel

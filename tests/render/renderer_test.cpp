@@ -1,0 +1,164 @@
+#include "render/renderer.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+
+#include "game/game.hpp"
+#include "image/png_io.hpp"
+#include "render/egl_context.hpp"
+#include "render/offscreen_target.hpp"
+#include "support/temp_dir.hpp"
+
+namespace sorvel {
+namespace {
+
+struct Pixel {
+  int r, g, b, a;
+};
+
+// One GL context and renderer for the whole suite: building the programs and
+// the atlas is the slow part, and every test must see the same renderer work.
+class RendererTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    auto created = HeadlessGl::create();
+    ASSERT_TRUE(created.gl) << created.error;
+    gl_ = std::make_unique<HeadlessGl>(std::move(*created.gl));
+    auto renderer = Renderer::create();
+    ASSERT_TRUE(renderer.renderer) << renderer.error;
+    renderer_ = std::move(renderer.renderer);
+  }
+  static void TearDownTestSuite() {
+    renderer_.reset();
+    gl_.reset();
+  }
+  void SetUp() override {
+    if (!renderer_) GTEST_SKIP() << "no renderer";
+    while (glGetError() != GL_NO_ERROR) {
+    }
+  }
+
+  std::unique_ptr<Game> makeGame(float aspect) {
+    auto game = std::make_unique<Game>(
+        GameOptions{.persist = false, .gpu = renderer_.get(), .resources = test::fixtureResources(), .seed = 7});
+    game->viewportChanged(aspect);
+    game->goHome(false);
+    return game;
+  }
+
+  // Renders and reads back, top row first.
+  std::vector<std::uint8_t> draw(const Frame& frame, int width, int height) {
+    auto created = OffscreenTarget::create(width, height);
+    if (!created.target) throw std::runtime_error(created.error);
+    renderer_->render(frame, {created.target->framebuffer(), width, height});
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    return created.target->readRgba();
+  }
+
+  static Pixel at(const std::vector<std::uint8_t>& px, int width, int x, int y) {
+    const std::size_t i = (static_cast<std::size_t>(y) * width + x) * 4;
+    return {px[i], px[i + 1], px[i + 2], px[i + 3]};
+  }
+
+  static inline std::unique_ptr<HeadlessGl> gl_;
+  static inline std::unique_ptr<Renderer> renderer_;
+};
+
+TEST_F(RendererTest, TheTableIsOpaqueWithTheBackgroundAtTheTopAndBlocksInTheMiddle) {
+  auto game = makeGame(320.0f / 200.0f);
+  for (int i = 0; i < 120; ++i) game->tick(1.0 / 60.0);
+  const auto px = draw(game->frame(), 320, 200);
+  ASSERT_EQ(px.size(), 320u * 200u * 4u);
+  int transparent = 0;
+  for (std::size_t i = 3; i < px.size(); i += 4) transparent += px[i] != 255;
+  EXPECT_EQ(transparent, 0);
+  // Above the horizon there is only the clear colour, 0xE6DED2 stored as sRGB.
+  const Pixel corner = at(px, 320, 2, 2);
+  EXPECT_NEAR(corner.r, 0xE6, 2);
+  EXPECT_NEAR(corner.g, 0xDE, 2);
+  EXPECT_NEAR(corner.b, 0xD2, 2);
+  int differing = 0;
+  for (std::size_t i = 0; i < px.size(); i += 4) differing += std::abs(px[i] - corner.r) > 12;
+  EXPECT_GT(differing, 500) << "the blocks and plinths should stand out from the table";
+}
+
+TEST_F(RendererTest, ABlockInPlayShowsWoodAndInkDarkClues) {
+  auto game = makeGame(1.0f);
+  game->demo("play:1:0");
+  for (int i = 0; i < 120; ++i) game->tick(1.0 / 60.0);
+  const Frame frame = game->frame();
+  ASSERT_FALSE(frame.cubes.empty());
+  const auto px = draw(frame, 256, 256);
+  const Pixel centre = at(px, 256, 128, 128);
+  EXPECT_GT(centre.r, 120);
+  EXPECT_GT(centre.r, centre.g);
+  EXPECT_GT(centre.g, centre.b) << "the middle of the block should be warm wood";
+  int ink = 0;
+  for (std::size_t i = 0; i < px.size(); i += 4) ink += std::max({px[i], px[i + 1], px[i + 2]}) < 70;
+  EXPECT_GT(ink, 40) << "clue digits should be printed in dark ink";
+
+  // The same frame with the clues faded out keeps the wood and loses the ink.
+  Frame faded = frame;
+  faded.uniforms.params.y = 0;
+  const auto plain = draw(faded, 256, 256);
+  int plainInk = 0;
+  for (std::size_t i = 0; i < plain.size(); i += 4) plainInk += std::max({plain[i], plain[i + 1], plain[i + 2]}) < 70;
+  EXPECT_LT(plainInk, ink / 4);
+}
+
+TEST_F(RendererTest, TargetsAreRemadeOnlyWhenTheSizeChangesAndTheRingTurns) {
+  auto game = makeGame(1.0f);
+  const Frame frame = game->frame();
+  const int builds = renderer_->targetBuilds();
+  const int ring = renderer_->ringIndex();
+  draw(frame, 64, 48);
+  draw(frame, 64, 48);
+  EXPECT_EQ(renderer_->targetBuilds(), builds + 1);  // the earlier tests drew at other sizes
+  draw(frame, 80, 48);
+  EXPECT_EQ(renderer_->targetBuilds(), builds + 2);
+  EXPECT_EQ(renderer_->ringIndex(), (ring + 3) % Renderer::kRingSize);
+}
+
+TEST_F(RendererTest, EmptyAndOversizedFramesDrawWithoutGlErrors) {
+  auto game = makeGame(1.0f);
+  Frame empty = game->frame();
+  empty.cubes.clear();
+  for (auto& group : empty.objects) group.insts.clear();
+  empty.objects.push_back({});  // no mesh at all
+  const auto px = draw(empty, 32, 32);
+  EXPECT_EQ(at(px, 32, 0, 0).a, 255);
+
+  // More cubes than one 4 MiB buffer holds: the buffer grows instead of
+  // overflowing.
+  Frame huge = game->frame();
+  CubeInst cube;
+  cube.posScale = {0, 100, 0, 0.01f};  // far above the view
+  cube.clues = {kNoClue, kNoClue, kNoClue, 0};
+  huge.cubes.assign(60000, cube);
+  ASSERT_GT(packFrame(huge).end, Renderer::kRingBytes);
+  for (int i = 0; i < Renderer::kRingSize; ++i) draw(huge, 32, 32);
+  for (int slot = 0; slot < Renderer::kRingSize; ++slot) {
+    EXPECT_GE(renderer_->ringCapacity(slot), packFrame(huge).end);
+  }
+}
+
+TEST_F(RendererTest, TexturesLoadFromPngAndAMissingOrBadFileGivesNothing) {
+  test::TempDir dir;
+  EXPECT_FALSE(renderer_->loadTexture(dir / "missing.png"));
+  test::writeFile(dir / "bad.png", "not a picture");
+  EXPECT_FALSE(renderer_->loadTexture(dir / "bad.png"));
+  const std::vector<std::uint8_t> rgba(4 * 4 * 4, 200);
+  ASSERT_EQ(writePng(dir / "good.png", rgba, 4, 4), "");
+  const auto texture = renderer_->loadTexture(dir / "good.png");
+  ASSERT_TRUE(texture);
+  EXPECT_NE(texture->id, 0u);
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+}  // namespace
+}  // namespace sorvel
