@@ -1,13 +1,17 @@
 // The synthesised sounds against an independent double-precision evaluation
 // of their recipes, plus the properties a listener relies on: pitch, note
-// timing, envelope.
+// timing, envelope; and the sine every sound is made of, against the
+// library's double-precision one.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <limits>
 #include <initializer_list>
 #include <numbers>
 #include <stdexcept>
@@ -15,6 +19,7 @@
 #include <utility>
 #include <vector>
 
+#include "audio/fast_sine.hpp"
 #include "audio/synth.hpp"
 
 namespace sorvel {
@@ -160,6 +165,162 @@ TEST(SynthTest, WhooshSwellsAndFadesWithItsFilter) {
   // Quiet at both ends, a quarter of the loudness of the middle at most.
   EXPECT_LT(energy.front(), std::min(energy[4], energy[5]) / 16);
   EXPECT_LT(energy.back(), std::min(energy[4], energy[5]) / 16);
+}
+
+TEST(SynthTest, SynthesisingAgainGivesTheSameBits) {
+  const SoundBank again = SoundBank::synthesise();
+  for (SoundKind kind : {SoundKind::carve, SoundKind::mark, SoundKind::unmark, SoundKind::error,
+                         SoundKind::tick, SoundKind::solved, SoundKind::whoosh}) {
+    const auto& variants = again.variants(kind);
+    for (std::size_t k = 0; k < variants.size(); ++k) {
+      const auto& first = sound(kind, int(k));
+      ASSERT_EQ(variants[k].size(), first.size());
+      EXPECT_EQ(std::memcmp(variants[k].data(), first.data(), first.size() * sizeof(float)), 0)
+          << soundKindName(kind) << " " << k;
+    }
+  }
+}
+
+TEST(SynthTest, CarvesMadeTogetherEqualCarvesMadeAlone) {
+  for (int k = 0; k < 6; ++k) {
+    const std::vector<float> alone = synthesiseBar(carveRecipe(k));
+    ASSERT_EQ(alone.size(), sound(SoundKind::carve, k).size());
+    EXPECT_EQ(std::memcmp(alone.data(), sound(SoundKind::carve, k).data(), alone.size() * sizeof(float)), 0) << k;
+  }
+}
+
+float sineOf(float angle) {
+  sinesInPlace(std::span(&angle, 1));
+  return angle;
+}
+
+// Overlapping notes summed one after the other, in single precision, in the
+// order they are struck: the synthesis must give exactly these bits, however
+// it organises its work.
+TEST(SynthTest, OverlappingNotesAddUpInTheOrderTheyAreStruck) {
+  const std::array<float, 4> notes{440.0f, 554.37f, 659.25f, 880.0f};
+  const float gap = 0.013f;
+  const std::vector<float> made = synthesiseMarimba(notes, gap);
+  std::vector<float> expected(made.size(), 0.0f);
+  for (std::size_t j = 0; j < notes.size(); ++j) {
+    const auto start = static_cast<std::size_t>(float(j) * gap * 44100.0f);
+    const float w1 = 6.283185f * notes[j], w2 = 3.93f * w1, w3 = 9.2f * w1;
+    for (std::size_t k = 0; k < 66150; ++k) {
+      const float t = float(k) / 44100.0f;
+      float v = (sineOf(w1 * t) * std::exp(-t / 0.45f) + 0.35f * sineOf(w2 * t) * std::exp(-t / 0.07f) +
+                 0.12f * sineOf(w3 * t) * std::exp(-t / 0.02f)) *
+                0.22f;
+      if (3000.0f * t < 1.0f) v *= 3000.0f * t;
+      expected[start + k] += v;
+    }
+  }
+  ASSERT_EQ(made.size(), expected.size());
+  for (std::size_t i = 0; i < made.size(); ++i) {
+    ASSERT_EQ(std::bit_cast<std::uint32_t>(made[i]), std::bit_cast<std::uint32_t>(expected[i])) << "sample " << i;
+  }
+}
+
+// Whether `got` is the float nearest the true sine of `angle`, or one of the
+// two nearest where the sine lies within a double's rounding of halfway.
+::testing::AssertionResult roundsCorrectly(float angle, float got) {
+  const double exact = std::sin(double(angle));
+  const float inf = std::numeric_limits<float>::infinity();
+  const float neighbour = std::nextafter(got, exact > got ? inf : -inf);
+  const double gap = std::fabs(double(neighbour) - double(got));
+  const double error = std::fabs(double(got) - exact);
+  if (error <= gap / 2 + 1e-15 * std::fabs(exact)) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "sin(" << std::hexfloat << angle << ") gave " << got << ", exactly "
+                                       << exact << std::defaultfloat << ": " << error / gap << " ulp off";
+}
+
+// Every binade from 2^-30 to the end of the fast range, a couple of thousand
+// angles each with all sorts of low bits, both signs.
+std::vector<float> sweptAngles() {
+  std::vector<float> angles;
+  for (int e = -30; e <= 19; ++e) {
+    const std::uint32_t base = std::bit_cast<std::uint32_t>(std::ldexp(1.0f, e));
+    for (std::uint32_t m = 0; m < (1u << 23); m += 4099) {
+      const float x = std::bit_cast<float>(base + m);
+      if (x > kSineRange) break;
+      angles.push_back(x);
+      angles.push_back(-x);
+    }
+  }
+  angles.push_back(kSineRange);
+  angles.push_back(-kSineRange);
+  return angles;
+}
+
+TEST(SineTest, IsCorrectlyRoundedAndOddAcrossTheWholeRange) {
+  const std::vector<float> angles = sweptAngles();
+  std::vector<float> sines = angles;
+  sinesInPlace(sines);
+  for (std::size_t i = 0; i < angles.size(); ++i) {
+    ASSERT_TRUE(roundsCorrectly(angles[i], sines[i]));
+    // The pairs are x, -x: the sine must be odd to the last bit.
+    if (i % 2 == 1 && i + 2 < angles.size()) {
+      ASSERT_EQ(std::bit_cast<std::uint32_t>(sines[i]), std::bit_cast<std::uint32_t>(sines[i - 1]) ^ 0x80000000u)
+          << angles[i - 1];
+    }
+  }
+  EXPECT_EQ(std::bit_cast<std::uint32_t>(sineOf(0.0f)), 0u);
+  EXPECT_EQ(std::bit_cast<std::uint32_t>(sineOf(-0.0f)), 0x80000000u);
+}
+
+// Just beside a multiple of π the sine is tiny and all its bits come from how
+// exactly the multiple was taken off: the hardest angles for the reduction.
+TEST(SineTest, StaysAccurateBesideMultiplesOfPi) {
+  std::vector<float> angles;
+  for (double k = 1; k * std::numbers::pi < kSineRange; k += k < 1000 ? 1 : 97) {
+    const float nearest = static_cast<float>(k * std::numbers::pi);
+    for (float x : {std::nextafter(nearest, 0.0f), nearest, std::nextafter(nearest, kSineRange)}) {
+      if (x <= kSineRange) angles.insert(angles.end(), {x, -x});
+    }
+  }
+  std::vector<float> sines = angles;
+  sinesInPlace(sines);
+  for (std::size_t i = 0; i < angles.size(); ++i) {
+    ASSERT_TRUE(roundsCorrectly(angles[i], sines[i]));
+    // Within a float's spacing or two of the multiple, so the sine is as small.
+    const float spacing = std::nextafter(std::fabs(angles[i]), kSineRange * 2) - std::fabs(angles[i]);
+    ASSERT_LE(std::fabs(sines[i]), 2 * spacing) << angles[i];
+  }
+}
+
+TEST(SineTest, AnglesBeyondTheFastRangeStillGetTheirSine) {
+  const float huge[] = {std::nextafter(kSineRange, 2e6f), 2.5e6f, -3.1e7f, 1e20f, std::numeric_limits<float>::max(),
+                        -std::numeric_limits<float>::max()};
+  for (float x : huge) EXPECT_TRUE(roundsCorrectly(x, sineOf(x)));
+  EXPECT_TRUE(std::isnan(sineOf(std::numeric_limits<float>::infinity())));
+  EXPECT_TRUE(std::isnan(sineOf(std::numeric_limits<float>::quiet_NaN())));
+  // One angle out of range leaves the others' bits as they are alone.
+  std::vector<float> mixed{0.5f, 5e6f, 114323.0f, std::numeric_limits<float>::quiet_NaN(), -3.0f, 1e-3f};
+  const std::vector<float> angles = mixed;
+  sinesInPlace(mixed);
+  for (std::size_t i = 0; i < angles.size(); ++i) {
+    const float alone = sineOf(angles[i]);
+    EXPECT_EQ(std::memcmp(&mixed[i], &alone, sizeof(float)), 0) << angles[i];
+  }
+}
+
+// The vector unit, the length of the span and an element's place in it must
+// not change a single bit, or a buffer would depend on the machine.
+TEST(SineTest, SameBitsWhateverTheVectorUnitOrSpanLength) {
+  const std::vector<float> angles = sweptAngles();
+  std::vector<float> widest = angles;
+  sinesInPlace(widest);
+  std::vector<float> baseline = angles;
+  detail::sinesInPlaceBaseline(baseline);
+  EXPECT_EQ(std::memcmp(widest.data(), baseline.data(), angles.size() * sizeof(float)), 0);
+
+  for (std::size_t length = 0; length <= 40; ++length) {
+    std::vector<float> part(angles.begin() + 1001, angles.begin() + 1001 + std::ptrdiff_t(length));
+    sinesInPlace(part);
+    for (std::size_t i = 0; i < length; ++i) {
+      ASSERT_EQ(std::bit_cast<std::uint32_t>(part[i]), std::bit_cast<std::uint32_t>(widest[1001 + i]))
+          << "length " << length << ", element " << i;
+    }
+  }
 }
 
 }  // namespace
