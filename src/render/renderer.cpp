@@ -35,6 +35,30 @@ void setUintInstance(GLuint location, std::size_t offset, std::size_t stride) {
   glVertexAttribIPointer(location, 4, GL_UNSIGNED_INT, static_cast<GLsizei>(stride), byteOffset(offset));
 }
 
+// What the shadow pass draws for every cube: a plain box. Shadows cannot show
+// the rounded edges, and a box costs 12 triangles where the rounded cube
+// costs nearly a thousand.
+MeshData shadowBox(float h) {
+  MeshData box{.stride = Meshes::kCubeStride};
+  for (int axis = 0; axis < 3; ++axis) {
+    for (int sign = 1; sign >= -1; sign -= 2) {
+      const auto base = static_cast<std::uint32_t>(box.vertexCount());
+      const int u = (axis + 1) % 3, v = (axis + 2) % 3;
+      for (int corner = 0; corner < 4; ++corner) {
+        float p[3] = {0, 0, 0}, n[3] = {0, 0, 0};
+        p[axis] = static_cast<float>(sign) * h;
+        p[u] = (corner & 1) != 0 ? h : -h;
+        p[v] = (corner & 2) != 0 ? h : -h;
+        n[axis] = static_cast<float>(sign);
+        const float face = static_cast<float>(2 * axis + (sign > 0 ? 0 : 1));
+        box.vertices.insert(box.vertices.end(), {p[0], p[1], p[2], n[0], n[1], n[2], 0.0f, 0.0f, face});
+      }
+      box.indices.insert(box.indices.end(), {base, base + 1, base + 3, base, base + 3, base + 2});
+    }
+  }
+  return box;
+}
+
 std::string glErrorText(GLenum error) {
   switch (error) {
     case GL_OUT_OF_MEMORY: return "out of GPU memory";
@@ -108,6 +132,7 @@ std::string Renderer::build() {
   }
 
   cubeMesh_ = makeMesh(Meshes::roundedCube(0.47f, 0.085f));
+  shadowBox_ = makeMesh(shadowBox(0.47f));
 
   try {
     const GlyphAtlasImage atlas = buildGlyphAtlas();
@@ -153,6 +178,7 @@ Renderer::~Renderer() {
   };
   for (GpuMesh& m : meshes_) deleteMesh(m);
   deleteMesh(cubeMesh_);
+  deleteMesh(shadowBox_);
   if (!textures_.empty()) glDeleteTextures(static_cast<GLsizei>(textures_.size()), textures_.data());
   glDeleteTextures(1, &glyphs_);
   glDeleteTextures(1, &shadowMap_);
@@ -314,7 +340,8 @@ std::vector<std::size_t> Renderer::upload(const Frame& frame, const RingSlot& sl
 void Renderer::drawCubes(const Frame& frame, GLuint buffer, bool main) {
   if (frame.cubes.empty()) return;
   glUseProgram(main ? cubeProgram_.id() : cubeShadowProgram_.id());
-  glBindVertexArray(cubeMesh_.vertexArray);
+  const GpuMesh& cube = main ? cubeMesh_ : shadowBox_;
+  glBindVertexArray(cube.vertexArray);
   glBindBuffer(GL_ARRAY_BUFFER, buffer);
   constexpr std::size_t base = 256;
   constexpr std::size_t stride = sizeof(CubeInst);
@@ -327,7 +354,7 @@ void Renderer::drawCubes(const Frame& frame, GLuint buffer, bool main) {
     glActiveTexture(GL_TEXTURE0 + kPictureUnit);
     glBindTexture(GL_TEXTURE_2D, glyphs_);
   }
-  glDrawElementsInstanced(GL_TRIANGLES, cubeMesh_.count, GL_UNSIGNED_INT, nullptr,
+  glDrawElementsInstanced(GL_TRIANGLES, cube.count, GL_UNSIGNED_INT, nullptr,
                           static_cast<GLsizei>(frame.cubes.size()));
 }
 

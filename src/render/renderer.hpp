@@ -90,6 +90,7 @@ class Renderer final : public GpuResources {
   bool clipControl_ = false;
   GlProgram cubeProgram_, objProgram_, floorProgram_, cubeShadowProgram_, objShadowProgram_;
   GpuMesh cubeMesh_;
+  GpuMesh shadowBox_;
   GLuint emptyVertexArray_ = 0;
   GLuint glyphs_ = 0;
   GLuint shadowMap_ = 0;
