@@ -256,8 +256,8 @@ const Renderer::GpuMesh* Renderer::mesh(MeshHandle handle) const {
   return &meshes_[handle.id - 1];
 }
 
-void Renderer::ensureTargets(int width, int height) {
-  if (msaaFramebuffer_ != 0 && width == targetWidth_ && height == targetHeight_) return;
+bool Renderer::ensureTargets(int width, int height) {
+  if (msaaFramebuffer_ != 0 && width == targetWidth_ && height == targetHeight_) return targetsComplete_;
   glDeleteFramebuffers(1, &msaaFramebuffer_);
   glDeleteRenderbuffers(1, &msaaColour_);
   glDeleteRenderbuffers(1, &msaaDepth_);
@@ -275,9 +275,17 @@ void Renderer::ensureTargets(int width, int height) {
   glBindFramebuffer(GL_FRAMEBUFFER, msaaFramebuffer_);
   glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, msaaColour_);
   glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, msaaDepth_);
+  targetsComplete_ = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  if (!targetsComplete_) {
+    // Too large for the driver, or out of memory: say so once per size and
+    // draw nothing rather than draw into a broken framebuffer.
+    std::printf("render: no %dx%d multisampled framebuffer; frames of this size are not drawn\n", width, height);
+    std::fflush(stdout);
+  }
   targetWidth_ = width;
   targetHeight_ = height;
   ++targetBuilds_;
+  return targetsComplete_;
 }
 
 Renderer::RingSlot& Renderer::nextRingSlot(std::size_t bytes) {
@@ -306,8 +314,7 @@ Renderer::RingSlot& Renderer::nextRingSlot(std::size_t bytes) {
   return slot;
 }
 
-std::vector<std::size_t> Renderer::upload(const Frame& frame, const RingSlot& slot) {
-  const FramePacking packing = packFrame(frame);
+void Renderer::upload(const Frame& frame, const FramePacking& packing, const RingSlot& slot) {
   Uniforms uniforms = frame.uniforms;
   uniforms.lightViewProj =
       lightViewProjection(glm::vec3(uniforms.lightDir), frame.shadowCenter, frame.shadowRadius);
@@ -334,7 +341,6 @@ std::vector<std::size_t> Renderer::upload(const Frame& frame, const RingSlot& sl
     put(packing.groups[g], insts.data(), insts.size() * sizeof(ObjInst));
   }
   if (bytes != nullptr) glUnmapBuffer(GL_ARRAY_BUFFER);
-  return packing.groups;
 }
 
 void Renderer::drawCubes(const Frame& frame, GLuint buffer, bool main) {
@@ -380,10 +386,10 @@ void Renderer::drawObjects(const Frame& frame, GLuint buffer, const std::vector<
 
 void Renderer::render(const Frame& frame, const RenderTarget& target) {
   if (target.width <= 0 || target.height <= 0) return;
-  const std::size_t bytes = packFrame(frame).end;
-  RingSlot& slot = nextRingSlot(bytes);
-  ensureTargets(target.width, target.height);
-  const std::vector<std::size_t> offsets = upload(frame, slot);
+  const FramePacking packing = packFrame(frame);
+  RingSlot& slot = nextRingSlot(packing.end);
+  upload(frame, packing, slot);
+  const std::vector<std::size_t>& offsets = packing.groups;
 
   if (clipControl_) glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
   glBindBufferRange(GL_UNIFORM_BUFFER, 0, slot.buffer, 0, sizeof(Uniforms));
@@ -407,6 +413,10 @@ void Renderer::render(const Frame& frame, const RenderTarget& target) {
   glDisable(GL_POLYGON_OFFSET_FILL);
 
   // Main pass, multisampled, shaded in linear light and stored as sRGB.
+  if (!ensureTargets(target.width, target.height)) {
+    slot.fence = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+    return;
+  }
   glBindFramebuffer(GL_FRAMEBUFFER, msaaFramebuffer_);
   glViewport(0, 0, target.width, target.height);
   glEnable(GL_FRAMEBUFFER_SRGB);

@@ -80,8 +80,10 @@ class Renderer final : public GpuResources {
   Renderer() = default;
   std::string build();
   GpuMesh makeMesh(const MeshData& data);
-  void ensureTargets(int width, int height);
-  std::vector<std::size_t> upload(const Frame& frame, const RingSlot& slot);
+  // (Re)makes the multisampled targets for a new size; false when the driver
+  // cannot give them.
+  bool ensureTargets(int width, int height);
+  void upload(const Frame& frame, const FramePacking& packing, const RingSlot& slot);
   RingSlot& nextRingSlot(std::size_t bytes);
   void drawCubes(const Frame& frame, GLuint buffer, bool main);
   void drawObjects(const Frame& frame, GLuint buffer, const std::vector<std::size_t>& offsets, bool main);
@@ -103,6 +105,7 @@ class Renderer final : public GpuResources {
   int targetWidth_ = 0;
   int targetHeight_ = 0;
   int targetBuilds_ = 0;
+  bool targetsComplete_ = false;
 
   std::array<RingSlot, kRingSize> ring_{};
   int ringIndex_ = 0;
