@@ -56,6 +56,7 @@ MeshData shadowBox(float h) {
       box.indices.insert(box.indices.end(), {base, base + 1, base + 3, base, base + 3, base + 2});
     }
   }
+  Meshes::fixWinding(box.vertices, box.indices, box.stride);
   return box;
 }
 
@@ -405,10 +406,17 @@ void Renderer::render(const Frame& frame, const RenderTarget& target) {
   glViewport(0, 0, kShadowSize, kShadowSize);
   glClearDepth(1.0);
   glClear(GL_DEPTH_BUFFER_BIT);
-  glDisable(GL_CULL_FACE);
   glEnable(GL_POLYGON_OFFSET_FILL);
   glPolygonOffset(1.6f, 2.0f);
+  // The boxes are closed, so their far sides alone give the map: a lit face
+  // then never finds itself in the map, so it cannot shadow itself (the
+  // boxes stand a little proud of the rounded cubes). Other meshes may be
+  // open and are drawn whole.
+  glEnable(GL_CULL_FACE);
+  glCullFace(GL_FRONT);
+  glFrontFace(GL_CCW);
   drawCubes(frame, slot.buffer, false);
+  glDisable(GL_CULL_FACE);
   drawObjects(frame, slot.buffer, offsets, false);
   glDisable(GL_POLYGON_OFFSET_FILL);
 
@@ -423,7 +431,6 @@ void Renderer::render(const Frame& frame, const RenderTarget& target) {
   const glm::vec4 bg = frame.uniforms.bg;
   glClearColor(bg.x, bg.y, bg.z, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  glFrontFace(GL_CCW);
   glActiveTexture(GL_TEXTURE0 + kShadowUnit);
   glBindTexture(GL_TEXTURE_2D, shadowMap_);
 

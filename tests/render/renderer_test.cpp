@@ -93,22 +93,22 @@ TEST_F(RendererTest, ABlockInPlayShowsWoodAndInkDarkClues) {
   for (int i = 0; i < 120; ++i) game->tick(1.0 / 60.0);
   const Frame frame = game->frame();
   ASSERT_FALSE(frame.cubes.empty());
-  const auto px = draw(frame, 256, 256);
-  const Pixel centre = at(px, 256, 128, 128);
+  const auto px = draw(frame, 400, 400);
+  const Pixel centre = at(px, 400, 200, 200);
   EXPECT_GT(centre.r, 120);
   EXPECT_GT(centre.r, centre.g);
   EXPECT_GT(centre.g, centre.b) << "the middle of the block should be warm wood";
   int ink = 0;
-  for (std::size_t i = 0; i < px.size(); i += 4) ink += std::max({px[i], px[i + 1], px[i + 2]}) < 70;
-  EXPECT_GT(ink, 40) << "clue digits should be printed in dark ink";
+  for (std::size_t i = 0; i < px.size(); i += 4) ink += std::max({px[i], px[i + 1], px[i + 2]}) < 80;
+  EXPECT_GT(ink, 150) << "clue digits should be printed in dark ink";
 
   // The same frame with the clues faded out keeps the wood and loses the ink.
   Frame faded = frame;
   faded.uniforms.params.y = 0;
-  const auto plain = draw(faded, 256, 256);
+  const auto plain = draw(faded, 400, 400);
   int plainInk = 0;
-  for (std::size_t i = 0; i < plain.size(); i += 4) plainInk += std::max({plain[i], plain[i + 1], plain[i + 2]}) < 70;
-  EXPECT_LT(plainInk, ink / 4);
+  for (std::size_t i = 0; i < plain.size(); i += 4) plainInk += std::max({plain[i], plain[i + 1], plain[i + 2]}) < 80;
+  EXPECT_LT(plainInk, ink / 4) << plainInk << " dark pixels without clues against " << ink << " with them";
 }
 
 TEST_F(RendererTest, TargetsAreRemadeOnlyWhenTheSizeChangesAndTheRingTurns) {

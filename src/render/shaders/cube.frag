@@ -81,8 +81,14 @@ void main() {
   vec3 colour = shade(albedo, normal, vWorld, occlusion, 0.12 + 0.1 * mark);
 
   float glow = max(vAnim.w, 0.0);
-  colour += (albedo * 0.35 + vec3(0.10, 0.08, 0.05)) * glow;
-  if ((vClues.w & 2u) != 0u) colour += kGuide * (0.10 + 0.12 * (0.5 + 0.5 * sin(time * 4.5)));
+  colour += (albedo * 0.45 + vec3(0.14, 0.11, 0.07)) * glow;
+  if ((vClues.w & 2u) != 0u) {
+    // The guide's cubes breathe with a warm light that gathers at their rims.
+    vec2 across = vec2(vLocal[(axis + 1) % 3], vLocal[(axis + 2) % 3]);
+    float rim = smoothstep(0.55, 0.95, max(abs(across.x), abs(across.y)));
+    float pulse = 0.5 + 0.5 * sin(time * 4.5);
+    colour += kGuide * (0.18 + 0.22 * pulse) * (0.5 + 1.2 * rim);
+  }
   colour += kMistake * flash * 0.35;
   fragColour = vec4(toneMap(colour), 1.0);
 }

@@ -18,16 +18,9 @@ flat out uvec4 vClues;
 flat out vec4 vAnim;
 flat out uvec4 vNbr;
 
-// The six face neighbours in the mask: (-1,0,0), (1,0,0), (0,-1,0), (0,1,0),
-// (0,0,-1), (0,0,1).
-const uint kFaceNeighbours = (1u << 12) | (1u << 14) | (1u << 4) | (1u << 22) | (1u << 10) | (1u << 16);
-
 void main() {
-  // Inside the block in play a cube with all six neighbours present cannot be
-  // seen: collapse it to one point outside the view so it costs no pixels.
-  // (Blocks on the table count carved neighbours as present, so only the
-  // block in play can be trusted here.)
-  if ((iClues.w & 1u) != 0u && (iNbr.x & kFaceNeighbours) == kFaceNeighbours) {
+  // Collapsed to one point outside the view, a hidden cube costs no pixels.
+  if (cubeIsHidden(iClues, iNbr)) {
     gl_Position = vec4(0.0, 0.0, 2.0, 1.0);
     vFace = 0;
     return;

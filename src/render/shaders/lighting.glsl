@@ -21,15 +21,21 @@ float shadowAt(vec3 world, vec3 normal) {
   float facing = clamp(dot(normal, lightVector()), 0.0, 1.0);
   // Looking up a little off the surface keeps flat faces from shadowing
   // themselves without the light leaking under contacts.
-  vec3 p = world + normal * texel * (1.0 + 2.0 * (1.0 - facing));
+  vec3 p = world + normal * texel * (1.5 + 3.0 * (1.0 - facing));
   vec4 lp = u.lightViewProj * vec4(p, 1.0);
   vec3 s = lp.xyz / lp.w;
   s.xy = s.xy * 0.5 + 0.5;
   if (s.x <= 0.0 || s.y <= 0.0 || s.x >= 1.0 || s.y >= 1.0 || s.z >= 1.0) return 1.0;
   // The penumbra has a fixed width in the world, whatever area the map covers.
   vec2 step = vec2(max(0.07 / (2.0 * radius), 1.5 / u.params.w));
+  // Four taps first: where they agree the point is fully lit or fully in
+  // shadow, as most of the picture is, and the other eight are not needed.
   float lit = 0.0;
-  for (int i = 0; i < 12; ++i) lit += texture(shadowMap, vec3(s.xy + kDisc[i] * step, s.z - 0.0004));
+  for (int i = 0; i < 4; ++i) lit += texture(shadowMap, vec3(s.xy + kDisc[i * 3] * step, s.z - 0.0004));
+  if (lit == 0.0 || lit == 4.0) return lit * 0.25;
+  for (int i = 0; i < 12; ++i) {
+    if (i % 3 != 0) lit += texture(shadowMap, vec3(s.xy + kDisc[i] * step, s.z - 0.0004));
+  }
   return lit / 12.0;
 }
 

@@ -1,8 +1,15 @@
 layout(location = 0) in vec3 aPosition;
 layout(location = 4) in vec4 iPosScale;
+layout(location = 5) in uvec4 iClues;
 layout(location = 6) in vec4 iAnim;
+layout(location = 7) in uvec4 iNbr;
 
 void main() {
+  // A cube walled in by its six neighbours casts no shadow they do not.
+  if (cubeIsHidden(iClues, iNbr)) {
+    gl_Position = vec4(0.0, 0.0, 2.0, 1.0);
+    return;
+  }
   // Cast as full unit cubes: the rounded gaps between neighbours would
   // otherwise stripe the shadow with light.
   vec3 world = iPosScale.xyz + aPosition * (iPosScale.w / 0.47 * 0.5) + vec3(iAnim.x, 0.0, 0.0);
