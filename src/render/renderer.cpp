@@ -60,6 +60,23 @@ MeshData shadowBox(float h) {
   return box;
 }
 
+// A texture with its whole mipmap chain built on the GPU from level 0.
+GLuint makeMipmappedTexture(GLint internalFormat, GLenum format, int width, int height, const void* pixels,
+                            GLint wrap) {
+  GLuint texture = 0;
+  glGenTextures(1, &texture);
+  glBindTexture(GL_TEXTURE_2D, texture);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, width, height, 0, format, GL_UNSIGNED_BYTE, pixels);
+  glGenerateMipmap(GL_TEXTURE_2D);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  return texture;
+}
+
 std::string glErrorText(GLenum error) {
   switch (error) {
     case GL_OUT_OF_MEMORY: return "out of GPU memory";
@@ -137,20 +154,10 @@ std::string Renderer::build() {
 
   try {
     const GlyphAtlasImage atlas = buildGlyphAtlas();
-    glGenTextures(1, &glyphs_);
-    glBindTexture(GL_TEXTURE_2D, glyphs_);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RG8, atlas.width, atlas.height, 0, GL_RG, GL_UNSIGNED_BYTE,
-                 atlas.texels.data());
-    glGenerateMipmap(GL_TEXTURE_2D);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glyphs_ = makeMipmappedTexture(GL_RG8, GL_RG, atlas.width, atlas.height, atlas.texels.data(), GL_CLAMP_TO_EDGE);
   } catch (const std::exception& e) {
     return std::string("the clue glyphs cannot be drawn: ") + e.what();
   }
-  glBindTexture(GL_TEXTURE_2D, 0);
 
   glGenVertexArrays(1, &emptyVertexArray_);
   for (RingSlot& slot : ring_) {
@@ -235,19 +242,9 @@ std::optional<TextureHandle> Renderer::loadTexture(const std::filesystem::path& 
   const PngRead read = readPng(png);
   if (!read.image) return std::nullopt;
   const RgbaImage& image = *read.image;
-  GLuint texture = 0;
-  glGenTextures(1, &texture);
-  glBindTexture(GL_TEXTURE_2D, texture);
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   // Figures are painted in sRGB; sampling must hand the shader linear colour.
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_SRGB8_ALPHA8, image.width, image.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-               image.pixels.data());
-  glGenerateMipmap(GL_TEXTURE_2D);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-  glBindTexture(GL_TEXTURE_2D, 0);
+  const GLuint texture =
+      makeMipmappedTexture(GL_SRGB8_ALPHA8, GL_RGBA, image.width, image.height, image.pixels.data(), GL_REPEAT);
   textures_.push_back(texture);
   return TextureHandle{texture};
 }
