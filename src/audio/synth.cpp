@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <stdexcept>
 #include <utility>
 
 #include "audio/fast_sine.hpp"
@@ -88,6 +89,12 @@ struct BarVoice {
 std::vector<std::vector<float>> synthesiseBars(std::span<const BarRecipe> recipes) {
   if (recipes.empty()) return {};
   const BarRecipe& shared = recipes.front();
+  for (const BarRecipe& r : recipes) {
+    // Made side by side, every bar is written for the first one's length.
+    if (r.samples != shared.samples || r.decays != shared.decays || r.crackle != shared.crackle) {
+      throw std::invalid_argument("bars made together must share their length, decays and crackle");
+    }
+  }
   std::vector<BarVoice> voices(recipes.begin(), recipes.end());
 
   Block times, attack, clickDecay, crackleDecay, clicks, crackles;

@@ -37,8 +37,10 @@ inline glm::mat4 perspective(float vfov, float aspect) {
 // The shadow map's camera: an orthographic box of half-extent r around
 // `center`, looking back along `lightDir` from 2r away, with depth running
 // from 0 at 0.1 to 1 at 4r. A zero light direction falls back to straight
-// overhead rather than poisoning the matrix with NaNs.
+// overhead, and an area of no size to a small one, rather than poisoning the
+// matrix with NaNs.
 inline glm::mat4 lightViewProjection(glm::vec3 lightDir, glm::vec3 center, float r) {
+  if (!(r >= 0.05f)) r = 0.05f;
   const float length = glm::length(lightDir);
   const glm::vec3 l = length > 1e-12f ? lightDir / length : glm::vec3(0, 1, 0);
   const glm::vec3 up = std::abs(l.y) > 0.95f ? glm::vec3(0, 0, 1) : glm::vec3(0, 1, 0);

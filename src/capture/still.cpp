@@ -1,7 +1,10 @@
 #include "capture/still.hpp"
 
 #include <cstdio>
+#include <filesystem>
+#include <new>
 #include <optional>
+#include <string>
 
 #include "capture/still_options.hpp"
 #include "game/game.hpp"
@@ -23,9 +26,12 @@ std::optional<double> numberOption(const SettingsStore& options, const char* key
   return options.number(key);
 }
 
-}  // namespace
-
-int captureStill(const SettingsStore& options, const std::string& output) {
+int takeStill(const SettingsStore& options, const std::string& output) {
+  // Asked for a file in a folder that is not there, say so before the work.
+  const std::filesystem::path folder = std::filesystem::absolute(output).parent_path();
+  if (std::error_code error; !std::filesystem::is_directory(folder, error)) {
+    return refuse("there is no folder " + folder.string() + " to write " + output + " into");
+  }
   const still::SizeParse size = still::parseSize(options.string("sorvelSize"));
   if (!size.error.empty()) return refuse(size.error);
   const still::TickCount settle = still::settleTicks(numberOption(options, "sorvelWait"));
@@ -58,13 +64,28 @@ int captureStill(const SettingsStore& options, const std::string& output) {
 
   OffscreenTarget::Created target = OffscreenTarget::create(width, height);
   if (!target.target) return refuse(target.error);
-  renderer.render(game.frame(), {target.target->framebuffer(), width, height});
+  if (!renderer.render(game.frame(), {target.target->framebuffer(), width, height})) {
+    return refuse("the GPU could not draw a " + std::to_string(width) + "x" + std::to_string(height) + " picture");
+  }
   glFinish();
+  if (const GLenum error = glGetError(); error != GL_NO_ERROR) {
+    return refuse("drawing the picture gave GL error " + std::to_string(error));
+  }
   const std::vector<std::uint8_t> pixels = target.target->readRgba();
   if (const std::string error = writePng(output, pixels, width, height); !error.empty()) return refuse(error);
   std::printf("Imagen: %s\n", output.c_str());
   std::fflush(stdout);
   return 0;
+}
+
+}  // namespace
+
+int captureStill(const SettingsStore& options, const std::string& output) {
+  try {
+    return takeStill(options, output);
+  } catch (const std::bad_alloc&) {
+    return refuse("not enough memory for a picture of that size");
+  }
 }
 
 }  // namespace sorvel

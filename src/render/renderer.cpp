@@ -74,6 +74,7 @@ GLuint makeMipmappedTexture(GLint internalFormat, GLenum format, int width, int 
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
   glBindTexture(GL_TEXTURE_2D, 0);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
   return texture;
 }
 
@@ -108,7 +109,8 @@ std::string Renderer::build() {
   clipControl_ = epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control");
 
   const std::string prelude = std::string("#version 330 core\n#define SORVEL_REMAP_DEPTH ") +
-                              (clipControl_ ? "0" : "1") + "\n" + shaders::common_glsl;
+                              (clipControl_ ? "0" : "1") + "\n#define SORVEL_CUBE_HALF " +
+                              std::to_string(kCubeHalf) + "\n" + shaders::common_glsl;
   const std::string fragmentPrelude = shaders::lighting_glsl;
   const std::pair<GlProgram*, ProgramSource> programs[] = {
       {&cubeProgram_, {"cube", shaders::cube_vert, shaders::cube_frag}},
@@ -124,6 +126,7 @@ std::string Renderer::build() {
   }
   setSamplerUnit(cubeProgram_, "glyphs", kPictureUnit);
   setSamplerUnit(objProgram_, "picture", kPictureUnit);
+  hasPictureLocation_ = glGetUniformLocation(objProgram_.id(), "hasPicture");
   for (const GlProgram* p : {&cubeProgram_, &objProgram_, &floorProgram_}) setSamplerUnit(*p, "shadowMap", kShadowUnit);
   glUseProgram(0);
 
@@ -149,8 +152,8 @@ std::string Renderer::build() {
     return "the 2048x2048 shadow map cannot be drawn into (status " + std::to_string(shadowStatus) + ")";
   }
 
-  cubeMesh_ = makeMesh(Meshes::roundedCube(0.47f, 0.085f));
-  shadowBox_ = makeMesh(shadowBox(0.47f));
+  cubeMesh_ = makeMesh(Meshes::roundedCube(kCubeHalf, 0.085f));
+  shadowBox_ = makeMesh(shadowBox(kCubeHalf));
 
   try {
     const GlyphAtlasImage atlas = buildGlyphAtlas();
@@ -198,6 +201,8 @@ Renderer::~Renderer() {
 }
 
 MeshHandle Renderer::uploadMesh(const MeshData& data) {
+  // Only the two vertex layouts the shaders read can be drawn.
+  if (data.stride != Meshes::kCubeStride && data.stride != Meshes::kObjectStride) return {};
   const GpuMesh m = makeMesh(data);
   meshes_.push_back(m);
   return {static_cast<std::uint32_t>(meshes_.size()), static_cast<std::uint32_t>(m.count)};
@@ -277,8 +282,10 @@ bool Renderer::ensureTargets(int width, int height) {
   if (!targetsComplete_) {
     // Too large for the driver, or out of memory: say so once per size and
     // draw nothing rather than draw into a broken framebuffer.
-    std::printf("render: no %dx%d multisampled framebuffer; frames of this size are not drawn\n", width, height);
-    std::fflush(stdout);
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    std::fprintf(stderr, "render: no %dx%d multisampled framebuffer; frames of this size are not drawn\n", width,
+                 height);
   }
   targetWidth_ = width;
   targetHeight_ = height;
@@ -300,9 +307,8 @@ Renderer::RingSlot& Renderer::nextRingSlot(std::size_t bytes) {
     // A frame larger than a slot grows it rather than spilling past its end.
     const std::size_t grown = alignUp(std::max(bytes, slot.capacity * 2), 256);
     if (!toldAboutGrowth_) {
-      std::printf("render: a frame of %zu bytes outgrew its %zu-byte buffer; buffers now grow to fit\n", bytes,
-                  slot.capacity);
-      std::fflush(stdout);
+      std::fprintf(stderr, "render: a frame of %zu bytes outgrew its %zu-byte buffer; buffers now grow to fit\n",
+                   bytes, slot.capacity);
       toldAboutGrowth_ = true;
     }
     glBindBuffer(GL_ARRAY_BUFFER, slot.buffer);
@@ -341,19 +347,19 @@ void Renderer::upload(const Frame& frame, const FramePacking& packing, const Rin
   if (bytes != nullptr) glUnmapBuffer(GL_ARRAY_BUFFER);
 }
 
-void Renderer::drawCubes(const Frame& frame, GLuint buffer, bool main) {
+void Renderer::drawCubes(const Frame& frame, GLuint buffer, std::size_t base, bool main) {
   if (frame.cubes.empty()) return;
   glUseProgram(main ? cubeProgram_.id() : cubeShadowProgram_.id());
   const GpuMesh& cube = main ? cubeMesh_ : shadowBox_;
   glBindVertexArray(cube.vertexArray);
   glBindBuffer(GL_ARRAY_BUFFER, buffer);
-  constexpr std::size_t base = 256;
   constexpr std::size_t stride = sizeof(CubeInst);
-  setFloatInstance(4, base + offsetof(CubeInst, posScale), stride);
-  setUintInstance(5, base + offsetof(CubeInst, clues), stride);
-  setFloatInstance(6, base + offsetof(CubeInst, anim), stride);
-  setUintInstance(7, base + offsetof(CubeInst, nbr), stride);
-  setFloatInstance(8, base + offsetof(CubeInst, origin), stride);
+  constexpr GLuint a = kFirstInstanceAttribute;
+  setFloatInstance(a, base + offsetof(CubeInst, posScale), stride);
+  setUintInstance(a + 1, base + offsetof(CubeInst, clues), stride);
+  setFloatInstance(a + 2, base + offsetof(CubeInst, anim), stride);
+  setUintInstance(a + 3, base + offsetof(CubeInst, nbr), stride);
+  setFloatInstance(a + 4, base + offsetof(CubeInst, origin), stride);
   if (main) {
     glActiveTexture(GL_TEXTURE0 + kPictureUnit);
     glBindTexture(GL_TEXTURE_2D, glyphs_);
@@ -371,19 +377,26 @@ void Renderer::drawObjects(const Frame& frame, GLuint buffer, const std::vector<
     glBindVertexArray(m->vertexArray);
     glBindBuffer(GL_ARRAY_BUFFER, buffer);
     constexpr std::size_t stride = sizeof(ObjInst);
-    for (GLuint column = 0; column < 4; ++column) setFloatInstance(4 + column, offsets[g] + 16 * column, stride);
-    setFloatInstance(8, offsets[g] + offsetof(ObjInst, color), stride);
-    setFloatInstance(9, offsets[g] + offsetof(ObjInst, extra), stride);
+    constexpr GLuint a = kFirstInstanceAttribute;
+    for (GLuint column = 0; column < 4; ++column) {
+      setFloatInstance(a + column, offsets[g] + offsetof(ObjInst, model) + sizeof(glm::vec4) * column, stride);
+    }
+    setFloatInstance(a + 4, offsets[g] + offsetof(ObjInst, color), stride);
+    setFloatInstance(a + 5, offsets[g] + offsetof(ObjInst, extra), stride);
     if (main) {
+      // A group without a picture still has the atlas bound, but is told so:
+      // a figure whose picture failed to load is then plain, not striped with
+      // glyphs.
       glActiveTexture(GL_TEXTURE0 + kPictureUnit);
       glBindTexture(GL_TEXTURE_2D, group.texture ? group.texture->id : glyphs_);
+      glUniform1i(hasPictureLocation_, group.texture ? 1 : 0);
     }
     glDrawElementsInstanced(GL_TRIANGLES, m->count, GL_UNSIGNED_INT, nullptr, static_cast<GLsizei>(group.insts.size()));
   }
 }
 
-void Renderer::render(const Frame& frame, const RenderTarget& target) {
-  if (target.width <= 0 || target.height <= 0) return;
+bool Renderer::render(const Frame& frame, const RenderTarget& target) {
+  if (target.width <= 0 || target.height <= 0 || !ensureTargets(target.width, target.height)) return false;
   const FramePacking packing = packFrame(frame);
   RingSlot& slot = nextRingSlot(packing.end);
   upload(frame, packing, slot);
@@ -412,16 +425,12 @@ void Renderer::render(const Frame& frame, const RenderTarget& target) {
   glEnable(GL_CULL_FACE);
   glCullFace(GL_FRONT);
   glFrontFace(GL_CCW);
-  drawCubes(frame, slot.buffer, false);
+  drawCubes(frame, slot.buffer, packing.cubes, false);
   glDisable(GL_CULL_FACE);
   drawObjects(frame, slot.buffer, offsets, false);
   glDisable(GL_POLYGON_OFFSET_FILL);
 
   // Main pass, multisampled, shaded in linear light and stored as sRGB.
-  if (!ensureTargets(target.width, target.height)) {
-    slot.fence = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
-    return;
-  }
   glBindFramebuffer(GL_FRAMEBUFFER, msaaFramebuffer_);
   glViewport(0, 0, target.width, target.height);
   glEnable(GL_FRAMEBUFFER_SRGB);
@@ -437,7 +446,7 @@ void Renderer::render(const Frame& frame, const RenderTarget& target) {
 
   glEnable(GL_CULL_FACE);
   glCullFace(GL_BACK);
-  drawCubes(frame, slot.buffer, true);
+  drawCubes(frame, slot.buffer, packing.cubes, true);
   glDisable(GL_CULL_FACE);
   drawObjects(frame, slot.buffer, offsets, true);
 
@@ -453,6 +462,7 @@ void Renderer::render(const Frame& frame, const RenderTarget& target) {
   glUseProgram(0);
   glActiveTexture(GL_TEXTURE0);
   slot.fence = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+  return true;
 }
 
 }  // namespace sorvel

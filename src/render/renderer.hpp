@@ -37,6 +37,8 @@ class Renderer final : public GpuResources {
   static constexpr int kSamples = 4;
   static constexpr int kRingSize = 3;
   static constexpr std::size_t kRingBytes = 4 * 1024 * 1024;
+  // Half the edge of the rounded cube every block is drawn from.
+  static constexpr float kCubeHalf = 0.47f;
 
   struct Created;
 
@@ -54,15 +56,14 @@ class Renderer final : public GpuResources {
   std::optional<TextureHandle> loadTexture(const std::filesystem::path& png) override;
 
   // Draws one frame into `target`. Waits only if the GPU is still reading the
-  // frame buffer from three frames ago.
-  void render(const Frame& frame, const RenderTarget& target);
+  // frame buffer from three frames ago. False, with nothing drawn, when the
+  // driver cannot give multisampled targets of that size.
+  bool render(const Frame& frame, const RenderTarget& target);
 
   // What the renderer has done, for tests and logs.
   int ringIndex() const { return ringIndex_; }
-  std::size_t ringCapacity(int slot) const { return ring_[static_cast<std::size_t>(slot)].capacity; }
   // Counts how often the multisampled targets were (re)made.
   int targetBuilds() const { return targetBuilds_; }
-  bool depthZeroToOne() const { return clipControl_; }
 
  private:
   struct GpuMesh {
@@ -85,7 +86,7 @@ class Renderer final : public GpuResources {
   bool ensureTargets(int width, int height);
   void upload(const Frame& frame, const FramePacking& packing, const RingSlot& slot);
   RingSlot& nextRingSlot(std::size_t bytes);
-  void drawCubes(const Frame& frame, GLuint buffer, bool main);
+  void drawCubes(const Frame& frame, GLuint buffer, std::size_t base, bool main);
   void drawObjects(const Frame& frame, GLuint buffer, const std::vector<std::size_t>& offsets, bool main);
   const GpuMesh* mesh(MeshHandle handle) const;
 
@@ -97,7 +98,7 @@ class Renderer final : public GpuResources {
   GLuint glyphs_ = 0;
   GLuint shadowMap_ = 0;
   GLuint shadowFramebuffer_ = 0;
-  GLuint shadowSampler_ = 0;
+  GLint hasPictureLocation_ = -1;
 
   GLuint msaaFramebuffer_ = 0;
   GLuint msaaColour_ = 0;

@@ -40,10 +40,12 @@ TEST(LightViewProjection, ASlantedLightKeepsYUpAndTheCentreInTheMiddle) {
   EXPECT_GT(project(m, centre + glm::vec3(0, 1, 0)).y, 0);
 }
 
-TEST(LightViewProjection, AZeroLightDirectionStillGivesAFiniteMatrix) {
-  const glm::mat4 m = lightViewProjection({0, 0, 0}, {0, 0, 0}, 5);
-  for (int c = 0; c < 4; ++c)
-    for (int r = 0; r < 4; ++r) EXPECT_TRUE(std::isfinite(m[c][r]));
+TEST(LightViewProjection, AZeroLightOrAreaStillGivesAFiniteMatrix) {
+  for (const glm::mat4& m : {lightViewProjection({0, 0, 0}, {0, 0, 0}, 5), lightViewProjection({0, 1, 0}, {0, 0, 0}, 0),
+                             lightViewProjection({0, 1, 0}, {0, 0, 0}, std::nanf(""))}) {
+    for (int c = 0; c < 4; ++c)
+      for (int r = 0; r < 4; ++r) EXPECT_TRUE(std::isfinite(m[c][r]));
+  }
 }
 
 }  // namespace

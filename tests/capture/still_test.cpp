@@ -51,9 +51,6 @@ TEST_F(Still, AFileThatCannotBeWrittenOrABadOptionFailsWithStatusOne) {
   EXPECT_THAT(run.err, HasSubstr("no/such/folder/x.png"));
   EXPECT_THAT(run.out, ::testing::Not(HasSubstr("Imagen")));
 
-  run = still("--still '" + (dir / "x.png").string() + "' --wait 1e300");
-  EXPECT_EQ(run.status, 1);
-  EXPECT_THAT(run.err, HasSubstr("sorvelWait"));
   run = still("--still '" + (dir / "x.png").string() + "' --size 0x100");
   EXPECT_EQ(run.status, 1);
   EXPECT_THAT(run.err, HasSubstr("sorvelSize"));

@@ -30,7 +30,7 @@ void main() {
   vWorld = world;
   vNormal = aNormal;
   vUv = aUv;
-  vLocal = aPosition / 0.47;
+  vLocal = aPosition / SORVEL_CUBE_HALF;
   vInBlock = iPosScale.xyz + aPosition - iOrigin.xyz;
   vFace = int(aFace + 0.5);
   vClues = iClues;

@@ -15,8 +15,10 @@ const vec2 kDisc[12] = vec2[](
   vec2(0.507, 0.064), vec2(0.896, 0.412), vec2(-0.322, -0.933), vec2(-0.792, -0.598));
 
 float shadowAt(vec3 world, vec3 normal) {
-  // The area's half-extent is 1 / the scale of the light matrix.
-  float radius = 1.0 / length(u.lightViewProj[0].xyz);
+  // The area's half-extent: the map's x is (world . first row of the view
+  // rotation) / r, so that row's length is 1 / r.
+  mat4 m = u.lightViewProj;
+  float radius = 1.0 / length(vec3(m[0][0], m[1][0], m[2][0]));
   float texel = 2.0 * radius / u.params.w;
   float facing = clamp(dot(normal, lightVector()), 0.0, 1.0);
   // Looking up a little off the surface keeps flat faces from shadowing

@@ -6,6 +6,7 @@ flat in vec4 vColour;
 flat in vec4 vExtra;
 
 uniform sampler2D picture;
+uniform bool hasPicture;  // false: the figure's picture could not be loaded
 
 out vec4 fragColour;
 
@@ -28,7 +29,7 @@ void main() {
     }
     gloss = 0.18;
   } else {
-    albedo = texture(picture, vUv).rgb * vColour.rgb;
+    albedo = (hasPicture ? texture(picture, vUv).rgb : vec3(0.8)) * vColour.rgb;
     gloss = 0.35;
   }
   if (!gl_FrontFacing) normal = -normal;

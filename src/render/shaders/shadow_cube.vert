@@ -12,6 +12,6 @@ void main() {
   }
   // Cast as full unit cubes: the rounded gaps between neighbours would
   // otherwise stripe the shadow with light.
-  vec3 world = iPosScale.xyz + aPosition * (iPosScale.w / 0.47 * 0.5) + vec3(iAnim.x, 0.0, 0.0);
+  vec3 world = iPosScale.xyz + aPosition * (iPosScale.w / SORVEL_CUBE_HALF * 0.5) + vec3(iAnim.x, 0.0, 0.0);
   gl_Position = clipFromMatrix(u.lightViewProj * vec4(world, 1.0));
 }
