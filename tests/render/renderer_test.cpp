@@ -194,5 +194,22 @@ TEST_F(RendererTest, TexturesLoadFromPngAndAMissingOrBadFileGivesNothing) {
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
+TEST_F(RendererTest, AShaderThatDoesNotCompileOrLinkIsReportedWithTheDriversLog) {
+  const std::string prelude = "#version 330 core\n";
+  ProgramBuild broken = buildProgram({"test", "void main() { gl_Position = undeclared; }", ""}, prelude, "");
+  EXPECT_EQ(broken.program.id(), 0u);
+  EXPECT_NE(broken.error.find("the test vertex shader does not compile"), std::string::npos) << broken.error;
+  EXPECT_NE(broken.error.find("undeclared"), std::string::npos) << "the driver's log should follow";
+
+  // Each stage compiles, but the fragment stage has no main().
+  ProgramBuild unlinked = buildProgram(
+      {"test", "void main() { gl_Position = vec4(0.0); }", "out vec4 c; void paint() { c = vec4(1.0); }"}, prelude,
+      "");
+  EXPECT_EQ(unlinked.program.id(), 0u);
+  EXPECT_NE(unlinked.error.find("the test program does not link"), std::string::npos) << unlinked.error;
+  while (glGetError() != GL_NO_ERROR) {
+  }
+}
+
 }  // namespace
 }  // namespace sorvel
