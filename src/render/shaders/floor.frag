@@ -13,5 +13,8 @@ void main() {
   lit *= mix(1.03, 0.97, smoothstep(8.0, 90.0, fromCentre));
   float away = length(vWorld - u.camPos.xyz);
   float fade = smoothstep(50.0, 200.0, away);
-  fragColour = vec4(mix(lit, u.bg.rgb, fade), 1.0);
+  // The gradients span only a few 8-bit steps across the whole table; a
+  // whisper of noise keeps them from showing as contour lines.
+  float dither = fract(sin(dot(gl_FragCoord.xy, vec2(12.9898, 78.233))) * 43758.5453) - 0.5;
+  fragColour = vec4(mix(lit, u.bg.rgb, fade) * (1.0 + dither * 0.006), 1.0);
 }
