@@ -181,6 +181,13 @@ TEST_F(RendererTest, AFigureWhosePictureIsMissingIsDrawnPlainNotWithGlyphs) {
   EXPECT_NEAR(centre.r, centre.b, 60);
 }
 
+TEST_F(RendererTest, OnlyTheTwoVertexLayoutsTheShadersReadAreUploaded) {
+  MeshData odd = Meshes::plinth(1, 1, 0.1f, 8);
+  EXPECT_NE(renderer_->uploadMesh(odd).id, 0u);
+  odd.stride = 7;
+  EXPECT_EQ(renderer_->uploadMesh(odd), MeshHandle{});
+}
+
 TEST_F(RendererTest, TexturesLoadFromPngAndAMissingOrBadFileGivesNothing) {
   test::TempDir dir;
   EXPECT_FALSE(renderer_->loadTexture(dir / "missing.png"));
