@@ -120,23 +120,38 @@ class Decoder {
   json root_;
 };
 
-std::string strippedParseMessage(const std::string& what) {
+// Puzzle files are a few kilobytes; anything this large is not one, and
+// reading it whole would only cost memory and time before the refusal.
+constexpr std::uintmax_t kMaxDefinitionBytes = 16u << 20;
+
+std::string strippedJsonMessage(const std::string& what) {
   // "[json.exception.parse_error.101] parse error at line 3, column 7: ..."
   const auto bracket = what.find("] ");
   return bracket == std::string::npos ? what : what.substr(bracket + 2);
 }
 
-json readJson(const fs::path& path) {
+json parseJson(std::string_view text, const fs::path& path) {
+  try {
+    return json::parse(text);
+  } catch (const json::exception& error) {
+    // Syntax errors, numbers no double can hold, bad UTF-8: whatever the
+    // parser objects to is a fault of the file.
+    throw LoadError(path.string() + ": JSON " + strippedJsonMessage(error.what()));
+  }
+}
+
+std::string readText(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw LoadError(path.string() + ": cannot be opened for reading");
+  std::error_code error;
+  if (const auto bytes = fs::file_size(path, error); !error && bytes > kMaxDefinitionBytes) {
+    throw LoadError(path.string() + ": " + std::to_string(bytes) + " bytes is too large for a puzzle file (at most " +
+                    std::to_string(kMaxDefinitionBytes) + ")");
+  }
   std::stringstream text;
   text << in.rdbuf();
   if (in.bad()) throw LoadError(path.string() + ": cannot be read");
-  try {
-    return json::parse(text.str());
-  } catch (const json::parse_error& error) {
-    throw LoadError(path.string() + ": JSON " + strippedParseMessage(error.what()));
-  }
+  return text.str();
 }
 
 // Identifiers become file names and settings keys; anything that could leave
@@ -154,8 +169,8 @@ fs::path locate(const fs::path& resources, const std::string& name, const std::s
                   (resources / (name + ".json")).string());
 }
 
-ChapterDef decodeChapter(const fs::path& path) {
-  const Decoder file(path, readJson(path));
+ChapterDef decodeChapter(std::string_view text, const fs::path& path) {
+  const Decoder file(path, parseJson(text, path));
   ChapterDef chapter{
       .id = file.string("id"),
       .name = file.names("name"),
@@ -206,8 +221,8 @@ void checkConsistency(const Decoder& file, const PuzzleDef& def) {
   }
 }
 
-PuzzleDef decodePuzzle(const fs::path& path) {
-  const Decoder file(path, readJson(path));
+PuzzleDef decodePuzzle(std::string_view text, const fs::path& path) {
+  const Decoder file(path, parseJson(text, path));
   PuzzleDef def{
       .id = file.string("id"),
       .name = file.names("name"),
@@ -225,14 +240,19 @@ PuzzleDef decodePuzzle(const fs::path& path) {
 
 namespace Library {
 
+ChapterDef parseChapter(std::string_view text, const fs::path& file) { return decodeChapter(text, file); }
+
+PuzzleDef parsePuzzle(std::string_view text, const fs::path& file) { return decodePuzzle(text, file); }
+
 Chapter load(const fs::path& resources) {
   Chapter result;
-  result.chapter = decodeChapter(locate(resources, "chapter", "chapter file"));
+  const fs::path chapterFile = locate(resources, "chapter", "chapter file");
+  result.chapter = decodeChapter(readText(chapterFile), chapterFile);
   result.puzzles.reserve(result.chapter.puzzles.size());
   std::map<std::string, fs::path> seen;
   for (const std::string& id : result.chapter.puzzles) {
     const fs::path path = locate(resources, id, "puzzle file");
-    result.puzzles.push_back(decodePuzzle(path));
+    result.puzzles.push_back(decodePuzzle(readText(path), path));
     // Progress is saved under the puzzle's id: two blocks sharing one would
     // overwrite each other's saved cells.
     const std::string& own = result.puzzles.back().id;

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <stdexcept>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -21,6 +22,11 @@ struct Chapter {
 };
 
 namespace Library {
+
+// One chapter or puzzle file's text, decoded and checked; `file` names it in
+// the LoadError thrown for any fault.
+ChapterDef parseChapter(std::string_view text, const std::filesystem::path& file);
+PuzzleDef parsePuzzle(std::string_view text, const std::filesystem::path& file);
 
 // Loads "chapter" and every puzzle it lists from `resources` (each file looked
 // for in "puzzles/" first, then at the top). All or nothing: throws LoadError

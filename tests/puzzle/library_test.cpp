@@ -115,14 +115,38 @@ TEST_F(BrokenDefinitions, AcceptsWhatTheFormatAllows) {
   EXPECT_EQ(loaded.remainingToCarve(), 3);
 }
 
-TEST_F(BrokenDefinitions, SyntaxErrorsGiveTheirPosition) {
-  writeFile(puzzlePath(), "{\n  \"id\": \"p\",\n  \"name\": {\"es\": \"P\"\n");
+TEST_F(BrokenDefinitions, TextTheJsonParserRejectsIsARefusalNamingTheFile) {
+  const struct {
+    std::string text;
+    const char* fault;
+  } cases[] = {
+      {"{\n  \"id\": \"p\",\n  \"name\": {\"es\": \"P\"\n", "line 4"},
+      // The parser reports these as out of range, not as syntax errors.
+      {R"({"id": "p", "name": {}, "dims": [1e400, 1, 1], "solution": "1", "clues": {}})", "number overflow"},
+      {R"({"id": "p", "dims": [-1e999]})", "number overflow"},
+      {"{\"id\": \"\xff\xfe\"}", "invalid string"},
+  };
+  for (const auto& c : cases) {
+    writeFile(puzzlePath(), c.text);
+    try {
+      Library::load(dir.path());
+      ADD_FAILURE() << "loaded: " << c.text;
+    } catch (const LoadError& error) {
+      EXPECT_THAT(error.what(), HasSubstr(puzzlePath().string() + ": JSON"));
+      EXPECT_THAT(error.what(), HasSubstr(c.fault));
+    }
+    EXPECT_THROW(Library::parsePuzzle(c.text, "p.json"), LoadError) << c.text;
+  }
+  EXPECT_THROW(Library::parseChapter(R"({"id": 1e400})", "chapter.json"), LoadError);
+}
+
+TEST_F(BrokenDefinitions, AFileFarTooLargeForAPuzzleIsRefusedUnread) {
+  writeFile(puzzlePath(), std::string(17u << 20, '['));
   try {
     Library::load(dir.path());
-    FAIL() << "malformed JSON loaded";
+    FAIL() << "a 17 MB file loaded";
   } catch (const LoadError& error) {
-    EXPECT_THAT(error.what(), HasSubstr(puzzlePath().string()));
-    EXPECT_THAT(error.what(), HasSubstr("line 4"));
+    EXPECT_THAT(error.what(), HasSubstr(puzzlePath().string() + ": 17825792 bytes is too large"));
   }
 }
 
@@ -154,14 +178,14 @@ TEST_F(BrokenDefinitions, ChapterFaultsAreRefusedToo) {
 }
 
 TEST_F(BrokenDefinitions, TheGameStopsWithStatusOneNamingTheFile) {
-  writeFile(puzzlePath(), "{ not json");
+  writeFile(puzzlePath(), R"({"id": "p", "dims": [1e400]})");
   const std::string folder = dir.path().string();
   EXPECT_EXIT(
       {
         setenv("SORVEL_RESOURCES", folder.c_str(), 1);
         Library::chapter();
       },
-      ::testing::ExitedWithCode(1), "p\\.json: JSON parse error");
+      ::testing::ExitedWithCode(1), "p\\.json: JSON number overflow");
 }
 
 }  // namespace
