@@ -39,9 +39,14 @@ Game::Game(GameOptions options)
     slot->origin = {(static_cast<float>(i) - static_cast<float>(n - 1) / 2) * 11.5f -
                         static_cast<float>(p.X) / 2,
                     0.44f, -static_cast<float>(p.Z) / 2};
-    if (auto file = findResource(resources, "toys", p.def.id, "mesh")) {
-      if (auto mesh = Meshes::loadStoy(*file); mesh && options_.gpu != nullptr) {
-        slot->toy = options_.gpu->uploadMesh(*mesh);
+    if (auto file = findResource(resources, "toys", p.def.id, "mesh"); file && options_.gpu != nullptr) {
+      // A damaged figure must not stop the game: the block still plays, and
+      // its solved figure is left out.
+      const Meshes::StoyRead read = Meshes::loadStoy(*file);
+      if (read.mesh) {
+        slot->toy = options_.gpu->uploadMesh(*read.mesh);
+      } else {
+        std::cerr << "sorvel: " << read.error << "; the solved figure is left out\n";
       }
     }
     if (auto file = findResource(resources, "toys", p.def.id, "png"); file && options_.gpu != nullptr) {

@@ -7,6 +7,7 @@
 #include <glm/geometric.hpp>
 #include <glm/vec3.hpp>
 #include <numbers>
+#include <string>
 
 namespace sorvel::Meshes {
 
@@ -129,15 +130,28 @@ MeshData plinth(float radius, float height, float bevel, int segments) {
   return mesh;
 }
 
-std::optional<MeshData> parseStoy(std::span<const std::byte> bytes) {
+StoyRead parseStoy(std::span<const std::byte> bytes) {
+  const auto refuse = [](std::string why) { return StoyRead{std::nullopt, std::move(why)}; };
   constexpr std::size_t kHeader = 12;
-  if (bytes.size() <= kHeader || std::memcmp(bytes.data(), "STOY", 4) != 0) return std::nullopt;
+  if (bytes.size() < kHeader || std::memcmp(bytes.data(), "STOY", 4) != 0) {
+    return refuse("not a STOY mesh (it must start with \"STOY\" and two counts)");
+  }
   const std::uint64_t vertexCount = readU32(bytes, 4);
   const std::uint64_t indexCount = readU32(bytes, 8);
+  // Nothing to draw, or a list that does not fall into triangles, would
+  // reach the GPU as a draw call it cannot make.
+  if (vertexCount == 0 || indexCount == 0) return refuse("the mesh has no vertices or no triangles");
+  if (indexCount % 3 != 0) {
+    return refuse(std::to_string(indexCount) + " indices do not make whole triangles");
+  }
   const std::uint64_t vertexBytes = vertexCount * 32;
+  const std::uint64_t needed = kHeader + vertexBytes + indexCount * 4;
   // 64-bit sums cannot overflow from 32-bit counts; a short file is refused
   // rather than read past its end.
-  if (kHeader + vertexBytes + indexCount * 4 > bytes.size()) return std::nullopt;
+  if (needed > bytes.size()) {
+    return refuse("its counts need " + std::to_string(needed) + " bytes, but it has " +
+                  std::to_string(bytes.size()) + " (is it truncated?)");
+  }
 
   MeshData mesh{.stride = kObjectStride};
   mesh.vertices.resize(vertexCount * kObjectStride);
@@ -145,17 +159,28 @@ std::optional<MeshData> parseStoy(std::span<const std::byte> bytes) {
   std::memcpy(mesh.vertices.data(), bytes.data() + kHeader, vertexBytes);
   std::memcpy(mesh.indices.data(), bytes.data() + kHeader + vertexBytes, indexCount * 4);
   for (std::uint32_t index : mesh.indices) {
-    if (index >= vertexCount) return std::nullopt;  // would draw from outside the mesh
+    if (index >= vertexCount) {
+      return refuse("index " + std::to_string(index) + " points past its " + std::to_string(vertexCount) +
+                    " vertices");
+    }
   }
-  return mesh;
+  for (float value : mesh.vertices) {
+    if (!std::isfinite(value)) return refuse("a vertex holds a value that is not a finite number");
+  }
+  return {std::move(mesh), {}};
 }
 
-std::optional<MeshData> loadStoy(const std::filesystem::path& file) {
+StoyRead loadStoy(const std::filesystem::path& file) {
+  const auto refuse = [&file](const std::string& why) {
+    return StoyRead{std::nullopt, "cannot read mesh " + file.string() + ": " + why};
+  };
   std::ifstream in(file, std::ios::binary);
-  if (!in) return std::nullopt;
+  if (!in) return refuse("it cannot be opened");
   std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return std::nullopt;
-  return parseStoy(std::as_bytes(std::span(bytes)));
+  if (in.bad()) return refuse("it cannot be read");
+  StoyRead read = parseStoy(std::as_bytes(std::span(bytes)));
+  if (!read.mesh) return refuse(read.error);
+  return read;
 }
 
 }  // namespace sorvel::Meshes

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace sorvel {
@@ -33,10 +34,18 @@ MeshData roundedCube(float h, float r);
 // around the axis (at least 1).
 MeshData plinth(float radius, float height, float bevel, int segments);
 
-// A toy figure in the STOY format. Nothing for a file that is unreadable, too
-// short for its counts, has a wrong magic, or indexes past its vertices.
-std::optional<MeshData> parseStoy(std::span<const std::byte> bytes);
-std::optional<MeshData> loadStoy(const std::filesystem::path& file);
+// A mesh, or why none could be read.
+struct StoyRead {
+  std::optional<MeshData> mesh;
+  std::string error;
+};
+
+// A toy figure in the STOY format. Refused when it has a wrong magic, is too
+// short for its counts, cannot be drawn (no vertices, no triangles, an index
+// count that is not a multiple of three, an index past its vertices) or
+// holds a vertex value that is not finite. loadStoy's errors name the file.
+StoyRead parseStoy(std::span<const std::byte> bytes);
+StoyRead loadStoy(const std::filesystem::path& file);
 
 // Turns every non-degenerate triangle counter-clockwise as seen from the side
 // its vertex normals point to.

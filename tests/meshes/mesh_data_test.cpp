@@ -1,5 +1,6 @@
 #include "meshes/mesh_data.hpp"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -91,18 +92,38 @@ std::vector<std::byte> stoy(std::uint32_t v, std::uint32_t i, std::size_t payloa
 
 TEST(Stoy, ReadsWellFormedFilesAndRefusesTheRest) {
   const auto good = Meshes::parseStoy(stoy(4, 6, 128 + 24, {0, 1, 2, 2, 3, 0}));
-  ASSERT_TRUE(good.has_value());
-  EXPECT_EQ(good->indices.size(), 6u);
-  EXPECT_EQ(good->vertexCount(), 4u);
+  ASSERT_TRUE(good.mesh.has_value()) << good.error;
+  EXPECT_EQ(good.mesh->indices.size(), 6u);
+  EXPECT_EQ(good.mesh->vertexCount(), 4u);
 
-  EXPECT_FALSE(Meshes::parseStoy(stoy(0, 0, 0)).has_value()) << "exactly 12 bytes";
   auto wrongMagic = stoy(4, 6, 128 + 24, {0, 1, 2, 2, 3, 0});
   wrongMagic[0] = std::byte{'X'};
-  EXPECT_FALSE(Meshes::parseStoy(wrongMagic).has_value());
-  EXPECT_FALSE(Meshes::parseStoy(stoy(4, 6, 128 + 23)).has_value()) << "one byte short";
-  EXPECT_FALSE(Meshes::parseStoy(stoy(0xFFFFFFFF, 0xFFFFFFFF, 16)).has_value()) << "huge counts";
-  EXPECT_FALSE(Meshes::parseStoy(stoy(4, 6, 128 + 24, {0, 1, 2, 2, 4, 0})).has_value()) << "index 4 of 4";
-  EXPECT_FALSE(Meshes::loadStoy("/nonexistent/toy.mesh").has_value());
+  auto notANumber = stoy(4, 6, 128 + 24, {0, 1, 2, 2, 3, 0});
+  const float nan = std::nanf("");
+  std::memcpy(notANumber.data() + 12 + 32 + 4, &nan, 4);
+  const struct {
+    std::vector<std::byte> bytes;
+    const char* fault;
+  } refused[] = {
+      {std::vector<std::byte>(11), "not a STOY mesh"},
+      {wrongMagic, "not a STOY mesh"},
+      // Empty meshes cannot be drawn, and once reached a null memcpy.
+      {stoy(0, 0, 0), "no vertices or no triangles"},
+      {stoy(4, 0, 128), "no vertices or no triangles"},
+      {stoy(0, 3, 12, {0, 0, 0}), "no vertices or no triangles"},
+      {stoy(4, 4, 128 + 16, {0, 1, 2, 3}), "4 indices do not make whole triangles"},
+      {stoy(4, 6, 128 + 23), "need 164 bytes, but it has 163"},
+      {stoy(0xFFFFFFFF, 0xFFFFFFFF, 16), "is it truncated"},
+      {stoy(4, 6, 128 + 24, {0, 1, 2, 2, 4, 0}), "index 4 points past its 4 vertices"},
+      {notANumber, "not a finite number"},
+  };
+  for (const auto& c : refused) {
+    const Meshes::StoyRead read = Meshes::parseStoy(c.bytes);
+    EXPECT_FALSE(read.mesh.has_value()) << c.fault;
+    EXPECT_THAT(read.error, ::testing::HasSubstr(c.fault));
+  }
+  EXPECT_THAT(Meshes::loadStoy("/nonexistent/toy.mesh").error,
+              ::testing::HasSubstr("/nonexistent/toy.mesh: it cannot be opened"));
 }
 
 TEST(HexLinear, FollowsTheSrgbCurve) {
