@@ -1,11 +1,13 @@
 #include "base/atomic_file.hpp"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <system_error>
 
 namespace sorvel {
@@ -53,24 +55,80 @@ bool writeAll(int fd, std::string_view bytes) {
   return true;
 }
 
+std::string temporaryPrefix(const fs::path& target) { return "." + target.filename().string() + "."; }
+
+// mkstemp fills its six X's from letters and digits.
+bool isTemporaryName(const std::string& name, const std::string& prefix) {
+  if (name.size() != prefix.size() + 6 || !name.starts_with(prefix)) return false;
+  for (size_t i = prefix.size(); i < name.size(); ++i) {
+    const char c = name[i];
+    const bool letterOrDigit = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    if (!letterOrDigit) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
-std::string writeFileAtomically(const fs::path& target, std::string_view contents) {
+std::string refusalToReplace(const fs::path& target) {
+  struct stat info {};
+  if (::lstat(target.c_str(), &info) != 0) {
+    return errno == ENOENT ? std::string() : failure("cannot look at", target, errno);
+  }
+  if (S_ISREG(info.st_mode)) return {};
+  const char* what = S_ISLNK(info.st_mode)   ? "a symbolic link"
+                     : S_ISDIR(info.st_mode) ? "a folder"
+                                             : "a device, pipe or socket, not a regular file";
+  return target.string() + " is " + what + "; give the name of a new file or of a file to replace";
+}
+
+int removeStaleTemporaries(const fs::path& target, std::chrono::seconds minimumAge) {
+  const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  const std::string prefix = temporaryPrefix(target);
+  const std::time_t cutoff = std::time(nullptr) - static_cast<std::time_t>(minimumAge.count());
+  int removed = 0;
+  std::error_code error;
+  for (fs::directory_iterator it(dir, error), end; !error && it != end; it.increment(error)) {
+    const fs::path path = it->path();
+    if (!isTemporaryName(path.filename().string(), prefix)) continue;
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_mtime > cutoff) continue;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) continue;
+    // A writer locks its temporary file for as long as it writes; a lock we
+    // can take belongs to nobody alive.
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::unlink(path.c_str()) == 0) ++removed;
+    ::close(fd);
+  }
+  return removed;
+}
+
+std::string writeFileAtomically(const fs::path& target, std::string_view contents, Replace replace) {
+  if (replace == Replace::onlyRegularFile) {
+    if (std::string refusal = refusalToReplace(target); !refusal.empty()) return refusal;
+  }
   const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
   std::error_code error;
   fs::create_directories(dir, error);
   if (error) return "cannot create " + dir.string() + ": " + error.message();
 
-  std::string pattern = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
+  std::string pattern = (dir / (temporaryPrefix(target) + "XXXXXX")).string();
   const int fd = ::mkstemp(pattern.data());
   if (fd < 0) return failure("cannot create a file in", dir, errno);
   TemporaryFile temporary(pattern, fd);
+  // Tells removeStaleTemporaries in another process that this file is alive.
+  ::flock(fd, LOCK_EX | LOCK_NB);
   // mkstemp makes the file private; settings are the user's own, like any file.
   ::fchmod(fd, 0644);
 
   if (!writeAll(fd, contents)) return failure("cannot write", pattern, errno);
   if (::fsync(fd) != 0) return failure("cannot sync", pattern, errno);
   if (!temporary.close()) return failure("cannot close", pattern, errno);
+  // Checked again at the last moment: the thing at the path may have changed
+  // while the bytes were being written.
+  if (replace == Replace::onlyRegularFile) {
+    if (std::string refusal = refusalToReplace(target); !refusal.empty()) return refusal;
+  }
   if (::rename(pattern.c_str(), target.c_str()) != 0) return failure("cannot replace", target, errno);
   temporary.keep();
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -54,6 +55,52 @@ std::int64_t clampToInteger(double value) {
   return static_cast<std::int64_t>(value);
 }
 
+// Saved progress for a whole chapter takes a few kilobytes; a file this
+// large was not written by the store, and reading it would only cost memory.
+constexpr std::uintmax_t kMaxFileBytes = 8u << 20;
+
+// A temporary file of an earlier save this old was left by a run that died
+// mid-write; a live writer holds its file for milliseconds.
+constexpr std::chrono::minutes kStaleTemporaryAge{5};
+
+// Walks the text before it is parsed for real: the store writes one object
+// whose values are scalars or lists of scalars, so anything nested deeper
+// was not written by it. Stopping at the first container too deep keeps a
+// hostile file from costing memory, and keeps the writer thread's
+// serialiser, which recurses, from overflowing its stack on the next save.
+class ShapeCheck final : public nlohmann::json_sax<json> {
+ public:
+  bool tooDeep = false;
+
+  bool null() override { return true; }
+  bool boolean(bool) override { return true; }
+  bool number_integer(number_integer_t) override { return true; }
+  bool number_unsigned(number_unsigned_t) override { return true; }
+  bool number_float(number_float_t, const string_t&) override { return true; }
+  bool string(string_t&) override { return true; }
+  bool binary(binary_t&) override { return true; }
+  bool key(string_t&) override { return true; }
+  bool start_object(std::size_t) override { return open(depth_ == 0); }
+  bool start_array(std::size_t) override { return open(depth_ <= 1); }
+  bool end_object() override { return close(); }
+  bool end_array() override { return close(); }
+  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override {
+    return false;
+  }
+
+ private:
+  bool open(bool allowed) {
+    ++depth_;
+    tooDeep = !allowed;
+    return allowed;
+  }
+  bool close() {
+    --depth_;
+    return true;
+  }
+  int depth_ = 0;
+};
+
 std::string timestamp() {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
@@ -65,16 +112,31 @@ std::string timestamp() {
 
 }  // namespace
 
+SettingsText decodeSettings(std::string_view text) {
+  ShapeCheck shape;
+  if (!json::sax_parse(text, &shape)) {
+    return {.problem = shape.tooDeep ? "it holds values nested deeper than saved progress ever is"
+                                     : "it is not valid JSON"};
+  }
+  json parsed = json::parse(text, nullptr, /*allow_exceptions=*/false);
+  if (parsed.is_discarded()) return {.problem = "it is not valid JSON"};
+  if (!parsed.is_object()) return {.problem = "it does not hold a JSON object"};
+  return {.values = std::move(parsed)};
+}
+
 SettingsStore::Options defaultSettingsOptions() {
   return SettingsStore::Options{.file = userDataDir() / "settings.json"};
 }
 
 SettingsStore::SettingsStore(Options options) : options_(std::move(options)) {
+  if (inMemoryOnly()) return;
+  removeStaleTemporaries(options_.file, kStaleTemporaryAge);
   load();
   writer_ = std::thread([this] { writerLoop(); });
 }
 
 SettingsStore::~SettingsStore() {
+  if (!writer_.joinable()) return;
   {
     std::lock_guard lock(mutex_);
     stopping_ = true;
@@ -95,20 +157,26 @@ void SettingsStore::report(const std::string& line) const {
 void SettingsStore::load() {
   std::error_code error;
   if (!fs::exists(options_.file, error)) return;
-  std::ifstream in(options_.file, std::ios::binary);
-  std::stringstream text;
-  if (in) text << in.rdbuf();
-  if (!in || in.bad() || fs::is_directory(options_.file, error)) {
+  if (fs::is_directory(options_.file, error)) {
     setAside("it cannot be read");
     return;
   }
-  json parsed = json::parse(text.str(), nullptr, /*allow_exceptions=*/false);
-  if (parsed.is_discarded()) {
-    setAside("it is not valid JSON");
-  } else if (!parsed.is_object()) {
-    setAside("it does not hold a JSON object");
+  if (const auto bytes = fs::file_size(options_.file, error); !error && bytes > kMaxFileBytes) {
+    setAside("it is " + std::to_string(bytes) + " bytes, far more than saved progress takes");
+    return;
+  }
+  std::ifstream in(options_.file, std::ios::binary);
+  std::stringstream text;
+  if (in) text << in.rdbuf();
+  if (!in || in.bad()) {
+    setAside("it cannot be read");
+    return;
+  }
+  SettingsText decoded = decodeSettings(text.str());
+  if (!decoded.problem.empty()) {
+    setAside(decoded.problem);
   } else {
-    values_ = std::move(parsed);
+    values_ = std::move(decoded.values);
   }
 }
 
@@ -207,6 +275,7 @@ void SettingsStore::put(std::string_view key, json value) {
   {
     std::lock_guard lock(mutex_);
     values_[std::string(key)] = std::move(value);
+    if (inMemoryOnly()) return;  // nothing will ever be waiting for the disk
     ++version_;
   }
   wake_.notify_one();
@@ -229,6 +298,7 @@ void SettingsStore::removeAll() {
   waitForWrites(lock);
   values_ = json::object();
   writable_ = true;  // the player asked for a clean slate, damaged file or not
+  if (inMemoryOnly()) return;
   std::error_code error;
   fs::remove(options_.file, error);
   if (error) report("settings: cannot remove " + options_.file.string() + ": " + error.message());

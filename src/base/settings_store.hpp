@@ -27,6 +27,8 @@ using ArgumentLayer = std::map<std::string, std::string, std::less<>>;
 class SettingsStore {
  public:
   struct Options {
+    // Empty: the store lives in memory only, reading and writing no file
+    // (captures, which must leave saved progress alone).
     std::filesystem::path file;
     // Writes arriving within this time of each other go to disk together.
     std::chrono::milliseconds coalesce{20};
@@ -66,6 +68,7 @@ class SettingsStore {
   const std::filesystem::path& file() const { return options_.file; }
 
  private:
+  bool inMemoryOnly() const { return options_.file.empty(); }
   void load();
   void setAside(const std::string& why);
   void put(std::string_view key, nlohmann::json value);
@@ -91,6 +94,15 @@ class SettingsStore {
   bool reportedWriteFailure_ = false;
   std::thread writer_;
 };
+
+// A settings file's text, checked as the store loads it: `problem` is empty
+// when `values` is an object the store can use, else says why the file must
+// be set aside.
+struct SettingsText {
+  nlohmann::json values;
+  std::string problem;
+};
+SettingsText decodeSettings(std::string_view text);
 
 // The store for this user, at userDataDir()/settings.json.
 SettingsStore::Options defaultSettingsOptions();

@@ -1,6 +1,9 @@
 // Progress must survive the program dying at any moment: killed in the middle
 // of a write, or interrupted with writes still pending.
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -8,6 +11,7 @@
 
 #include <chrono>
 #include <nlohmann/json.hpp>
+#include <set>
 #include <thread>
 
 #include "base/atomic_file.hpp"
@@ -59,6 +63,42 @@ TEST(AtomicWrite, AKilledWriterLeavesTheOldFileOrTheNewOne) {
     const std::string n = record.substr(0, record.find(':'));
     EXPECT_TRUE(record == n + ":" + filler + ":" + n) << "round " << round << ": a torn record";
   }
+  // Whatever temporary files the killed writers left, none is held by a
+  // writer any more: all of them go, and only the settings stay.
+  removeStaleTemporaries(file, std::chrono::seconds(0));
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    EXPECT_EQ(entry.path(), file);
+  }
+}
+
+TEST(AtomicWrite, OnlyOldUnheldTemporariesOfOurOwnNamingAreRemovedAtStartUp) {
+  TempDir dir;
+  const auto file = dir / "settings.json";
+  const auto make = [&](const std::string& name, bool old) {
+    test::writeFile(dir / name, "{}");
+    if (old) {
+      const timeval hourAgo[2] = {{time(nullptr) - 3600, 0}, {time(nullptr) - 3600, 0}};
+      utimes((dir / name).c_str(), hourAgo);
+    }
+  };
+  make(".settings.json.a1B2c3", true);   // left by a killed save
+  make(".settings.json.HELD00", true);   // a live writer's, however old
+  make(".settings.json.fresh1", false);  // may be being written right now
+  make(".settings.json.bak", true);      // not a name our writes make
+  make(".other.json.a1B2c3", true);      // another file's
+  make("settings.json.a1B2c3", true);
+  const int held = open((dir / ".settings.json.HELD00").c_str(), O_RDONLY);
+  ASSERT_EQ(flock(held, LOCK_EX), 0);
+
+  { SettingsStore store({.file = file, .say = [](auto&) {}}); }
+
+  std::set<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    left.insert(entry.path().filename().string());
+  }
+  EXPECT_EQ(left, (std::set<std::string>{".settings.json.HELD00", ".settings.json.fresh1", ".settings.json.bak",
+                                         ".other.json.a1B2c3", "settings.json.a1B2c3"}));
+  close(held);
 }
 
 TEST(AtomicWrite, FailuresAreReportedWithThePath) {

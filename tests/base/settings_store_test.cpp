@@ -123,6 +123,55 @@ TEST_F(Settings, ADamagedFileIsSetAsideAndTheGameStartsEmpty) {
   }
 }
 
+TEST_F(Settings, FilesTheStoreNeverWritesAreSetAsideBeforeTheyCostAnything) {
+  // 60,000 levels parse, but the serialiser recurses and overflowed the
+  // writer thread's stack at the next save.
+  const std::string deep = "{\"a\":" + std::string(60000, '[') + std::string(60000, ']') + "}";
+  const struct {
+    std::string text;
+    const char* why;
+  } cases[] = {
+      {deep, "nested deeper"},
+      {R"({"a": {"b": 1}})", "nested deeper"},
+      {R"({"a": [[1]]})", "nested deeper"},
+      {std::string(50u << 20, '['), "52428800 bytes"},
+      {std::string(9u << 20, ' ') + "{}", "bytes, far more"},
+      {R"({"a": 1e400})", "not valid JSON"},
+  };
+  for (const auto& c : cases) {
+    TempDir fresh;
+    const auto file = fresh / "settings.json";
+    writeFile(file, c.text);
+    said.clear();
+    {
+      SettingsStore store({.file = file, .say = [this](const std::string& l) { said.push_back(l); }});
+      store.setBoolean("sorvel.launched", true);
+    }
+    ASSERT_EQ(said.size(), 1u) << c.why;
+    EXPECT_THAT(said[0], HasSubstr(c.why));
+    EXPECT_THAT(said[0], HasSubstr("moved it to"));
+    EXPECT_EQ(nlohmann::json::parse(readFile(file)), nlohmann::json({{"sorvel.launched", true}})) << c.why;
+  }
+  EXPECT_EQ(decodeSettings(R"({"a": [1, "b", null], "c": []})").problem, "");
+}
+
+TEST_F(Settings, AStoreWithNoFileNeitherReadsNorWritesOne) {
+  writeFile(dir / "settings.json", "damaged");
+  {
+    SettingsStore store({.say = [this](const std::string& l) { said.push_back(l); }});
+    store.setArguments({{"sorvelStill", "a.png"}});
+    store.setInteger("sorvel.mistakes.a", 2);
+    store.flush();
+    EXPECT_EQ(store.integer("sorvel.mistakes.a"), 2);
+    EXPECT_EQ(store.string("sorvelStill"), "a.png");
+    store.removeAll();
+    EXPECT_FALSE(store.contains("sorvel.mistakes.a"));
+  }
+  EXPECT_TRUE(said.empty());
+  EXPECT_EQ(readFile(dir / "settings.json"), "damaged");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
 TEST_F(Settings, AnUnwritableFolderIsReportedOnceAndPlayGoesOn) {
   writeFile(dir / "not-a-folder", "x");
   SettingsStore store({.file = dir / "not-a-folder/sorvel/settings.json",
