@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csetjmp>
 #include <cstdio>
@@ -30,6 +31,7 @@ struct Decoder {
   png_infop info = nullptr;
   png_uint_32 width = 0;
   png_uint_32 height = 0;
+  std::uint64_t maxPixels = kMaxPngPixels;
   char message[kMessageSize] = "";
   char detail[kMessageSize] = "";  // scratch for messages built before png_error
 };
@@ -63,7 +65,8 @@ void readFromFile(png_structp png, png_bytep data, std::size_t length) {
 }
 
 // Reads the header and arranges for every layout to arrive as RGBA8. Refuses
-// pictures over kMaxPngPixels before anything is allocated for their rows.
+// pictures over the decoder's pixel limit before anything is allocated for
+// their rows.
 bool readHeader(Decoder* decoder) {
   if (setjmp(png_jmpbuf(decoder->png)) != 0) return false;
   png_structp png = decoder->png;
@@ -72,11 +75,11 @@ bool readHeader(Decoder* decoder) {
   png_read_info(png, decoder->info);
   decoder->width = png_get_image_width(png, decoder->info);
   decoder->height = png_get_image_height(png, decoder->info);
-  if (std::uint64_t{decoder->width} * decoder->height > kMaxPngPixels) {
+  if (std::uint64_t{decoder->width} * decoder->height > decoder->maxPixels) {
     std::snprintf(decoder->message, sizeof decoder->message,
                   "the picture is %lux%lu pixels, more than the %llu the game reads",
                   static_cast<unsigned long>(decoder->width), static_cast<unsigned long>(decoder->height),
-                  static_cast<unsigned long long>(kMaxPngPixels));
+                  static_cast<unsigned long long>(decoder->maxPixels));
     return false;
   }
   png_set_expand(png);  // palette to RGB, grey below 8 bits to 8, tRNS to alpha
@@ -135,12 +138,13 @@ bool encode(Encoder* encoder, png_bytepp rows, png_uint_32 width, png_uint_32 he
 
 }  // namespace
 
-PngRead readPng(const fs::path& file) {
+PngRead readPng(const fs::path& file, std::uint64_t maxPixels) {
   const auto fail = [&file](const std::string& why) {
     return PngRead{std::nullopt, "cannot read PNG " + file.string() + ": " + why};
   };
 
   Decoder decoder;
+  decoder.maxPixels = std::min(maxPixels, kMaxPngPixels);
   struct Cleanup {
     Decoder& decoder;
     ~Cleanup() {
@@ -223,7 +227,8 @@ std::string writePng(const fs::path& file, std::span<const std::uint8_t> rgba, i
     }
   }
 
-  const std::string problem = writeFileAtomically(file, bytes);
+  // Pictures go where a player or a script says: never over a device or a link.
+  const std::string problem = writeFileAtomically(file, bytes, Replace::onlyRegularFile);
   if (!problem.empty()) return fail(problem);
   return {};
 }

@@ -31,12 +31,14 @@ inline constexpr std::uint64_t kMaxPngPixels = std::uint64_t{1} << 28;
 // Reads any valid PNG (palette, grey, with or without alpha or a
 // transparent colour, 1 to 16 bits, interlaced or not) as RGBA8. Images with
 // no alpha come back opaque. Colour values are taken as they are stored:
-// no gamma or colour-profile conversion is applied.
-PngRead readPng(const std::filesystem::path& file);
+// no gamma or colour-profile conversion is applied. Pictures of more than
+// `maxPixels` (never more than kMaxPngPixels) are refused from their header.
+PngRead readPng(const std::filesystem::path& file, std::uint64_t maxPixels = kMaxPngPixels);
 
 // Writes `rgba` (width * height RGBA8 pixels, top row first) as an opaque
 // 8-bit RGB PNG marked sRGB; alpha is dropped. The file is replaced whole or
-// not at all. The folder must already exist. Returns an empty string on
+// not at all, and only a new path or a regular file is: a device, link or
+// folder at `file` is refused. The folder must already exist. Returns an empty string on
 // success, else what went wrong, naming the file.
 std::string writePng(const std::filesystem::path& file, std::span<const std::uint8_t> rgba, int width,
                      int height);

@@ -244,8 +244,14 @@ Renderer::GpuMesh Renderer::makeMesh(const MeshData& data) {
 }
 
 std::optional<TextureHandle> Renderer::loadTexture(const std::filesystem::path& png) {
-  const PngRead read = readPng(png);
-  if (!read.image) return std::nullopt;
+  // Figures are painted a few texels a colour; a picture past this is not one
+  // of ours, and its header alone must not make us allocate for it.
+  constexpr std::uint64_t kMaxTexturePixels = 2048 * 2048;
+  const PngRead read = readPng(png, kMaxTexturePixels);
+  if (!read.image) {
+    std::fprintf(stderr, "render: %s; the figure is drawn without it\n", read.error.c_str());
+    return std::nullopt;
+  }
   const RgbaImage& image = *read.image;
   // Figures are painted in sRGB; sampling must hand the shader linear colour.
   const GLuint texture =

@@ -171,6 +171,11 @@ TEST(PngIo, BadFilesAreReportedNamingTheFileAndTheFault) {
     EXPECT_THAT(read.error, HasSubstr(c.name));
     EXPECT_THAT(read.error, HasSubstr(c.fault));
   }
+  // A caller's own lower limit is checked from the header too: a 16384x16384
+  // texture is within the reader's limit, but no figure's.
+  writeFile(dir / "texture.png", pngFile({16384, 16384, 8, 6, 0}, bytes({0})));
+  EXPECT_THAT(readPng(dir / "texture.png", 2048 * 2048).error,
+              HasSubstr("16384x16384 pixels, more than the 4194304"));
 }
 
 TEST(PngIo, NoCutOrDamagedByteCrashesTheReader) {
@@ -202,6 +207,10 @@ TEST(PngIo, WritesThatCannotBeDoneAreRefusedAndLeaveNothing) {
   const auto old = dir / "old.png";
   writeFile(old, "an older picture");
   fs::create_directory(dir / "folder.png");
+  // As root, replacing whatever stands at the path would swap a device for a
+  // picture: a pipe and a link stand in for the devices a test must not touch.
+  ASSERT_EQ(mkfifo((dir / "pipe.png").c_str(), 0644), 0);
+  fs::create_symlink(old, dir / "link.png");
   const struct {
     fs::path file;
     std::size_t bytes;
@@ -215,7 +224,9 @@ TEST(PngIo, WritesThatCannotBeDoneAreRefusedAndLeaveNothing) {
       {old, 0, 0, 0, "empty"},
       {old, 64, -4, -4, "empty"},
       {old, 64, 1 << 16, 1 << 16, "larger"},
-      {dir / "folder.png", 64, 4, 4, "Is a directory"},
+      {dir / "folder.png", 64, 4, 4, "is a folder"},
+      {dir / "pipe.png", 64, 4, 4, "is a device, pipe or socket"},
+      {dir / "link.png", 64, 4, 4, "is a symbolic link"},
   };
   for (const auto& c : cases) {
     const std::string error = writePng(c.file, std::span(pixels.data(), c.bytes), c.width, c.height);
@@ -225,7 +236,9 @@ TEST(PngIo, WritesThatCannotBeDoneAreRefusedAndLeaveNothing) {
   EXPECT_FALSE(fs::exists(dir / "missing"));
   EXPECT_EQ(readFile(old), "an older picture");
   EXPECT_TRUE(fs::is_empty(dir / "folder.png"));
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);
+  EXPECT_TRUE(fs::is_fifo(fs::symlink_status(dir / "pipe.png")));
+  EXPECT_TRUE(fs::is_symlink(dir / "link.png"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 4);
 
   // Only meaningful where permissions bind (not for root).
   fs::create_directory(dir / "locked");
