@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
       break;
   }
 
-  SettingsStore store(defaultSettingsOptions());
+  SettingsStore store(settingsOptionsFor(commandLine.arguments));
   store.setArguments(std::move(commandLine.arguments));
   // An interrupt must not lose the progress still on its way to disk.
   SignalFlush flushOnInterrupt([&store](int) { store.flush(); });

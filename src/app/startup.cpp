@@ -19,6 +19,18 @@ int unavailable(const char* what) {
 
 }  // namespace
 
+SettingsStore::Options settingsOptionsFor(const ArgumentLayer& arguments) {
+  // Read as the game reads them, so "-sorvelReset NO" means no.
+  SettingsStore asked(SettingsStore::Options{});
+  asked.setArguments(arguments);
+  const bool capture = asked.contains("sorvelStill") || asked.contains("sorvelFilm");
+  // A capture takes its options from the command line alone and must leave
+  // saved progress as it found it, damaged or not; only an explicit reset
+  // reaches the file.
+  if (capture && !asked.boolean("sorvelReset")) return SettingsStore::Options{};
+  return defaultSettingsOptions();
+}
+
 int startApplication(SettingsStore& store) {
   if (store.boolean("sorvelReset")) {
     store.removeAll();

@@ -6,6 +6,10 @@
 
 namespace sorvel {
 
+// Where the run keeps its settings: the player's file, or memory only for a
+// still or film (unless a reset is asked for too).
+SettingsStore::Options settingsOptionsFor(const ArgumentLayer& arguments);
+
 // The program's start-up order once the options sit in the store's argument
 // layer: the reset first, then a still, then a film, otherwise the game.
 // Returns the process exit status.

@@ -1,11 +1,12 @@
 #include "capture/still.hpp"
 
 #include <cstdio>
-#include <filesystem>
+#include <exception>
 #include <new>
 #include <optional>
 #include <string>
 
+#include "capture/output_path.hpp"
 #include "capture/still_options.hpp"
 #include "game/game.hpp"
 #include "image/png_io.hpp"
@@ -26,12 +27,12 @@ std::optional<double> numberOption(const SettingsStore& options, const char* key
   return options.number(key);
 }
 
+// Short of straight up or down, where the view would have no up direction.
+constexpr float kMaxStillPitch = 1.55f;
+
 int takeStill(const SettingsStore& options, const std::string& output) {
-  // Asked for a file in a folder that is not there, say so before the work.
-  const std::filesystem::path folder = std::filesystem::absolute(output).parent_path();
-  if (std::error_code error; !std::filesystem::is_directory(folder, error)) {
-    return refuse("there is no folder " + folder.string() + " to write " + output + " into");
-  }
+  // A path that cannot be written is reported before any of the work.
+  if (const std::string refusal = refusalToWrite(output); !refusal.empty()) return refuse(refusal);
   const still::SizeParse size = still::parseSize(options.string("sorvelSize"));
   if (!size.error.empty()) return refuse(size.error);
   const still::TickCount settle = still::settleTicks(numberOption(options, "sorvelWait"));
@@ -50,10 +51,14 @@ int takeStill(const SettingsStore& options, const std::string& output) {
   game.viewportChanged(static_cast<float>(width) / static_cast<float>(height));
   game.goHome(false);
   if (const auto demo = options.string("sorvelDemo")) game.demo(*demo);
-  if (const auto camera = still::parseCamera(options.string("sorvelCam"))) {
-    game.camera.goalYaw = camera->yaw;
-    game.camera.goalPitch = camera->pitch;
-    game.camera.zoom = camera->zoom;
+  if (const auto asked = still::parseCamera(options.string("sorvelCam"))) {
+    // A zoom the player could never reach can leave nothing in view at all.
+    const still::CameraClamp camera = still::clampCamera(
+        *asked, {.minZoom = Camera::kMinZoom, .maxZoom = Camera::kMaxZoom, .maxPitch = kMaxStillPitch});
+    if (!camera.note.empty()) std::fprintf(stderr, "sorvel: sorvelCam: %s\n", camera.note.c_str());
+    game.camera.goalYaw = camera.placement.yaw;
+    game.camera.goalPitch = camera.placement.pitch;
+    game.camera.zoom = camera.placement.zoom;
     game.snapCamera();
   }
   for (std::int64_t i = 0; i < settle.ticks; ++i) game.tick(1.0 / 60.0);
@@ -85,6 +90,9 @@ int captureStill(const SettingsStore& options, const std::string& output) {
     return takeStill(options, output);
   } catch (const std::bad_alloc&) {
     return refuse("not enough memory for a picture of that size");
+  } catch (const std::exception& error) {
+    // Whatever else goes wrong must still end in a refusal, not an abort.
+    return refuse(error.what());
   }
 }
 

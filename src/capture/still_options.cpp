@@ -1,5 +1,6 @@
 #include "capture/still_options.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string_view>
@@ -53,9 +54,10 @@ std::optional<float> wholeFiniteFloat(std::string_view text) {
 
 bool validSide(const Integer& side) { return !side.huge && side.value >= 1 && side.value <= kMaxSide; }
 
-// Shortest text that reads back as the same double, with "e300" rather than
+// Shortest text that reads back as the same number, with "e300" rather than
 // "e+300".
-std::string shortText(double value) {
+template <typename Number>
+std::string shortText(Number value) {
   char buffer[64];
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
   std::string text(buffer, result.ptr);
@@ -90,6 +92,21 @@ std::optional<CameraPlacement> parseCamera(const std::optional<std::string>& tex
   }
   if (numbers.size() != 3) return std::nullopt;
   return CameraPlacement{numbers[0], numbers[1], numbers[2]};
+}
+
+CameraClamp clampCamera(CameraPlacement placement, const CameraLimits& limits) {
+  CameraClamp clamped{placement, {}};
+  const auto keep = [&clamped](float& value, float low, float high, const char* what) {
+    const float within = std::clamp(value, low, high);
+    if (within == value) return;
+    if (!clamped.note.empty()) clamped.note += "; ";
+    clamped.note += std::string(what) + " " + shortText(value) + " is outside " + shortText(low) + " to " +
+                    shortText(high) + ", so " + shortText(within) + " is used";
+    value = within;
+  };
+  keep(clamped.placement.pitch, -limits.maxPitch, limits.maxPitch, "pitch");
+  keep(clamped.placement.zoom, limits.minZoom, limits.maxZoom, "zoom");
+  return clamped;
 }
 
 TickCount settleTicks(std::optional<double> waitSeconds) {

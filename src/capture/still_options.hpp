@@ -43,6 +43,22 @@ struct CameraPlacement {
 // and the caller keeps its own camera.
 std::optional<CameraPlacement> parseCamera(const std::optional<std::string>& text);
 
+// How far a still's camera may go: the zoom range the player has, and a
+// pitch short of straight up or down, where the view has no up direction.
+struct CameraLimits {
+  float minZoom = 0;
+  float maxZoom = 0;
+  float maxPitch = 0;
+};
+
+// `placement` moved within `limits`; `note` says what was moved and where to
+// (empty when nothing was).
+struct CameraClamp {
+  CameraPlacement placement;
+  std::string note;
+};
+CameraClamp clampCamera(CameraPlacement placement, const CameraLimits& limits);
+
 // `error` is empty unless the wait is too long to simulate; then `ticks` is the
 // default and must not be used.
 struct TickCount {

@@ -48,9 +48,12 @@ struct Camera {
   glm::vec3 target{0, 3, 0};
   float goalYaw = 0, goalPitch = 0.3f, goalDist = 40;
   glm::vec3 goalTarget{0, 3, 0};
-  float zoom = 1;
+  float zoom = 1;  // the player's own zoom, kept within kMinZoom..kMaxZoom
   float aspect = 1.6f;
   float vfov = 0.52359873f;  // 30 degrees, never changed
+
+  static constexpr float kMinZoom = 0.55f;
+  static constexpr float kMaxZoom = 1.6f;
 };
 
 // The one controller of a run: the blocks on the table, the camera, the

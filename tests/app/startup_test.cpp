@@ -64,5 +64,12 @@ TEST_F(Startup, TheResetComesBeforeAnyMode) {
   EXPECT_FALSE(std::filesystem::exists(dir / "settings.json"));
 }
 
+TEST_F(Startup, CapturesKeepTheirSettingsInMemoryUnlessAResetIsAsked) {
+  EXPECT_TRUE(settingsOptionsFor({kStill}).file.empty());
+  EXPECT_TRUE(settingsOptionsFor({{"sorvelFilm", "a.mp4"}, {"sorvelReset", "NO"}}).file.empty());
+  EXPECT_EQ(settingsOptionsFor({kStill, {"sorvelReset", "YES"}}).file, defaultSettingsOptions().file);
+  EXPECT_EQ(settingsOptionsFor({{"sorvelDemo", "home"}}).file, defaultSettingsOptions().file);
+}
+
 }  // namespace
 }  // namespace sorvel

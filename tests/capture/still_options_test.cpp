@@ -1,6 +1,11 @@
 #include "capture/still_options.hpp"
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
+
+#include "capture/output_path.hpp"
+#include "support/temp_dir.hpp"
 
 #include <cmath>
 #include <limits>
@@ -69,6 +74,56 @@ TEST(StillOptions, CameraNeedsExactlyThreeFiniteNumbers) {
     EXPECT_EQ(placement->yaw, c.expected->yaw) << name;
     EXPECT_EQ(placement->pitch, c.expected->pitch) << name;
     EXPECT_EQ(placement->zoom, c.expected->zoom) << name;
+  }
+}
+
+TEST(StillOptions, ACameraBeyondWhatThePlayerCanSeeIsBroughtBackWithANote) {
+  const CameraLimits limits{.minZoom = 0.55f, .maxZoom = 1.6f, .maxPitch = 1.55f};
+  const struct {
+    CameraPlacement asked, used;
+    const char* note;
+  } cases[] = {
+      {{0.3f, 0.4f, 1.2f}, {0.3f, 0.4f, 1.2f}, ""},
+      {{0.3f, 0.4f, 0.55f}, {0.3f, 0.4f, 0.55f}, ""},
+      // A zoom of 0 puts the eye on the target: a picture of the background only.
+      {{0, 0, 0}, {0, 0, 0.55f}, "zoom 0 is outside 0.55 to 1.6, so 0.55 is used"},
+      {{1e38f, 1e38f, 1e38f}, {1e38f, 1.55f, 1.6f}, "pitch 1e38 is outside -1.55 to 1.55, so 1.55 is used; zoom 1e38"},
+      {{0, -1.5708f, 1}, {0, -1.55f, 1}, "pitch -1.5708 is outside"},
+  };
+  for (const auto& c : cases) {
+    const CameraClamp clamped = clampCamera(c.asked, limits);
+    EXPECT_EQ(clamped.placement.yaw, c.used.yaw) << c.note;
+    EXPECT_EQ(clamped.placement.pitch, c.used.pitch) << c.note;
+    EXPECT_EQ(clamped.placement.zoom, c.used.zoom) << c.note;
+    if (*c.note == '\0') {
+      EXPECT_EQ(clamped.note, "");
+    } else {
+      EXPECT_NE(clamped.note.find(c.note), std::string::npos) << clamped.note;
+    }
+  }
+}
+
+TEST(StillOptions, OutputPathsThatCannotTakeAPictureAreRefusedUpFront) {
+  test::TempDir dir;
+  test::writeFile(dir / "old.png", "x");
+  ASSERT_EQ(mkfifo((dir / "pipe.png").c_str(), 0644), 0);
+  std::filesystem::create_symlink(dir / "old.png", dir / "link.png");
+  std::filesystem::create_directory(dir / "folder.png");
+  EXPECT_EQ(refusalToWrite((dir / "new.png").string()), "");
+  EXPECT_EQ(refusalToWrite((dir / "old.png").string()), "");
+  const struct {
+    std::string output;
+    const char* why;
+  } cases[] = {
+      {"", "the output path is empty"},
+      {(dir / "sub/").string(), "names a folder"},
+      {(dir / "missing/a.png").string(), "there is no folder"},
+      {(dir / "folder.png").string(), "is a folder"},
+      {(dir / "pipe.png").string(), "is a device, pipe or socket"},
+      {(dir / "link.png").string(), "is a symbolic link"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_NE(refusalToWrite(c.output).find(c.why), std::string::npos) << c.output << ": " << refusalToWrite(c.output);
   }
 }
 

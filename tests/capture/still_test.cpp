@@ -51,10 +51,29 @@ TEST_F(Still, AFileThatCannotBeWrittenOrABadOptionFailsWithStatusOne) {
   EXPECT_THAT(run.err, HasSubstr("no/such/folder/x.png"));
   EXPECT_THAT(run.out, ::testing::Not(HasSubstr("Imagen")));
 
+  // Once aborted the program from deep inside the path handling.
+  for (const char* empty : {"--still ''", "--still=", "-sorvelStill ''"}) {
+    run = still(std::string(empty) + " --size 32x20 --wait 0.1");
+    EXPECT_EQ(run.status, 1) << empty;
+    EXPECT_THAT(run.err, HasSubstr("the output path is empty")) << empty;
+  }
+
   run = still("--still '" + (dir / "x.png").string() + "' --size 0x100");
   EXPECT_EQ(run.status, 1);
   EXPECT_THAT(run.err, HasSubstr("sorvelSize"));
   EXPECT_FALSE(std::filesystem::exists(dir / "x.png"));
+}
+
+TEST_F(Still, AZoomThePlayerCannotReachIsBroughtBackAndSaidSo) {
+  const auto file = dir / "close.png";
+  const auto run = still("--still '" + file.string() + "' --demo play:3 --cam 0,0,0 --size 64x40 --wait 0.1");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_THAT(run.err, HasSubstr("zoom 0 is outside 0.55 to 1.6, so 0.55 is used"));
+  // With the eye on the target only the background showed; now the block does.
+  const RgbaImage image = picture(file);
+  int distinct = 0;
+  for (std::size_t i = 0; i < image.pixels.size(); i += 4) distinct += image.pixels[i] != image.pixels[0];
+  EXPECT_GT(distinct, 200);
 }
 
 }  // namespace
