@@ -13,6 +13,7 @@
 #include <system_error>
 
 #include "base/atomic_file.hpp"
+#include "base/json_depth.hpp"
 #include "base/resources.hpp"
 
 namespace sorvel {
@@ -63,43 +64,9 @@ constexpr std::uintmax_t kMaxFileBytes = 8u << 20;
 // mid-write; a live writer holds its file for milliseconds.
 constexpr std::chrono::minutes kStaleTemporaryAge{5};
 
-// Walks the text before it is parsed for real: the store writes one object
-// whose values are scalars or lists of scalars, so anything nested deeper
-// was not written by it. Stopping at the first container too deep keeps a
-// hostile file from costing memory, and keeps the writer thread's
-// serialiser, which recurses, from overflowing its stack on the next save.
-class ShapeCheck final : public nlohmann::json_sax<json> {
- public:
-  bool tooDeep = false;
-
-  bool null() override { return true; }
-  bool boolean(bool) override { return true; }
-  bool number_integer(number_integer_t) override { return true; }
-  bool number_unsigned(number_unsigned_t) override { return true; }
-  bool number_float(number_float_t, const string_t&) override { return true; }
-  bool string(string_t&) override { return true; }
-  bool binary(binary_t&) override { return true; }
-  bool key(string_t&) override { return true; }
-  bool start_object(std::size_t) override { return open(depth_ == 0); }
-  bool start_array(std::size_t) override { return open(depth_ <= 1); }
-  bool end_object() override { return close(); }
-  bool end_array() override { return close(); }
-  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override {
-    return false;
-  }
-
- private:
-  bool open(bool allowed) {
-    ++depth_;
-    tooDeep = !allowed;
-    return allowed;
-  }
-  bool close() {
-    --depth_;
-    return true;
-  }
-  int depth_ = 0;
-};
+// The store writes one object whose values are scalars or lists of
+// scalars; anything nested deeper was not written by it.
+constexpr int kMaxDepth = 2;
 
 std::string timestamp() {
   const std::time_t now = std::time(nullptr);
@@ -113,11 +80,7 @@ std::string timestamp() {
 }  // namespace
 
 SettingsText decodeSettings(std::string_view text) {
-  ShapeCheck shape;
-  if (!json::sax_parse(text, &shape)) {
-    return {.problem = shape.tooDeep ? "it holds values nested deeper than saved progress ever is"
-                                     : "it is not valid JSON"};
-  }
+  if (!nestsWithin(text, kMaxDepth)) return {.problem = "it holds values nested deeper than saved progress ever is"};
   json parsed = json::parse(text, nullptr, /*allow_exceptions=*/false);
   if (parsed.is_discarded()) return {.problem = "it is not valid JSON"};
   if (!parsed.is_object()) return {.problem = "it does not hold a JSON object"};

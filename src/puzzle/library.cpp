@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "base/fatal.hpp"
+#include "base/json_depth.hpp"
 #include "base/resources.hpp"
 #include "puzzle/text.hpp"
 
@@ -120,9 +121,11 @@ class Decoder {
   json root_;
 };
 
-// Puzzle files are a few kilobytes; anything this large is not one, and
-// reading it whole would only cost memory and time before the refusal.
-constexpr std::uintmax_t kMaxDefinitionBytes = 16u << 20;
+// Puzzle files are a few kilobytes and nest three deep; a file far past
+// either is not one, and parsing it whole would cost a gigabyte and seconds
+// before the refusal. The depth leaves room for keys a later format may add.
+constexpr std::uintmax_t kMaxDefinitionBytes = 4u << 20;
+constexpr int kMaxDefinitionDepth = 16;
 
 std::string strippedJsonMessage(const std::string& what) {
   // "[json.exception.parse_error.101] parse error at line 3, column 7: ..."
@@ -131,6 +134,10 @@ std::string strippedJsonMessage(const std::string& what) {
 }
 
 json parseJson(std::string_view text, const fs::path& path) {
+  if (!nestsWithin(text, kMaxDefinitionDepth)) {
+    throw LoadError(path.string() + ": JSON nested more than " + std::to_string(kMaxDefinitionDepth) +
+                    " levels deep; puzzle files need three");
+  }
   try {
     return json::parse(text);
   } catch (const json::exception& error) {
