@@ -7,10 +7,10 @@
 
 namespace sorvel {
 
-void fatal(std::string_view message, std::source_location where) {
-  const std::string file = std::filesystem::path(where.file_name()).filename().string();
+void fatal(std::string_view message, const char* file, unsigned line) {
+  const std::string name = std::filesystem::path(file).filename().string();
   std::fprintf(stderr, "sorvel: %.*s\n  (stopped in %s:%u)\n", static_cast<int>(message.size()),
-               message.data(), file.c_str(), static_cast<unsigned>(where.line()));
+               message.data(), name.c_str(), line);
   std::fflush(stdout);
   std::exit(1);
 }
