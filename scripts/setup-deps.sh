@@ -7,6 +7,8 @@ set -euo pipefail
 packages=(
   # toolchain
   build-essential cmake pkg-config git
+  # fuzzing (scripts/fuzz.sh): clang and its libFuzzer and sanitizer runtimes
+  clang libclang-rt-14-dev
   # core libraries and tests
   nlohmann-json3-dev libglm-dev libgtest-dev libgmock-dev libbenchmark-dev
   # window, input, audio, GL

@@ -1,0 +1,34 @@
+// Toy meshes come from files beside the game; a damaged or hostile one must be
+// refused with a reason, never read past its end or handed to the GPU as
+// something it cannot draw.
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "fuzz_support.hpp"
+#include "meshes/mesh_data.hpp"
+
+using namespace sorvel;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const Meshes::StoyRead read = Meshes::parseStoy(std::as_bytes(std::span(data, size)));
+  if (!read.mesh) {
+    fuzz::require(!read.error.empty(), "a refused mesh says why");
+    return 0;
+  }
+  fuzz::require(read.error.empty(), "an accepted mesh carries no error");
+  // The renderer uploads what was accepted as it is.
+  const MeshData& mesh = *read.mesh;
+  fuzz::require(mesh.stride == Meshes::kObjectStride, "a toy mesh has the object stride");
+  fuzz::require(!mesh.vertices.empty() && mesh.vertices.size() % Meshes::kObjectStride == 0,
+                "a toy mesh holds whole vertices");
+  fuzz::require(!mesh.indices.empty() && mesh.indices.size() % 3 == 0, "a toy mesh holds whole triangles");
+  const std::size_t vertexCount = mesh.vertexCount();
+  for (const std::uint32_t index : mesh.indices) {
+    fuzz::require(index < vertexCount, "every index of an accepted mesh names one of its vertices");
+  }
+  for (const float value : mesh.vertices) fuzz::require(std::isfinite(value), "vertices are finite");
+  return 0;
+}
