@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: the whole
 # suite, then the unit tests again under AddressSanitizer and
-# UndefinedBehaviorSanitizer, then each benchmark once (to prove it runs; the
-# targets are read from a full run, see README).
+# UndefinedBehaviorSanitizer, then every fuzz target for 20 seconds, then each
+# benchmark once (to prove it runs; the targets are read from a full run, see
+# README).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 jobs="$(nproc)"
@@ -19,6 +20,9 @@ cmake -S "$root" -B "$root/build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DSORVEL_SAN
 cmake --build "$root/build/sanitize" -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir "$root/build/sanitize" --output-on-failure -L unit -j"$jobs"
+
+echo "== fuzzing (20 seconds a target, two at a time)"
+"$root/scripts/fuzz.sh" 20
 
 echo "== benchmarks (one short pass each)"
 for bench in "$root"/build/test/bench/bench_*; do
