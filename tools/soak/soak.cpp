@@ -120,7 +120,11 @@ class Session {
       // The last word on saving: everything played must come back.
       relaunch();
       report_.memory.endKiB = residentKiB().value_or(0);
-      report_.memory.peakKiB = peakResidentKiB().value_or(0);
+      // The kernel raises its high-water mark lazily: a sample may lie above it.
+      report_.memory.peakKiB = std::max(peakResidentKiB().value_or(0), report_.memory.endKiB);
+      for (const auto& [tick, kib] : report_.memory.samples) {
+        report_.memory.peakKiB = std::max(report_.memory.peakKiB, kib);
+      }
     } catch (const Violation& v) {
       folder_.keep = true;
       std::vector<std::string> recent(recent_.begin(), recent_.end());

@@ -32,7 +32,7 @@ struct Options {
 struct Memory {
   std::int64_t startKiB = 0;    // once the first game is built
   std::int64_t plateauKiB = 0;  // the most seen during warm-up
-  std::int64_t peakKiB = 0;     // the kernel's high-water mark
+  std::int64_t peakKiB = 0;     // the kernel's high-water mark, or a sample above it
   std::int64_t endKiB = 0;
   bool judged = true;  // false under AddressSanitizer, whose quarantine keeps freed memory
   std::vector<std::pair<std::uint64_t, std::int64_t>> samples;  // tick, KiB
