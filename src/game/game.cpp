@@ -93,6 +93,8 @@ const Slot* Game::currentSlot() const {
 
 void Game::open(int index) {
   Slot& slot = *slots.at(static_cast<size_t>(index));
+  // The block left behind keeps the play time run up since its last action.
+  if (const Slot* left = currentSlot()) save(*left);
   setCurrent(index);
   setMistakes(slot.puzzle.mistakes);
   setPeelValue(0);
@@ -101,6 +103,7 @@ void Game::open(int index) {
 
   if (solvedIDs_.contains(slot.puzzle.def.id) && slot.puzzle.solved()) {
     setScreen(Screen::solved);
+    updateGuide();  // a guide left up by the tutorial goes
     revealT = 100;
     setRevealCard(true);
     setLastTime(slot.puzzle.elapsed);

@@ -20,7 +20,9 @@ float fract(float v) { return v - std::floor(v); }
 }  // namespace
 
 void Game::tick(double dt) {
-  const float d = static_cast<float>(std::min(dt, 0.05));
+  // A stalled frame must not jump the animations, and a clock that stepped
+  // back or read NaN must not poison them for good: both become no time.
+  const float d = dt > 0 ? static_cast<float>(std::min(dt, 0.05)) : 0.0f;
   time += d;
 
   if (!script.empty()) {

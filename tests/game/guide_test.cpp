@@ -38,6 +38,22 @@ TEST(Guide, StepsFollowTheCarvingInOrderAndResumeWithoutTheIntroduction) {
   EXPECT_TRUE(game->guideCells.empty());
 }
 
+TEST(Guide, LeavingTheTutorialInPlayForASolvedBlockTakesTheGuideDown) {
+  Rig rig;
+  auto game = rig.start();
+  game->open(1);
+  while (game->autoCarveStep()) {
+  }
+  game->goHome(false);
+  game->open(0);
+  game->acknowledgeGuide();
+  ASSERT_FALSE(game->guideCells.empty());
+  game->nextPuzzle();  // onto the solved boat
+  EXPECT_EQ(game->screen(), Screen::solved);
+  EXPECT_FALSE(game->guide());
+  EXPECT_TRUE(game->guideCells.empty());
+}
+
 TEST(Guide, ATutorialTooSmallForTheGuidesCellsShowsNoGuide) {
   Rig rig({FixturePuzzle{"mini", 2, 2, 2, "10011001", true}, pegPuzzle()});
   auto game = rig.start();

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cmath>
 
 #include "game_fixture.hpp"
 
@@ -54,6 +55,16 @@ TEST(Screens, NextPuzzleWrapsAroundAndSavesTheBlockItLeaves) {
   EXPECT_EQ(game->screen(), Screen::home);
 }
 
+TEST(Screens, OpeningAnotherBlockStraightFromPlaySavesThePlayTimeOfTheOneItLeaves) {
+  Rig rig;
+  auto game = rig.start(true);
+  game->open(1);
+  runFor(*game, 0.5);
+  game->open(2);
+  EXPECT_GT(slotAt(*game, 1).puzzle.elapsed, 0.4);
+  EXPECT_EQ(rig.store->number("sorvel.time.barco"), slotAt(*game, 1).puzzle.elapsed);
+}
+
 TEST(Screens, RestartingASolvedBlockGivesAFreshBlockInPlay) {
   Rig rig;
   auto game = rig.start(true);
@@ -83,6 +94,11 @@ TEST(Screens, ThePlayClockRunsOnlyInPlayAndAtMostATwentiethOfASecondATick) {
   const double& elapsed = slotAt(*game, 1).puzzle.elapsed;
   game->tick(0.2);  // a stalled frame
   EXPECT_NEAR(elapsed, 0.05, 1e-7);
+  // A clock that steps back or reads NaN once must not spoil the time for good.
+  game->tick(-1);
+  game->tick(std::nan(""));
+  EXPECT_NEAR(elapsed, 0.05, 1e-7);
+  EXPECT_TRUE(std::isfinite(game->time));
   game->setShowTutorial(true);  // the tutorial card stops it
   game->tick(0.05);
   game->setShowTutorial(false);
