@@ -1,5 +1,5 @@
 // sorvel-soak [--ticks N] [--seed S] [--resources DIR] [--frame-every K]
-//             [--tolerance-mb M] [--switch-from-play] [--quiet]
+//             [--tolerance-mb M] [--quiet]
 // Plays the chapter's largest block (and now and then the others) for N ticks
 // of random play through the calls the window makes, checking the game's
 // invariants after every step and its resident memory as it goes. Prints what
@@ -28,7 +28,7 @@ bool parse(std::string_view text, T& value) {
 int usage(const std::string& why) {
   std::cerr << "sorvel-soak: " << why << "\n"
             << "usage: sorvel-soak [--ticks N] [--seed S] [--resources DIR] [--frame-every K] "
-               "[--tolerance-mb M] [--switch-from-play] [--quiet]\n";
+               "[--tolerance-mb M] [--quiet]\n";
   return 2;
 }
 
@@ -41,10 +41,6 @@ int main(int argc, char** argv) {
     const std::string_view arg = argv[i];
     if (arg == "--quiet") {
       options.log = nullptr;
-      continue;
-    }
-    if (arg == "--switch-from-play") {
-      options.switchFromPlay = true;
       continue;
     }
     if (i + 1 >= argc) return usage("unknown option or missing value: " + std::string(arg));

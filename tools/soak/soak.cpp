@@ -227,8 +227,7 @@ class Session {
         {1.5, &Session::viewport},
         {0.3 + (settled ? 1.0 : 0.0) + (screen == Screen::playing && !onLargest ? 0.4 : 0.0), &Session::home},
         {0.3 + (screen == Screen::home ? 25.0 : 0.0) + (settled ? 1.0 : 0.0), &Session::openBlock},
-        {(screen == Screen::playing && !options_.switchFromPlay ? 0.0 : 0.2) + (settled ? 1.0 : 0.0),
-         &Session::next},
+        {0.2 + (settled ? 1.0 : 0.0), &Session::next},
         {0.002 + (settled ? (onLargest ? 3.0 : 0.5) : 0.0), &Session::restart},
         {1, &Session::save},
         {0.05, &Session::flush},
@@ -381,7 +380,6 @@ class Session {
   }
 
   void openBlock() {
-    if (!options_.switchFromPlay && game_->screen() == Screen::playing) home();
     const int index = chance(0.7) ? largest_ : below(static_cast<int>(game_->slots.size()));
     note("open", std::to_string(index));
     game_->open(index);

@@ -23,9 +23,6 @@ struct Options {
   std::uint64_t frameEvery = 1;     // assemble and check the frame every this many ticks
   // How far past its warm-up plateau resident memory may rise.
   std::int64_t toleranceKiB = 8 * 1024;
-  // Also leave a block in play straight for another (open, next), not only
-  // from the table or a solved block's card.
-  bool switchFromPlay = false;
   std::ostream* log = nullptr;  // a progress line every tenth of the run
 };
 
