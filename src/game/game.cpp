@@ -36,9 +36,6 @@ Game::Game(GameOptions options)
     const float x = static_cast<float>(p.X), z = static_cast<float>(p.Z);
     slot->plinthRadius = std::sqrt(x * x + z * z) * 0.5f + 0.55f;
     slot->plinth = upload(options_.gpu, Meshes::plinth(slot->plinthRadius, 0.42f, 0.14f, 96));
-    slot->origin = {(static_cast<float>(i) - static_cast<float>(n - 1) / 2) * 11.5f -
-                        static_cast<float>(p.X) / 2,
-                    0.44f, -static_cast<float>(p.Z) / 2};
     if (auto file = findResource(resources, "toys", p.def.id, "mesh"); file && options_.gpu != nullptr) {
       // A damaged figure must not stop the game: the block still plays, and
       // its solved figure is left out.
@@ -150,9 +147,7 @@ void Game::goHome(bool animated) {
 
 void Game::nextPuzzle() {
   if (!current_) return;
-  const int next = (*current_ + 1) % static_cast<int>(slots.size());
-  save(*currentSlot());
-  open(next);
+  open((*current_ + 1) % static_cast<int>(slots.size()));  // open() saves the block it leaves
 }
 
 void Game::restartCurrent() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -66,33 +67,39 @@ class Game {
   Game(const Game&) = delete;
   Game& operator=(const Game&) = delete;
 
-  // --- Published fields: every write bumps revision(), which the interface
-  // watches to know when to redraw.
+  // --- Published fields: a write that changes a value bumps revision() and
+  // that field's own revision, so the interface redraws only the layers whose
+  // inputs changed. Writing the value already there bumps nothing.
+  enum class Field {
+    screen, tool, current, mistakes, peel, peelMax, solvedIDs,
+    showTutorial, revealCard, lastTime, guide, touchFX, count
+  };
   std::uint64_t revision() const { return revision_; }
+  std::uint64_t revision(Field field) const { return revisions_[static_cast<size_t>(field)]; }
   Screen screen() const { return screen_; }
-  void setScreen(Screen v) { publish(screen_, v); }
+  void setScreen(Screen v) { publish(screen_, v, Field::screen); }
   Tool tool() const { return tool_; }
-  void setTool(Tool v) { publish(tool_, v); }
+  void setTool(Tool v) { publish(tool_, v, Field::tool); }
   std::optional<int> current() const { return current_; }
-  void setCurrent(std::optional<int> v) { publish(current_, v); }
+  void setCurrent(std::optional<int> v) { publish(current_, v, Field::current); }
   int mistakes() const { return mistakes_; }
-  void setMistakes(int v) { publish(mistakes_, v); }
+  void setMistakes(int v) { publish(mistakes_, v, Field::mistakes); }
   int peel() const { return peel_; }
-  void setPeelValue(int v) { publish(peel_, v); }
+  void setPeelValue(int v) { publish(peel_, v, Field::peel); }
   int peelMax() const { return peelMax_; }
-  void setPeelMax(int v) { publish(peelMax_, v); }
+  void setPeelMax(int v) { publish(peelMax_, v, Field::peelMax); }
   const std::set<std::string>& solvedIDs() const { return solvedIDs_; }
-  void setSolvedIDs(std::set<std::string> v) { publish(solvedIDs_, std::move(v)); }
+  void setSolvedIDs(std::set<std::string> v) { publish(solvedIDs_, std::move(v), Field::solvedIDs); }
   bool showTutorial() const { return showTutorial_; }
-  void setShowTutorial(bool v) { publish(showTutorial_, v); }
+  void setShowTutorial(bool v) { publish(showTutorial_, v, Field::showTutorial); }
   bool revealCard() const { return revealCard_; }
-  void setRevealCard(bool v) { publish(revealCard_, v); }
+  void setRevealCard(bool v) { publish(revealCard_, v, Field::revealCard); }
   double lastTime() const { return lastTime_; }
-  void setLastTime(double v) { publish(lastTime_, v); }
+  void setLastTime(double v) { publish(lastTime_, v, Field::lastTime); }
   const std::optional<Guide>& guide() const { return guide_; }
-  void setGuide(std::optional<Guide> v) { publish(guide_, std::move(v)); }
+  void setGuide(std::optional<Guide> v) { publish(guide_, std::move(v), Field::guide); }
   const std::optional<TouchFX>& touchFX() const { return touchFX_; }
-  void setTouchFX(std::optional<TouchFX> v) { publish(touchFX_, std::move(v)); }
+  void setTouchFX(std::optional<TouchFX> v) { publish(touchFX_, std::move(v), Field::touchFX); }
 
   // --- Screens
   void open(int index);
@@ -117,6 +124,11 @@ class Game {
   glm::vec3 playTarget(const Slot& slot) const;
   void snapCamera();
   void drag(glm::vec2 d);
+  // The wheel, pinch and zoom keys: the player's zoom times `factor`, kept
+  // within Camera::kMinZoom..kMaxZoom. The table has no zoom.
+  void zoomBy(float factor);
+  // Puts the camera at once where a capture asks: goal yaw and pitch, zoom.
+  void placeCamera(float yaw, float pitch, float zoom);
 
   // --- Carving and marking
   void act(Slot& slot, int i, Tool tool);
@@ -135,6 +147,11 @@ class Game {
 
   // --- Time
   void tick(double dt);
+  void clearChips();
+  // Turns the open block's figure (a capture's chosen pose).
+  void setToySpin(float radians);
+  // Silences every sound from now on; the recorder still hears them.
+  void setMuted(bool muted);
 
   // --- The scene of this moment, for the renderer. Changes nothing.
   Frame frame() const;
@@ -181,9 +198,11 @@ class Game {
 
  private:
   template <typename T>
-  void publish(T& field, T value) {
+  void publish(T& field, T value, Field which) {
+    if (field == value) return;
     field = std::move(value);
     ++revision_;
+    ++revisions_[static_cast<size_t>(which)];
   }
 
   // Persistence.
@@ -229,6 +248,7 @@ class Game {
   GameOptions options_;
   std::mt19937_64 rng_;
   std::uint64_t revision_ = 0;
+  std::array<std::uint64_t, static_cast<size_t>(Field::count)> revisions_{};
 
   Screen screen_ = Screen::home;
   Tool tool_ = Tool::carve;

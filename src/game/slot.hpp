@@ -25,7 +25,6 @@ struct Slot {
   int index;
   glm::vec3 origin{0};  // corner of cell (0, 0, 0); y is the plinth top
   glm::vec3 center{0};
-  float plinthH = 0.42f;
   MeshHandle plinth;
   float plinthRadius = 0;
   std::optional<MeshHandle> toy;

@@ -101,6 +101,14 @@ void Game::tickReveal(Slot& slot, float d) {
   if (before < kRevealCardAt && kRevealCardAt <= revealT) setRevealCard(true);
 }
 
+void Game::clearChips() { chips.clear(); }
+
+void Game::setToySpin(float radians) {
+  if (Slot* slot = currentSlot()) slot->toySpin = radians;
+}
+
+void Game::setMuted(bool muted) { sound.enabled = !muted; }
+
 void Game::tickChips(float d) {
   for (size_t i = 0; i < chips.size();) {
     Chip& chip = chips[i];
@@ -109,7 +117,7 @@ void Game::tickChips(float d) {
     float ground = 0.02f;
     for (const auto& slot : slots) {
       if (std::hypot(nx - slot->center.x, nz - slot->center.z) < slot->plinthRadius) {
-        ground = slot->origin.y - 0.02f + 0.02f;
+        ground = slot->origin.y;
         break;
       }
     }
