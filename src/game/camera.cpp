@@ -137,6 +137,18 @@ void Game::drag(glm::vec2 d) {
   if (peel_ == 0) updatePeelAxis();
 }
 
+void Game::zoomBy(float factor) {
+  if (screen_ == Screen::home || !std::isfinite(factor) || factor <= 0) return;
+  camera.zoom = std::clamp(camera.zoom * factor, Camera::kMinZoom, Camera::kMaxZoom);
+}
+
+void Game::placeCamera(float yaw, float pitch, float zoom) {
+  camera.goalYaw = yaw;
+  camera.goalPitch = pitch;
+  camera.zoom = zoom;
+  snapCamera();
+}
+
 void Game::easeCamera(float d) {
   const float turn = easeFactor(7, d);
   const float glide = easeFactor(4.5f, d);

@@ -2,6 +2,7 @@
 #include <glm/gtc/constants.hpp>
 
 #include "game_fixture.hpp"
+#include "meshes/mesh_data.hpp"
 
 namespace sorvel::test {
 namespace {
@@ -20,14 +21,9 @@ class CountingGpu : public GpuResources {
 
 // A one-triangle toy, enough to give a block a figure.
 void writeToy(const std::filesystem::path& file) {
-  std::string bytes = "STOY";
-  const std::uint32_t counts[2] = {3, 3};
-  bytes.append(reinterpret_cast<const char*>(counts), sizeof counts);
-  const std::vector<float> vertices(3 * 8, 0.5f);
-  bytes.append(reinterpret_cast<const char*>(vertices.data()), vertices.size() * sizeof(float));
-  const std::uint32_t indices[3] = {0, 1, 2};
-  bytes.append(reinterpret_cast<const char*>(indices), sizeof indices);
-  writeFile(file, bytes);
+  const MeshData toy{.vertices = std::vector<float>(3 * Meshes::kObjectStride, 0.5f), .indices = {0, 1, 2},
+                     .stride = Meshes::kObjectStride};
+  writeFile(file, Meshes::encodeStoy(toy));
 }
 
 TEST(FramePacking, BlocksStartOn256ByteBoundaries) {
@@ -116,7 +112,7 @@ TEST(Frame, ASolvedBlockShowsItsFigureThenPlinthsThenChips) {
   for (const CubeInst& cube : frame.cubes) {
     EXPECT_EQ(cube.clues.x, kNoClue) << "only table blocks may draw cubes";
   }
-  game->chips.clear();
+  game->clearChips();
   EXPECT_EQ(game->frame().objects.size(), 4u);
 }
 

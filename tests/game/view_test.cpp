@@ -1,4 +1,5 @@
 #include <cmath>
+#include <limits>
 #include <glm/common.hpp>
 #include <glm/geometric.hpp>
 #include <numbers>
@@ -102,6 +103,26 @@ TEST(Camera, AWindowWithNoHeightKeepsTheLastGoodShape) {
   for (float aspect : {std::nanf(""), 0.0f, -1.0f}) game->viewportChanged(aspect);
   EXPECT_EQ(game->camera.aspect, 1.6f);
   EXPECT_TRUE(std::isfinite(game->camera.goalDist));
+}
+
+TEST(Camera, TheZoomStaysWithinThePlayersRangeAndTheTableHasNone) {
+  Rig rig;
+  auto game = rig.start();
+  game->zoomBy(0.5f);
+  EXPECT_EQ(game->camera.zoom, 1.0f) << "zoomed on the table";
+  game->open(1);
+  game->zoomBy(0.93f);
+  EXPECT_FLOAT_EQ(game->camera.zoom, 0.93f);
+  for (int i = 0; i < 40; ++i) game->zoomBy(0.93f);
+  EXPECT_EQ(game->camera.zoom, Camera::kMinZoom);
+  for (float bad : {0.0f, -2.0f, std::nanf(""), std::numeric_limits<float>::infinity()}) {
+    game->zoomBy(bad);
+    EXPECT_EQ(game->camera.zoom, Camera::kMinZoom) << bad;
+  }
+  for (int i = 0; i < 40; ++i) game->zoomBy(1.07f);
+  EXPECT_EQ(game->camera.zoom, Camera::kMaxZoom);
+  game->open(2);
+  EXPECT_EQ(game->camera.zoom, 1.0f) << "each block opens at the player's own distance";
 }
 
 TEST(Layers, ThePeelComesFromTheSideFacingTheCameraAndKeepsItsAxis) {
