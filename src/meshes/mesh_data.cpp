@@ -1,13 +1,16 @@
 #include "meshes/mesh_data.hpp"
 
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <fstream>
 #include <glm/geometric.hpp>
 #include <glm/vec3.hpp>
 #include <numbers>
+#include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace sorvel::Meshes {
 
@@ -43,10 +46,17 @@ void appendGridQuads(std::vector<std::uint32_t>& indices, std::uint32_t base, st
   }
 }
 
+// STOY files hold their numbers as they lie in memory on the machines the
+// game runs on.
+static_assert(std::endian::native == std::endian::little, "STOY files are little-endian");
+
+constexpr std::string_view kStoyMagic = "STOY";
+constexpr std::size_t kStoyHeader = 12;  // the magic and two 32-bit counts
+
 std::uint32_t readU32(std::span<const std::byte> bytes, std::size_t offset) {
   std::uint32_t value = 0;
   std::memcpy(&value, bytes.data() + offset, 4);
-  return value;  // little-endian files on little-endian hosts
+  return value;
 }
 
 }  // namespace
@@ -132,8 +142,7 @@ MeshData plinth(float radius, float height, float bevel, int segments) {
 
 StoyRead parseStoy(std::span<const std::byte> bytes) {
   const auto refuse = [](std::string why) { return StoyRead{std::nullopt, std::move(why)}; };
-  constexpr std::size_t kHeader = 12;
-  if (bytes.size() < kHeader || std::memcmp(bytes.data(), "STOY", 4) != 0) {
+  if (bytes.size() < kStoyHeader || std::memcmp(bytes.data(), kStoyMagic.data(), kStoyMagic.size()) != 0) {
     return refuse("not a STOY mesh (it must start with \"STOY\" and two counts)");
   }
   const std::uint64_t vertexCount = readU32(bytes, 4);
@@ -145,7 +154,7 @@ StoyRead parseStoy(std::span<const std::byte> bytes) {
     return refuse(std::to_string(indexCount) + " indices do not make whole triangles");
   }
   const std::uint64_t vertexBytes = vertexCount * 32;
-  const std::uint64_t needed = kHeader + vertexBytes + indexCount * 4;
+  const std::uint64_t needed = kStoyHeader + vertexBytes + indexCount * 4;
   // 64-bit sums cannot overflow from 32-bit counts; a short file is refused
   // rather than read past its end.
   if (needed > bytes.size()) {
@@ -156,8 +165,8 @@ StoyRead parseStoy(std::span<const std::byte> bytes) {
   MeshData mesh{.stride = kObjectStride};
   mesh.vertices.resize(vertexCount * kObjectStride);
   mesh.indices.resize(indexCount);
-  std::memcpy(mesh.vertices.data(), bytes.data() + kHeader, vertexBytes);
-  std::memcpy(mesh.indices.data(), bytes.data() + kHeader + vertexBytes, indexCount * 4);
+  std::memcpy(mesh.vertices.data(), bytes.data() + kStoyHeader, vertexBytes);
+  std::memcpy(mesh.indices.data(), bytes.data() + kStoyHeader + vertexBytes, indexCount * 4);
   for (std::uint32_t index : mesh.indices) {
     if (index >= vertexCount) {
       return refuse("index " + std::to_string(index) + " points past its " + std::to_string(vertexCount) +
@@ -181,6 +190,24 @@ StoyRead loadStoy(const std::filesystem::path& file) {
   StoyRead read = parseStoy(std::as_bytes(std::span(bytes)));
   if (!read.mesh) return refuse(read.error);
   return read;
+}
+
+std::string encodeStoy(const MeshData& mesh) {
+  if (mesh.stride != kObjectStride || mesh.vertices.size() % kObjectStride != 0) {
+    throw std::invalid_argument("a STOY mesh holds whole vertices of 8 floats");
+  }
+  const std::uint32_t counts[2] = {static_cast<std::uint32_t>(mesh.vertexCount()),
+                                   static_cast<std::uint32_t>(mesh.indices.size())};
+  std::string bytes;
+  bytes.reserve(kStoyHeader + mesh.vertices.size() * sizeof(float) + mesh.indices.size() * sizeof(std::uint32_t));
+  bytes.append(kStoyMagic);
+  const auto put = [&bytes](const void* data, std::size_t size) {
+    if (size > 0) bytes.append(static_cast<const char*>(data), size);
+  };
+  put(counts, sizeof counts);
+  put(mesh.vertices.data(), mesh.vertices.size() * sizeof(float));
+  put(mesh.indices.data(), mesh.indices.size() * sizeof(std::uint32_t));
+  return bytes;
 }
 
 }  // namespace sorvel::Meshes

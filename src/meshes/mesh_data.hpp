@@ -47,6 +47,13 @@ struct StoyRead {
 StoyRead parseStoy(std::span<const std::byte> bytes);
 StoyRead loadStoy(const std::filesystem::path& file);
 
+// The STOY bytes of an object mesh (whole vertices of stride 8, else
+// std::invalid_argument):
+// "STOY", the vertex and index counts, then the vertices and the indices,
+// all little-endian. Any such mesh is written as it is, even one parseStoy
+// refuses, so that tests can make the faulty files they need.
+std::string encodeStoy(const MeshData& mesh);
+
 // Turns every non-degenerate triangle counter-clockwise as seen from the side
 // its vertex normals point to.
 void fixWinding(std::span<const float> vertices, std::span<std::uint32_t> indices, int stride);

@@ -3,8 +3,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
-#include <cstring>
+#include <span>
+#include <stdexcept>
+#include <string>
 #include <glm/geometric.hpp>
 #include <glm/vec3.hpp>
 
@@ -80,45 +83,62 @@ TEST(Plinth, ProfileCountsAndWinding) {
   expectFrontFacing(table);
 }
 
-std::vector<std::byte> stoy(std::uint32_t v, std::uint32_t i, std::size_t payloadBytes,
-                            std::vector<std::uint32_t> indices = {}) {
-  std::vector<std::byte> bytes(12 + payloadBytes);
-  std::memcpy(bytes.data(), "STOY", 4);
-  std::memcpy(bytes.data() + 4, &v, 4);
-  std::memcpy(bytes.data() + 8, &i, 4);
-  if (!indices.empty()) std::memcpy(bytes.data() + 12 + 32 * v, indices.data(), indices.size() * 4);
-  return bytes;
+// A square of two triangles whose floats all differ, so a float read from
+// the wrong place shows.
+MeshData square() {
+  MeshData mesh{.stride = Meshes::kObjectStride};
+  for (int i = 0; i < 4 * Meshes::kObjectStride; ++i) mesh.vertices.push_back(0.25f * static_cast<float>(i));
+  mesh.indices = {0, 1, 2, 2, 3, 0};
+  return mesh;
 }
 
-TEST(Stoy, ReadsWellFormedFilesAndRefusesTheRest) {
-  const auto good = Meshes::parseStoy(stoy(4, 6, 128 + 24, {0, 1, 2, 2, 3, 0}));
-  ASSERT_TRUE(good.mesh.has_value()) << good.error;
-  EXPECT_EQ(good.mesh->indices.size(), 6u);
-  EXPECT_EQ(good.mesh->vertexCount(), 4u);
+Meshes::StoyRead parse(const std::string& bytes) { return Meshes::parseStoy(std::as_bytes(std::span(bytes))); }
 
-  auto wrongMagic = stoy(4, 6, 128 + 24, {0, 1, 2, 2, 3, 0});
-  wrongMagic[0] = std::byte{'X'};
-  auto notANumber = stoy(4, 6, 128 + 24, {0, 1, 2, 2, 3, 0});
-  const float nan = std::nanf("");
-  std::memcpy(notANumber.data() + 12 + 32 + 4, &nan, 4);
+TEST(Stoy, WrittenMeshesReadBackAsTheyWere) {
+  const MeshData mesh = square();
+  const std::string bytes = Meshes::encodeStoy(mesh);
+  // The counts are little-endian 32-bit numbers right after the magic.
+  EXPECT_EQ(bytes.substr(0, 12), std::string("STOY\x04\0\0\0\x06\0\0\0", 12));
+  EXPECT_EQ(bytes.size(), 12u + 4 * 32 + 6 * 4);
+  const Meshes::StoyRead read = parse(bytes);
+  ASSERT_TRUE(read.mesh.has_value()) << read.error;
+  EXPECT_EQ(read.mesh->stride, Meshes::kObjectStride);
+  EXPECT_EQ(read.mesh->vertices, mesh.vertices);
+  EXPECT_EQ(read.mesh->indices, mesh.indices);
+  // A cube's extra face number has no place in the format.
+  EXPECT_THROW(Meshes::encodeStoy(Meshes::roundedCube(0.47f, 0.085f)), std::invalid_argument);
+}
+
+TEST(Stoy, RefusesFilesThatCannotBeDrawnOrAreCutShort) {
+  const auto written = [](auto change) {
+    MeshData mesh = square();
+    change(mesh);
+    return Meshes::encodeStoy(mesh);
+  };
+  const std::string good = Meshes::encodeStoy(square());
+  std::string wrongMagic = good;
+  wrongMagic[0] = 'X';
+  // Counts no file could hold must not be trusted to size a read.
+  std::string hugeCounts = good.substr(0, 28);
+  std::fill_n(hugeCounts.begin() + 4, 8, '\xFF');
   const struct {
-    std::vector<std::byte> bytes;
+    std::string bytes;
     const char* fault;
   } refused[] = {
-      {std::vector<std::byte>(11), "not a STOY mesh"},
+      {std::string(11, '\0'), "not a STOY mesh"},
       {wrongMagic, "not a STOY mesh"},
       // Empty meshes cannot be drawn, and once reached a null memcpy.
-      {stoy(0, 0, 0), "no vertices or no triangles"},
-      {stoy(4, 0, 128), "no vertices or no triangles"},
-      {stoy(0, 3, 12, {0, 0, 0}), "no vertices or no triangles"},
-      {stoy(4, 4, 128 + 16, {0, 1, 2, 3}), "4 indices do not make whole triangles"},
-      {stoy(4, 6, 128 + 23), "need 164 bytes, but it has 163"},
-      {stoy(0xFFFFFFFF, 0xFFFFFFFF, 16), "is it truncated"},
-      {stoy(4, 6, 128 + 24, {0, 1, 2, 2, 4, 0}), "index 4 points past its 4 vertices"},
-      {notANumber, "not a finite number"},
+      {written([](MeshData& m) { m.vertices.clear(); m.indices.clear(); }), "no vertices or no triangles"},
+      {written([](MeshData& m) { m.indices.clear(); }), "no vertices or no triangles"},
+      {written([](MeshData& m) { m.vertices.clear(); m.indices = {0, 0, 0}; }), "no vertices or no triangles"},
+      {written([](MeshData& m) { m.indices = {0, 1, 2, 3}; }), "4 indices do not make whole triangles"},
+      {good.substr(0, good.size() - 1), "need 164 bytes, but it has 163"},
+      {hugeCounts, "is it truncated"},
+      {written([](MeshData& m) { m.indices[4] = 4; }), "index 4 points past its 4 vertices"},
+      {written([](MeshData& m) { m.vertices[9] = std::nanf(""); }), "not a finite number"},
   };
   for (const auto& c : refused) {
-    const Meshes::StoyRead read = Meshes::parseStoy(c.bytes);
+    const Meshes::StoyRead read = parse(c.bytes);
     EXPECT_FALSE(read.mesh.has_value()) << c.fault;
     EXPECT_THAT(read.error, ::testing::HasSubstr(c.fault));
   }
