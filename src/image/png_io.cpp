@@ -40,6 +40,8 @@ struct Encoder {
   png_structp png = nullptr;
   png_infop info = nullptr;
   std::string* out = nullptr;
+  bool colourFallbacks = true;
+  bool stored = false;
   char message[kMessageSize] = "";
 };
 
@@ -127,13 +129,34 @@ bool encode(Encoder* encoder, png_bytepp rows, png_uint_32 width, png_uint_32 he
   png_set_write_fn(png, encoder, writeToMemory, flushNothing);
   png_set_IHDR(png, encoder->info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  // The frame buffer holds sRGB-encoded colour; say so, so viewers show it as drawn.
-  png_set_sRGB_gAMA_and_cHRM(png, encoder->info, PNG_sRGB_INTENT_PERCEPTUAL);
+  // The pixels hold sRGB-encoded colour; say so, so viewers show it as drawn.
+  if (encoder->colourFallbacks) {
+    png_set_sRGB_gAMA_and_cHRM(png, encoder->info, PNG_sRGB_INTENT_PERCEPTUAL);
+  } else {
+    png_set_sRGB(png, encoder->info, PNG_sRGB_INTENT_PERCEPTUAL);
+  }
+  if (encoder->stored) {
+    png_set_compression_level(png, 0);
+    png_set_filter(png, 0, PNG_FILTER_NONE);
+  }
   png_write_info(png, encoder->info);
   png_set_filler(png, 0, PNG_FILLER_AFTER);  // the rows carry alpha; the file does not
   png_write_image(png, rows);
   png_write_end(png, nullptr);
   return true;
+}
+
+// Why `rgba` cannot be a width x height picture, or nothing.
+std::string pixelsProblem(std::span<const std::uint8_t> rgba, int width, int height) {
+  const std::string size = std::to_string(width) + "x" + std::to_string(height);
+  if (width <= 0 || height <= 0) return "a " + size + " picture is empty";
+  const std::uint64_t pixels = std::uint64_t(width) * std::uint64_t(height);
+  if (pixels > kMaxPngPixels) return "a " + size + " picture is larger than the game reads back";
+  if (rgba.size() % 4 != 0 || rgba.size() / 4 != pixels) {
+    return std::to_string(rgba.size()) + " bytes given for a " + size + " RGBA picture, which needs " +
+           std::to_string(pixels * 4);
+  }
+  return {};
 }
 
 }  // namespace
@@ -184,18 +207,41 @@ PngRead readPng(const fs::path& file, std::uint64_t maxPixels) {
   return PngRead{std::move(image), {}};
 }
 
+PngBytes encodePng(std::span<const std::uint8_t> rgba, int width, int height, const PngStyle& style) {
+  const auto fail = [](std::string why) { return PngBytes{std::nullopt, std::move(why)}; };
+  if (std::string problem = pixelsProblem(rgba, width, height); !problem.empty()) return fail(std::move(problem));
+
+  std::string bytes;
+  Encoder encoder;
+  encoder.out = &bytes;
+  encoder.colourFallbacks = style.colourFallbacks;
+  encoder.stored = style.stored;
+  struct Cleanup {
+    Encoder& encoder;
+    ~Cleanup() { png_destroy_write_struct(&encoder.png, &encoder.info); }
+  } cleanup{encoder};
+  encoder.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &encoder, onError<Encoder>, onWarning);
+  if (encoder.png != nullptr) encoder.info = png_create_info_struct(encoder.png);
+  if (encoder.info == nullptr) return fail("out of memory");
+
+  std::vector<png_bytep> rows(static_cast<std::size_t>(height));
+  const std::size_t stride = std::size_t(width) * 4;
+  for (std::size_t y = 0; y < rows.size(); ++y) {
+    // libpng copies each row before transforming it, so the caller's
+    // pixels are only read, despite the non-const pointer it asks for.
+    rows[y] = const_cast<png_bytep>(rgba.data() + y * stride);
+  }
+  if (!encode(&encoder, rows.data(), static_cast<png_uint_32>(width), static_cast<png_uint_32>(height))) {
+    return fail(encoder.message);
+  }
+  return PngBytes{std::move(bytes), {}};
+}
+
 std::string writePng(const fs::path& file, std::span<const std::uint8_t> rgba, int width, int height) {
   const auto fail = [&file](const std::string& why) {
     return "cannot write PNG " + file.string() + ": " + why;
   };
-  const std::string size = std::to_string(width) + "x" + std::to_string(height);
-  if (width <= 0 || height <= 0) return fail("a " + size + " picture is empty");
-  const std::uint64_t pixels = std::uint64_t(width) * std::uint64_t(height);
-  if (pixels > kMaxPngPixels) return fail("a " + size + " picture is larger than the game reads back");
-  if (rgba.size() % 4 != 0 || rgba.size() / 4 != pixels) {
-    return fail(std::to_string(rgba.size()) + " bytes given for a " + size + " RGBA picture, which needs " +
-                std::to_string(pixels * 4));
-  }
+  if (const std::string problem = pixelsProblem(rgba, width, height); !problem.empty()) return fail(problem);
   if (!file.has_filename()) return fail("not a file name");
   // Creating missing folders would hide a mistyped path; the player should hear of it.
   const fs::path folder = file.parent_path();
@@ -203,32 +249,10 @@ std::string writePng(const fs::path& file, std::span<const std::uint8_t> rgba, i
   if (!folder.empty() && !fs::is_directory(folder, error))
     return fail("there is no folder " + folder.string());
 
-  std::string bytes;
-  {
-    Encoder encoder;
-    encoder.out = &bytes;
-    struct Cleanup {
-      Encoder& encoder;
-      ~Cleanup() { png_destroy_write_struct(&encoder.png, &encoder.info); }
-    } cleanup{encoder};
-    encoder.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &encoder, onError<Encoder>, onWarning);
-    if (encoder.png != nullptr) encoder.info = png_create_info_struct(encoder.png);
-    if (encoder.info == nullptr) return fail("out of memory");
-
-    std::vector<png_bytep> rows(static_cast<std::size_t>(height));
-    const std::size_t stride = std::size_t(width) * 4;
-    for (std::size_t y = 0; y < rows.size(); ++y) {
-      // libpng copies each row before transforming it, so the caller's
-      // pixels are only read, despite the non-const pointer it asks for.
-      rows[y] = const_cast<png_bytep>(rgba.data() + y * stride);
-    }
-    if (!encode(&encoder, rows.data(), static_cast<png_uint_32>(width), static_cast<png_uint_32>(height))) {
-      return fail(encoder.message);
-    }
-  }
-
+  const PngBytes png = encodePng(rgba, width, height);
+  if (!png.bytes) return fail(png.error);
   // Pictures go where a player or a script says: never over a device or a link.
-  const std::string problem = writeFileAtomically(file, bytes, Replace::onlyRegularFile);
+  const std::string problem = writeFileAtomically(file, *png.bytes, Replace::onlyRegularFile);
   if (!problem.empty()) return fail(problem);
   return {};
 }

@@ -35,11 +35,31 @@ inline constexpr std::uint64_t kMaxPngPixels = std::uint64_t{1} << 28;
 // `maxPixels` (never more than kMaxPngPixels) are refused from their header.
 PngRead readPng(const std::filesystem::path& file, std::uint64_t maxPixels = kMaxPngPixels);
 
-// Writes `rgba` (width * height RGBA8 pixels, top row first) as an opaque
-// 8-bit RGB PNG marked sRGB; alpha is dropped. The file is replaced whole or
-// not at all, and only a new path or a regular file is: a device, link or
-// folder at `file` is refused. The folder must already exist. Returns an empty string on
-// success, else what went wrong, naming the file.
+// How a picture is written. The defaults suit a still.
+struct PngStyle {
+  // sRGB alone says how to show the colours; gAMA and cHRM beside it serve
+  // viewers that do not know sRGB.
+  bool colourFallbacks = true;
+  // Neither filtered nor compressed: then no zlib version can change the
+  // bytes, which files kept in the repository need.
+  bool stored = false;
+};
+
+// Either the bytes of a PNG file or why the picture cannot be one.
+struct PngBytes {
+  std::optional<std::string> bytes;
+  std::string error;
+};
+
+// `rgba` (width * height RGBA8 pixels, top row first) as an opaque 8-bit RGB
+// PNG marked sRGB; alpha is dropped. The same pixels and style give the same
+// bytes with the same libpng and zlib.
+PngBytes encodePng(std::span<const std::uint8_t> rgba, int width, int height, const PngStyle& style = {});
+
+// Writes encodePng's file in the default style. The file is replaced whole
+// or not at all, and only a new path or a regular file is: a device, link or
+// folder at `file` is refused. The folder must already exist. Returns an
+// empty string on success, else what went wrong, naming the file.
 std::string writePng(const std::filesystem::path& file, std::span<const std::uint8_t> rgba, int width,
                      int height);
 

@@ -45,7 +45,7 @@ TEST(Toy, ColourBordersFollowTheCubesNotTheSampleGrid) {
   // painting whole sample triangles there lets each colour bite into the
   // other in a zigzag instead of meeting near the plane y = 1.
   const Figure figure = parseFigure(figureText("3 2 1", "layer 0\nbbb\nlayer 1\n.r.\n"), "prueba.fig");
-  const ToyMesh mesh = buildToy(figure);
+  const MeshData mesh = buildToy(figure);
   int red = 0, blue = 0;
   for (size_t t = 0; t < mesh.indices.size(); t += 3) {
     const float u = mesh.vertices[mesh.indices[t] * 8 + 6];

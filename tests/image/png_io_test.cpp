@@ -21,6 +21,7 @@ using test::readFile;
 using test::TempDir;
 using test::writeFile;
 using ::testing::HasSubstr;
+using ::testing::Not;
 
 // PNG files are built by hand here, independently of libpng, so the reader is
 // checked against layouts that the game's own writer never produces.
@@ -97,6 +98,40 @@ TEST(PngIo, WrittenPicturesReadBackOpaqueAndMarkedSrgb) {
   EXPECT_THAT(stored, HasSubstr("sRGB"));
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1)
       << "a temporary file was left beside the picture";
+}
+
+// Files kept in the repository are stored, so no zlib can change them, and
+// carry the sRGB chunk alone; a still also tells older viewers its gamma.
+TEST(PngIo, TheStoredStyleKeepsPixelsLiteralAndMarksOnlySrgb) {
+  // Stripes zlib would shrink, were it allowed to.
+  std::vector<std::uint8_t> pixels(32 * 3 * 4);
+  for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<std::uint8_t>(i / 4 % 8 * 30 + i % 4);
+  const PngBytes stored = encodePng(pixels, 32, 3, {.colourFallbacks = false, .stored = true});
+  ASSERT_TRUE(stored.bytes) << stored.error;
+  std::string secondRow = bytes({0});  // no filter
+  for (std::size_t i = 32 * 4; i < 2 * 32 * 4; ++i) {
+    if (i % 4 != 3) secondRow += static_cast<char>(pixels[i]);
+  }
+  EXPECT_THAT(*stored.bytes, HasSubstr(secondRow));
+  EXPECT_THAT(*stored.bytes, HasSubstr("sRGB"));
+  EXPECT_THAT(*stored.bytes, Not(HasSubstr("gAMA")));
+  EXPECT_THAT(*stored.bytes, Not(HasSubstr("cHRM")));
+
+  const PngBytes still = encodePng(pixels, 32, 3);
+  ASSERT_TRUE(still.bytes) << still.error;
+  EXPECT_THAT(*still.bytes, HasSubstr("gAMA"));
+  EXPECT_THAT(*still.bytes, HasSubstr("cHRM"));
+
+  TempDir dir;
+  auto opaque = pixels;
+  for (std::size_t i = 3; i < opaque.size(); i += 4) opaque[i] = 255;
+  for (const PngBytes* png : {&stored, &still}) {
+    writeFile(dir / "encoded.png", *png->bytes);
+    const PngRead read = readPng(dir / "encoded.png");
+    ASSERT_TRUE(read.image) << read.error;
+    EXPECT_EQ(read.image->pixels, opaque);
+  }
+  EXPECT_THAT(encodePng(pixels, 32, 4).error, HasSubstr("384 bytes given for a 32x4 RGBA picture"));
 }
 
 TEST(PngIo, EveryLayoutReadsAsRgba) {

@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
         if (earlier.id == figure.id) throw FigureError(source.string() + ": the id " + figure.id + " is used twice");
       }
       const AuthoredPuzzle puzzle = authorPuzzle(figure);
-      const ToyMesh toy = buildToy(figure);
+      const sorvel::MeshData toy = buildToy(figure);
       int cubes = 0;
       for (bool f : figure.figureFlags()) cubes += f ? 1 : 0;
       const std::string size = std::to_string(figure.X) + "x" + std::to_string(figure.Y) + "x" + std::to_string(figure.Z);
@@ -64,8 +64,8 @@ int main(int argc, char** argv) {
                   static_cast<int>(figure.cells.size()) - cubes, puzzle.clueCount - puzzle.hiddenCount,
                   puzzle.clueCount, puzzle.report.passes, puzzle.report.rowsUsed);
       outputs.emplace_back(resources / "puzzles" / (figure.id + ".json"), puzzleJson(figure, puzzle.clues));
-      outputs.emplace_back(resources / "toys" / (figure.id + ".mesh"), encodeStoy(toy));
-      outputs.emplace_back(resources / "toys" / (figure.id + ".png"), encodePng(paletteImage(figure)));
+      outputs.emplace_back(resources / "toys" / (figure.id + ".mesh"), sorvel::Meshes::encodeStoy(toy));
+      outputs.emplace_back(resources / "toys" / (figure.id + ".png"), palettePng(figure));
       figures.push_back(std::move(figure));
     }
     outputs.emplace_back(resources / "puzzles" / "chapter.json", chapterJson(chapter, figures));

@@ -1,12 +1,9 @@
 #include "author/toy.hpp"
 
-#include <png.h>
-
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cmath>
-#include <cstring>
+#include <cstdint>
 #include <map>
 #include <stdexcept>
 #include <unordered_map>
@@ -14,11 +11,11 @@
 #include <glm/geometric.hpp>
 #include <glm/vec3.hpp>
 
+#include "image/png_io.hpp"
+
 namespace sorvel::authoring {
 
 namespace {
-
-static_assert(std::endian::native == std::endian::little, "STOY files are written little-endian as they lie in memory");
 
 using Vec = glm::dvec3;
 
@@ -288,7 +285,7 @@ Painted paint(const Surface& surface, const Field& field) {
 
 }  // namespace
 
-ToyMesh buildToy(const Figure& figure) {
+MeshData buildToy(const Figure& figure) {
   std::vector<char> letters;
   for (const auto& entry : figure.palette) letters.push_back(entry.first);
   const Field field(figure, letters);
@@ -305,7 +302,7 @@ ToyMesh buildToy(const Figure& figure) {
     p = Vec(glm::vec3(p));
   }
 
-  ToyMesh mesh;
+  MeshData mesh{.stride = Meshes::kObjectStride};
   std::unordered_map<std::uint64_t, std::uint32_t> outIndex;  // (point, swatch) -> output vertex
   for (size_t i = 0; i < surface.triangles.size(); ++i) {
     auto triangle = surface.triangles[i];
@@ -337,64 +334,25 @@ ToyMesh buildToy(const Figure& figure) {
   return mesh;
 }
 
-std::string encodeStoy(const ToyMesh& mesh) {
-  std::string bytes = "STOY";
-  const auto put = [&](const void* data, size_t size) { bytes.append(static_cast<const char*>(data), size); };
-  const std::uint32_t counts[2] = {static_cast<std::uint32_t>(mesh.vertexCount()),
-                                   static_cast<std::uint32_t>(mesh.indices.size())};
-  put(counts, sizeof counts);
-  put(mesh.vertices.data(), mesh.vertices.size() * sizeof(float));
-  put(mesh.indices.data(), mesh.indices.size() * sizeof(std::uint32_t));
-  return bytes;
-}
-
-Image paletteImage(const Figure& figure) {
-  Image image{.width = kSwatch * static_cast<int>(figure.palette.size()), .height = kSwatch, .rgb = {}};
-  image.rgb.resize(static_cast<size_t>(image.width) * image.height * 3);
+std::string palettePng(const Figure& figure) {
+  RgbaImage image{.width = kSwatch * static_cast<int>(figure.palette.size()), .height = kSwatch, .pixels = {}};
+  image.pixels.resize(static_cast<size_t>(image.width) * image.height * 4);
   int column = 0;
   for (const auto& [letter, colour] : figure.palette) {
     for (int y = 0; y < kSwatch; ++y) {
       for (int x = 0; x < kSwatch; ++x) {
-        std::uint8_t* pixel = &image.rgb[(static_cast<size_t>(y) * image.width + column * kSwatch + x) * 3];
+        std::uint8_t* pixel = &image.pixels[(static_cast<size_t>(y) * image.width + column * kSwatch + x) * 4];
         pixel[0] = static_cast<std::uint8_t>(colour >> 16);
         pixel[1] = static_cast<std::uint8_t>(colour >> 8);
         pixel[2] = static_cast<std::uint8_t>(colour);
+        pixel[3] = 0xFF;
       }
     }
     ++column;
   }
-  return image;
-}
-
-std::string encodePng(const Image& image) {
-  struct Writer {
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    ~Writer() { png_destroy_write_struct(&png, &info); }
-  } writer;
-  png_structp png = writer.png;
-  png_infop info = writer.info;
-  if (!png || !info) throw std::runtime_error("libpng cannot start a PNG");
-
-  std::string bytes;
-  if (setjmp(png_jmpbuf(png))) throw std::runtime_error("libpng failed to encode a PNG");
-  png_set_write_fn(
-      png, &bytes,
-      [](png_structp p, png_bytep data, png_size_t size) {
-        static_cast<std::string*>(png_get_io_ptr(p))->append(reinterpret_cast<const char*>(data), size);
-      },
-      nullptr);
-  png_set_IHDR(png, info, static_cast<png_uint_32>(image.width), static_cast<png_uint_32>(image.height), 8,
-               PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_set_sRGB(png, info, PNG_sRGB_INTENT_PERCEPTUAL);
-  png_set_compression_level(png, 0);
-  png_set_filter(png, 0, PNG_FILTER_NONE);
-  png_write_info(png, info);
-  for (int y = 0; y < image.height; ++y) {
-    png_write_row(png, &image.rgb[static_cast<size_t>(y) * image.width * 3]);
-  }
-  png_write_end(png, info);
-  return bytes;
+  PngBytes png = encodePng(image.pixels, image.width, image.height, {.colourFallbacks = false, .stored = true});
+  if (!png.bytes) throw std::runtime_error(figure.id + ": cannot encode its palette: " + png.error);
+  return std::move(*png.bytes);
 }
 
 }  // namespace sorvel::authoring
