@@ -10,6 +10,7 @@
 #include "audio/sound_kind.hpp"
 #include "audio/synth.hpp"
 #include "audio/voice_mixer.hpp"
+#include "base/split_mix.hpp"
 
 namespace sorvel {
 
@@ -46,8 +47,6 @@ class Sound {
   const SoundBank& bank() const { return bank_; }
 
  private:
-  std::size_t chooseVariant(std::size_t count);
-
   // Declared before the output so that they outlive the device thread that
   // reads them.
   const SoundBank bank_;
@@ -55,7 +54,7 @@ class Sound {
   std::unique_ptr<AudioOutput> output_;
   bool running_ = false;
   int next_ = 0;
-  std::uint64_t variantState_;
+  SplitMix64 variantRandom_;
 };
 
 }  // namespace sorvel

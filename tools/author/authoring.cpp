@@ -4,28 +4,11 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "base/split_mix.hpp"
+
 namespace sorvel::authoring {
 
 namespace {
-
-// The hiding order must not depend on the standard library's shuffle, whose
-// results differ between implementations: the committed files have to come
-// out the same everywhere.
-class SplitMix {
- public:
-  explicit SplitMix(std::uint64_t seed) : state_(seed) {}
-  std::uint64_t next() {
-    std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    return z ^ (z >> 31);
-  }
-  // Slightly uneven for huge bounds; ours are a few hundred.
-  std::uint64_t below(std::uint64_t bound) { return next() % bound; }
-
- private:
-  std::uint64_t state_;
-};
 
 std::uint64_t fnv1a(const std::string& text) {
   std::uint64_t hash = 0xcbf29ce484222325ull;
@@ -59,7 +42,10 @@ AuthoredPuzzle authorPuzzle(const Figure& figure) {
     }
   }
   out.clueCount = static_cast<int>(shown.size());
-  SplitMix random(fnv1a(figure.id));
+  // The hiding order must not depend on the standard library's shuffle,
+  // whose results differ between implementations: the committed files have
+  // to come out the same everywhere.
+  SplitMix64 random(fnv1a(figure.id));
   for (size_t i = shown.size(); i > 1; --i) std::swap(shown[i - 1], shown[random.below(i)]);
 
   const int target = out.clueCount * figure.hidePercent / 100;
