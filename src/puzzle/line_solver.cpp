@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "puzzle/cell_order.hpp"
+
 namespace sorvel {
 
 namespace {
@@ -63,26 +65,26 @@ struct Row {
 };
 
 std::vector<Row> blockRows(int X, int Y, int Z, const ClueLists& clues) {
-  const auto at = [&](int x, int y, int z) { return (y * Z + z) * X + x; };
+  const CellOrder order{X, Y, Z};
   std::vector<Row> rows;
   for (int y = 0; y < Y; ++y) {
     for (int z = 0; z < Z; ++z) {
-      Row row{clues.x[y * Z + z], {}};
-      for (int x = 0; x < X; ++x) row.cells.push_back(at(x, y, z));
+      Row row{clues.x[order.rowAlongX(y, z)], {}};
+      for (int x = 0; x < X; ++x) row.cells.push_back(order.index(x, y, z));
       rows.push_back(std::move(row));
     }
   }
   for (int z = 0; z < Z; ++z) {
     for (int x = 0; x < X; ++x) {
-      Row row{clues.y[z * X + x], {}};
-      for (int y = 0; y < Y; ++y) row.cells.push_back(at(x, y, z));
+      Row row{clues.y[order.rowAlongY(x, z)], {}};
+      for (int y = 0; y < Y; ++y) row.cells.push_back(order.index(x, y, z));
       rows.push_back(std::move(row));
     }
   }
   for (int y = 0; y < Y; ++y) {
     for (int x = 0; x < X; ++x) {
-      Row row{clues.z[y * X + x], {}};
-      for (int z = 0; z < Z; ++z) row.cells.push_back(at(x, y, z));
+      Row row{clues.z[order.rowAlongZ(x, y)], {}};
+      for (int z = 0; z < Z; ++z) row.cells.push_back(order.index(x, y, z));
       rows.push_back(std::move(row));
     }
   }

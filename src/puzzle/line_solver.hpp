@@ -28,9 +28,9 @@ std::optional<int> clueFor(const std::vector<bool>& row);
 
 // Clue codes of every row of a block, laid out as the puzzle files hold them.
 struct ClueLists {
-  std::vector<int> x;  // index y*Z + z
-  std::vector<int> y;  // index z*X + x
-  std::vector<int> z;  // index y*X + x
+  std::vector<int> x;  // by CellOrder::rowAlongX
+  std::vector<int> y;  // by CellOrder::rowAlongY
+  std::vector<int> z;  // by CellOrder::rowAlongZ
 };
 
 // Every clue of a solution (one flag per cell in block order). A row whose

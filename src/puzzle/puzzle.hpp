@@ -6,15 +6,15 @@
 #include <string_view>
 #include <vector>
 
+#include "puzzle/cell_order.hpp"
 #include "puzzle/puzzle_def.hpp"
 
 namespace sorvel {
 
 enum class CellState : std::uint8_t { solid = 0, marked = 1, broken = 2 };
 
-// The live state of one block. Cell (x, y, z) has index (y*Z + z)*X + x: x
-// fastest, then z, then y, so the cells come in horizontal layers from the
-// bottom up. Every per-cell list and the saved text use this order.
+// The live state of one block. Every per-cell list and the saved text follow
+// the block's CellOrder.
 //
 // The definition is trusted to be consistent (the loader checks it): indices
 // given to coords, clues and index must lie inside the block.
@@ -26,18 +26,20 @@ class Puzzle {
   const int X, Y, Z;
   const std::vector<bool> sol;  // true: a figure cube, which stays
   std::vector<CellState> state;
-  const std::vector<int> clueX;  // rows along x, index y*Z + z
-  const std::vector<int> clueY;  // columns along y, index z*X + x
-  const std::vector<int> clueZ;  // rows along z, index y*X + x
+  const std::vector<int> clueX;  // rows along x, by CellOrder::rowAlongX
+  const std::vector<int> clueY;  // columns along y, by CellOrder::rowAlongY
+  const std::vector<int> clueZ;  // rows along z, by CellOrder::rowAlongZ
   int mistakes = 0;
   double elapsed = 0;  // seconds played
 
   int cellCount() const { return static_cast<int>(state.size()); }
-  int index(int x, int y, int z) const { return (y * Z + z) * X + x; }
-  glm::ivec3 coords(int i) const { return {i % X, i / (X * Z), (i / X) % Z}; }
+  CellOrder order() const { return {X, Y, Z}; }
+  int index(int x, int y, int z) const { return order().index(x, y, z); }
+  glm::ivec3 coords(int i) const { return order().coords(i); }
   // The clue codes of the three rows through a cell: along x, y and z.
   glm::ivec3 clues(int x, int y, int z) const {
-    return {clueX[y * Z + z], clueY[z * X + x], clueZ[y * X + x]};
+    const CellOrder o = order();
+    return {clueX[o.rowAlongX(y, z)], clueY[o.rowAlongY(x, z)], clueZ[o.rowAlongZ(x, y)]};
   }
 
   // Surplus cubes not yet carved away (marked ones still count).

@@ -26,7 +26,7 @@ TEST(PuzzleCells, CoordsAndCluesFollowTheCellOrder) {
   EXPECT_EQ(p.coords(13), glm::ivec3(1, 1, 2));
   for (int i = 0; i < p.cellCount(); ++i) {
     const glm::ivec3 c = p.coords(i);
-    EXPECT_EQ((c.y * p.Z + c.z) * p.X + c.x, i);
+    EXPECT_EQ(p.index(c.x, c.y, c.z), i);
   }
   // Cell (1, 2, 3): row along x at y*Z+z = 11, column at z*X+x = 7, row along z at y*X+x = 5.
   EXPECT_EQ(p.clues(1, 2, 3), glm::ivec3(1011, 2007, 3005));

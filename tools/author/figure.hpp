@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "puzzle/cell_order.hpp"
+
 namespace sorvel::authoring {
 
 // A figure source that cannot be used; the message names the file and line.
@@ -21,12 +23,12 @@ struct Figure {
   std::string id;
   std::string name;  // Spanish
   int X = 0, Y = 0, Z = 0;
-  std::string cells;  // block order, one palette letter per figure cube, '.' for surplus
+  std::string cells;  // in CellOrder, one palette letter per figure cube, '.' for surplus
   std::map<char, std::uint32_t> palette;  // letter -> 0xRRGGBB, sRGB
   int hidePercent = 0;  // share of the clues the author tool tries to hide
   bool tutorial = false;
 
-  int index(int x, int y, int z) const { return (y * Z + z) * X + x; }
+  int index(int x, int y, int z) const { return CellOrder{X, Y, Z}.index(x, y, z); }
   bool isFigure(int i) const { return cells[static_cast<size_t>(i)] != '.'; }
   std::vector<bool> figureFlags() const;
 };
