@@ -24,7 +24,7 @@ std::vector<std::int16_t> toPcm16(const std::vector<float>& samples, float gain,
   std::transform(samples.begin(), samples.end(), out.begin(), [&](float v) {
     const float scaled = gain * v;
     if (std::fabs(scaled) > 1.0f) ++clipped;
-    return static_cast<std::int16_t>(std::trunc(32767.0f * std::clamp(scaled, -1.0f, 1.0f)));
+    return sorvel::toPcm16(scaled);
   });
   return out;
 }

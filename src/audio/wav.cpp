@@ -1,5 +1,7 @@
 #include "audio/wav.hpp"
 
+#include <algorithm>
+#include <cmath>
 #include <limits>
 
 #include "audio/synth.hpp"
@@ -20,6 +22,11 @@ void put32(std::string& out, std::uint32_t value) {
 constexpr std::uint64_t kMaxSamples = (std::numeric_limits<std::uint32_t>::max() - 36) / 2;
 
 }  // namespace
+
+std::int16_t toPcm16(float sample) {
+  if (std::isnan(sample)) return 0;
+  return static_cast<std::int16_t>(std::clamp(sample, -1.0f, 1.0f) * 32767.0f);
+}
 
 std::string wavBytes(std::span<const std::int16_t> samples) {
   // A size that wrapped around would make every player misread the file.

@@ -8,8 +8,13 @@
 namespace sorvel {
 
 // The one audio file layout the game writes: a 44-byte RIFF header, then
-// signed 16-bit little-endian mono samples at 44.1 kHz. Turning float samples
-// into 16-bit ones is left to each caller, which knows its own gain.
+// signed 16-bit little-endian mono samples at 44.1 kHz.
+
+// A float sample as a 16-bit one, the same for every file written:
+// -1..1 maps onto -32767..32767 truncated towards zero, louder samples are
+// clipped to the ends, and NaN is silence. Each caller applies its own gain
+// first.
+std::int16_t toPcm16(float sample);
 
 // The whole file. Empty when the samples would not fit the header's 32-bit
 // sizes (over about two thousand million samples).

@@ -196,10 +196,7 @@ void Game::autoTutorial() {
       {31.0f,
        [this, recording, folder] {
          std::vector<std::int16_t> track(kTrackSamples);
-         for (size_t i = 0; i < kTrackSamples; ++i) {
-           const float v = recording->samples[i] * 0.8f;
-           track[i] = v >= 1 ? std::int16_t{32767} : static_cast<std::int16_t>(std::max(v, -1.0f) * 32767);
-         }
+         for (size_t i = 0; i < kTrackSamples; ++i) track[i] = toPcm16(recording->samples[i] * 0.8f);
          // The recording is a by-product of a scripted run: a failed write
          // must not stop it, so the reasons are only shown.
          const std::string wavProblem = writeWav(folder / "sorvel-audio.wav", track);

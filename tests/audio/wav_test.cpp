@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
+#include <limits>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -37,6 +40,18 @@ TEST(WavTest, WritesSamplesLittleEndianAndReportsAFailedWrite) {
   std::filesystem::create_directory(dir / "taken.wav");
   const std::string error = writeWav(dir / "taken.wav", samples);
   EXPECT_NE(error.find("taken.wav"), std::string::npos) << error;
+}
+
+// The demo's sound track and the sound tool's files hold these very values.
+TEST(WavTest, FloatSamplesAreTruncatedAndClippedTo16Bits) {
+  const float nan = std::nanf("");
+  const float inf = std::numeric_limits<float>::infinity();
+  const std::pair<float, std::int16_t> cases[] = {
+      {0.0f, 0},           {1.0f, 32767},   {-1.0f, -32767}, {0.5f, 16383},  {-0.5f, -16383},
+      {0.99999f, 32766},   {3e-5f, 0},      {-3e-5f, 0},     {1.5f, 32767},  {-7.0f, -32767},
+      {inf, 32767},        {-inf, -32767},  {nan, 0},
+  };
+  for (const auto& [sample, pcm] : cases) EXPECT_EQ(toPcm16(sample), pcm) << sample;
 }
 
 }  // namespace
