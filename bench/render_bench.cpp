@@ -8,11 +8,8 @@
 #include <stdexcept>
 
 #include "base/settings_store.hpp"
+#include "capture/capture_session.hpp"
 #include "capture/still.hpp"
-#include "game/game.hpp"
-#include "render/egl_context.hpp"
-#include "render/offscreen_target.hpp"
-#include "render/renderer.hpp"
 
 namespace {
 constexpr int kWidth = 1600;
@@ -24,37 +21,25 @@ using namespace sorvel;
 // demo script) its largest block in play, carved a little.
 struct Scene {
   explicit Scene(const char* demo = "play:9:20:10") {
-    auto createdGl = HeadlessGl::create();
-    if (!createdGl.gl) throw std::runtime_error(createdGl.error);
-    gl = std::make_unique<HeadlessGl>(std::move(*createdGl.gl));
-    auto created = Renderer::create();
-    if (!created.renderer) throw std::runtime_error(created.error);
-    renderer = std::move(created.renderer);
-    game = std::make_unique<Game>(GameOptions{.gpu = renderer.get(), .seed = 1});
-    game->viewportChanged(1.6f);
-    game->goHome(false);
-    game->demo(demo);
-    for (int i = 0; i < 300; ++i) game->tick(1.0 / 60);
-    target = std::make_unique<OffscreenTarget>(std::move(*OffscreenTarget::create(kWidth, kHeight).target));
+    auto created = CaptureSession::create({.width = kWidth, .height = kHeight, .seed = 1});
+    if (!created.session) throw std::runtime_error(created.error);
+    session = std::move(created.session);
+    Game& game = session->game();
+    game.demo(demo);
+    for (int i = 0; i < 300; ++i) game.tick(1.0 / 60);
     // The driver compiles its shader variants on first use; keep that out.
-    for (int i = 0; i < 2; ++i) {
-      renderer->render(game->frame(), {target->framebuffer(), kWidth, kHeight});
-      glFinish();
-    }
+    for (int i = 0; i < 2; ++i) session->draw();
   }
-  std::unique_ptr<HeadlessGl> gl;
-  std::unique_ptr<Renderer> renderer;
-  std::unique_ptr<Game> game;
-  std::unique_ptr<OffscreenTarget> target;
+  std::unique_ptr<CaptureSession> session;
 };
 
 // The CPU side of render(): packing, uploading and issuing the two passes.
 void BM_RendererCpuTimePerFrame(benchmark::State& state) {
   Scene scene;
-  const Frame frame = scene.game->frame();
-  const RenderTarget target{scene.target->framebuffer(), kWidth, kHeight};
+  const Frame frame = scene.session->game().frame();
+  const RenderTarget target = scene.session->renderTarget();
   for (auto _ : state) {
-    scene.renderer->render(frame, target);
+    scene.session->renderer().render(frame, target);
     state.PauseTiming();
     glFinish();
     state.ResumeTiming();
@@ -67,9 +52,9 @@ BENCHMARK(BM_RendererCpuTimePerFrame)->Unit(benchmark::kMillisecond);
 // argument 0 the largest block in play, 1 the table with all ten blocks.
 void BM_FrameDrawnAt1600x1000(benchmark::State& state) {
   Scene scene(state.range(0) == 0 ? "play:9:20:10" : "home");
-  const RenderTarget target{scene.target->framebuffer(), kWidth, kHeight};
+  const RenderTarget target = scene.session->renderTarget();
   for (auto _ : state) {
-    scene.renderer->render(scene.game->frame(), target);
+    scene.session->renderer().render(scene.session->game().frame(), target);
     glFinish();
   }
 }

@@ -31,13 +31,13 @@ void checkWait(std::optional<double> seconds) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string text(fuzz::text(data, size));
 
-  const still::SizeParse size_ = still::parseSize(text);
+  const still::SizeParse size_ = still::parseSize(text, still::kStillSize);
   if (size_.error.empty()) {
     fuzz::require(size_.size.width >= 1 && size_.size.width <= still::kMaxSide && size_.size.height >= 1 &&
                       size_.size.height <= still::kMaxSide,
                   "an accepted size fits the picture limits");
   } else {
-    fuzz::require(size_.size.width == still::Size{}.width && size_.size.height == still::Size{}.height,
+    fuzz::require(size_.size.width == still::kStillSize.width && size_.size.height == still::kStillSize.height,
                   "a refused size leaves the default");
   }
 

@@ -6,13 +6,11 @@
 #include <optional>
 #include <string>
 
+#include "capture/capture_session.hpp"
 #include "capture/output_path.hpp"
 #include "capture/still_options.hpp"
 #include "game/game.hpp"
 #include "image/png_io.hpp"
-#include "render/egl_context.hpp"
-#include "render/offscreen_target.hpp"
-#include "render/renderer.hpp"
 
 namespace sorvel {
 namespace {
@@ -33,23 +31,17 @@ constexpr float kMaxStillPitch = 1.55f;
 int takeStill(const SettingsStore& options, const std::string& output) {
   // A path that cannot be written is reported before any of the work.
   if (const std::string refusal = refusalToWrite(output); !refusal.empty()) return refuse(refusal);
-  const still::SizeParse size = still::parseSize(options.string("sorvelSize"));
+  const still::SizeParse size = still::parseSize(options.string("sorvelSize"), still::kStillSize);
   if (!size.error.empty()) return refuse(size.error);
   const still::TickCount settle = still::settleTicks(numberOption(options, "sorvelWait"));
   if (!settle.error.empty()) return refuse(settle.error);
   const int width = size.size.width;
   const int height = size.size.height;
 
-  HeadlessGl::Created gl = HeadlessGl::create();
-  if (!gl.gl) return refuse("no GPU context: " + gl.error);
-  Renderer::Created created = Renderer::create();
-  if (!created.renderer) return refuse(created.error);
-  Renderer& renderer = *created.renderer;
-
-  Game game(GameOptions{.persist = false, .gpu = &renderer});
-  game.sound.enabled = false;
-  game.viewportChanged(static_cast<float>(width) / static_cast<float>(height));
-  game.goHome(false);
+  CaptureSession::Created created = CaptureSession::create({.width = width, .height = height});
+  if (!created.session) return refuse(created.error);
+  CaptureSession& session = *created.session;
+  Game& game = session.game();
   if (const auto demo = options.string("sorvelDemo")) game.demo(*demo);
   if (const auto asked = still::parseCamera(options.string("sorvelCam"))) {
     // A zoom the player could never reach can leave nothing in view at all.
@@ -67,16 +59,8 @@ int takeStill(const SettingsStore& options, const std::string& output) {
     if (Slot* slot = game.currentSlot()) slot->toySpin = static_cast<float>(*spin);
   }
 
-  OffscreenTarget::Created target = OffscreenTarget::create(width, height);
-  if (!target.target) return refuse(target.error);
-  if (!renderer.render(game.frame(), {target.target->framebuffer(), width, height})) {
-    return refuse("the GPU could not draw a " + std::to_string(width) + "x" + std::to_string(height) + " picture");
-  }
-  glFinish();
-  if (const GLenum error = glGetError(); error != GL_NO_ERROR) {
-    return refuse("drawing the picture gave GL error " + std::to_string(error));
-  }
-  const std::vector<std::uint8_t> pixels = target.target->readRgba();
+  if (const std::string error = session.draw(); !error.empty()) return refuse(error);
+  const std::vector<std::uint8_t> pixels = session.read(PixelOrder::Rgba);
   if (const std::string error = writePng(output, pixels, width, height); !error.empty()) return refuse(error);
   std::printf("Imagen: %s\n", output.c_str());
   std::fflush(stdout);

@@ -67,8 +67,8 @@ std::string shortText(Number value) {
 
 }  // namespace
 
-SizeParse parseSize(const std::optional<std::string>& text) {
-  SizeParse parsed;
+SizeParse parseSize(const std::optional<std::string>& text, Size fallback) {
+  SizeParse parsed{fallback, {}};
   if (!text) return parsed;
   std::vector<Integer> numbers;
   for (const std::string_view piece : pieces(*text, 'x')) {

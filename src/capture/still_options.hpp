@@ -16,12 +16,16 @@ inline constexpr int kMaxSide = 16384;
 inline constexpr std::int64_t kMaxSettleTicks = 86400 * 60;
 
 struct Size {
-  int width = 1600;
-  int height = 1000;
+  int width = 0;
+  int height = 0;
 };
 
+// What each capture draws when no size is asked for.
+inline constexpr Size kStillSize{1600, 1000};
+inline constexpr Size kFilmSize{1920, 1080};
+
 // `error` is empty unless the text held exactly two numbers and one of them is
-// outside 1..kMaxSide; then `size` is the default and must not be used.
+// outside 1..kMaxSide; then `size` is the fallback and must not be used.
 struct SizeParse {
   Size size;
   std::string error;
@@ -29,8 +33,8 @@ struct SizeParse {
 
 // "WxH", e.g. "1280x720". Pieces between the x's that are empty or not whole
 // decimal integers are ignored; anything but exactly two numbers left, or no
-// text at all, gives the default 1600x1000.
-SizeParse parseSize(const std::optional<std::string>& text);
+// text at all, gives `fallback`, the capture's own default.
+SizeParse parseSize(const std::optional<std::string>& text, Size fallback);
 
 struct CameraPlacement {
   float yaw = 0;    // radians

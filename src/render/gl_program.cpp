@@ -1,6 +1,7 @@
 #include "render/gl_program.hpp"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace sorvel {
@@ -22,56 +23,47 @@ std::string programLog(GLuint program) {
   return log.data();
 }
 
-// Compiles one stage; on failure returns 0 and fills `error`.
-GLuint compile(GLenum stage, const std::string& text, const std::string& what, std::string& error) {
-  const GLuint shader = glCreateShader(stage);
+// Compiles one stage; on failure returns an empty shader and fills `error`.
+GlShader compile(GLenum stage, const std::string& text, const std::string& what, std::string& error) {
+  GlShader shader(glCreateShader(stage));
   const char* source = text.c_str();
-  glShaderSource(shader, 1, &source, nullptr);
-  glCompileShader(shader);
+  glShaderSource(shader.id(), 1, &source, nullptr);
+  glCompileShader(shader.id());
   GLint ok = GL_FALSE;
-  glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+  glGetShaderiv(shader.id(), GL_COMPILE_STATUS, &ok);
   if (ok != GL_TRUE) {
-    error = what + " does not compile:\n" + shaderLog(shader);
-    glDeleteShader(shader);
-    return 0;
+    error = what + " does not compile:\n" + shaderLog(shader.id());
+    return {};
   }
   return shader;
 }
 
 }  // namespace
 
-void GlProgram::reset() noexcept {
-  if (id_ != 0) glDeleteProgram(id_);
-  id_ = 0;
-}
-
 ProgramBuild buildProgram(const ProgramSource& source, const std::string& prelude,
                           const std::string& fragmentPrelude) {
   ProgramBuild build;
-  const GLuint vertex = compile(GL_VERTEX_SHADER, prelude + source.vertex,
-                                "the " + source.name + " vertex shader", build.error);
-  if (vertex == 0) return build;
-  GLuint fragment = 0;
+  const GlShader vertex = compile(GL_VERTEX_SHADER, prelude + source.vertex,
+                                  "the " + source.name + " vertex shader", build.error);
+  if (!vertex) return build;
+  GlShader fragment;
   if (!source.fragment.empty()) {
     fragment = compile(GL_FRAGMENT_SHADER, prelude + fragmentPrelude + source.fragment,
                        "the " + source.name + " fragment shader", build.error);
-    if (fragment == 0) {
-      glDeleteShader(vertex);
-      return build;
-    }
+    if (!fragment) return build;
   }
-  GlProgram program(glCreateProgram());
-  glAttachShader(program.id(), vertex);
-  if (fragment != 0) glAttachShader(program.id(), fragment);
+  // The shaders may go once linked: the program keeps what it needs.
+  GlProgram program = GlProgram::make();
+  glAttachShader(program.id(), vertex.id());
+  if (fragment) glAttachShader(program.id(), fragment.id());
   glLinkProgram(program.id());
-  glDeleteShader(vertex);
-  if (fragment != 0) glDeleteShader(fragment);
   GLint ok = GL_FALSE;
   glGetProgramiv(program.id(), GL_LINK_STATUS, &ok);
   if (ok != GL_TRUE) {
     build.error = "the " + source.name + " program does not link:\n" + programLog(program.id());
     return build;
   }
+  labelGlObject(program, source.name);
   const GLuint block = glGetUniformBlockIndex(program.id(), "FrameBlock");
   if (block != GL_INVALID_INDEX) glUniformBlockBinding(program.id(), block, 0);
   build.program = std::move(program);

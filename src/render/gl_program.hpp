@@ -2,35 +2,11 @@
 
 #include <epoxy/gl.h>
 
-#include <initializer_list>
 #include <string>
-#include <utility>
+
+#include "render/gl_name.hpp"
 
 namespace sorvel {
-
-// A linked GL program that deletes itself; empty until built.
-class GlProgram {
- public:
-  GlProgram() = default;
-  explicit GlProgram(GLuint id) : id_(id) {}
-  GlProgram(GlProgram&& other) noexcept : id_(std::exchange(other.id_, 0)) {}
-  GlProgram& operator=(GlProgram&& other) noexcept {
-    if (this != &other) {
-      reset();
-      id_ = std::exchange(other.id_, 0);
-    }
-    return *this;
-  }
-  GlProgram(const GlProgram&) = delete;
-  GlProgram& operator=(const GlProgram&) = delete;
-  ~GlProgram() { reset(); }
-
-  GLuint id() const { return id_; }
-  void reset() noexcept;
-
- private:
-  GLuint id_ = 0;
-};
 
 struct ProgramSource {
   std::string name;               // for messages: "cube", "floor", ...
@@ -39,13 +15,14 @@ struct ProgramSource {
 };
 
 struct ProgramBuild {
-  GlProgram program;
+  GlProgram program;  // empty when it failed
   std::string error;  // the compiler's or linker's log, with the program's name
 };
 
 // Compiles and links one program. `prelude` goes before each stage (the
 // version line, defines and shared code); `fragmentPrelude` before the
-// fragment stage only. Binds the frame block to binding 0.
+// fragment stage only. Binds the frame block to binding 0 and labels the
+// program with its name.
 ProgramBuild buildProgram(const ProgramSource& source, const std::string& prelude,
                           const std::string& fragmentPrelude);
 

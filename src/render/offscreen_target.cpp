@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <stdexcept>
 #include <utility>
 
 namespace sorvel {
@@ -61,75 +62,45 @@ OffscreenTarget::Created OffscreenTarget::create(int width, int height) {
   OffscreenTarget target;
   target.width_ = width;
   target.height_ = height;
-  glGenRenderbuffers(1, &target.colour_);
-  glGenRenderbuffers(1, &target.depth_);
-  glGenFramebuffers(1, &target.framebuffer_);
+  target.colour_ = GlRenderbuffer::make();
+  target.framebuffer_ = GlFramebuffer::make();
 
   GLint previousRenderbuffer = 0;
   glGetIntegerv(GL_RENDERBUFFER_BINDING, &previousRenderbuffer);
-  glBindRenderbuffer(GL_RENDERBUFFER, target.colour_);
+  glBindRenderbuffer(GL_RENDERBUFFER, target.colour_.id());
   glRenderbufferStorage(GL_RENDERBUFFER, GL_SRGB8_ALPHA8, width, height);
-  glBindRenderbuffer(GL_RENDERBUFFER, target.depth_);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
   glBindRenderbuffer(GL_RENDERBUFFER, static_cast<GLuint>(previousRenderbuffer));
   if (const GLenum error = glGetError(); error != GL_NO_ERROR) {
-    return {std::nullopt, "cannot make a " + size + " framebuffer: allocating it gave GL error " +
-                              std::to_string(error)};
+    return {std::nullopt, "cannot make a " + size + " framebuffer: allocating it gave GL error " + std::to_string(error)};
   }
 
   const BindingGuard keep(GL_FRAMEBUFFER, GL_DRAW_FRAMEBUFFER_BINDING);
   const BindingGuard keepRead(GL_READ_FRAMEBUFFER, GL_READ_FRAMEBUFFER_BINDING);
-  glBindFramebuffer(GL_FRAMEBUFFER, target.framebuffer_);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, target.colour_);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, target.depth_);
+  glBindFramebuffer(GL_FRAMEBUFFER, target.framebuffer());
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, target.colour_.id());
   const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
   if (status != GL_FRAMEBUFFER_COMPLETE) {
     return {std::nullopt, "cannot make a " + size + " framebuffer: " + statusText(status)};
   }
+  labelGlObject(target.colour_, "offscreen colour");
+  labelGlObject(target.framebuffer_, "offscreen target");
   return {std::move(target), {}};
 }
 
-OffscreenTarget::OffscreenTarget(OffscreenTarget&& other) noexcept
-    : width_(std::exchange(other.width_, 0)),
-      height_(std::exchange(other.height_, 0)),
-      framebuffer_(std::exchange(other.framebuffer_, 0)),
-      colour_(std::exchange(other.colour_, 0)),
-      depth_(std::exchange(other.depth_, 0)) {}
-
-OffscreenTarget& OffscreenTarget::operator=(OffscreenTarget&& other) noexcept {
-  if (this != &other) {
-    release();
-    width_ = std::exchange(other.width_, 0);
-    height_ = std::exchange(other.height_, 0);
-    framebuffer_ = std::exchange(other.framebuffer_, 0);
-    colour_ = std::exchange(other.colour_, 0);
-    depth_ = std::exchange(other.depth_, 0);
-  }
-  return *this;
-}
-
-OffscreenTarget::~OffscreenTarget() { release(); }
-
-void OffscreenTarget::release() noexcept {
-  // A moved-from target owns nothing, and must not call GL: it may outlive
-  // the context.
-  if (framebuffer_ == 0 && colour_ == 0 && depth_ == 0) return;
-  glDeleteFramebuffers(1, &framebuffer_);
-  glDeleteRenderbuffers(1, &colour_);
-  glDeleteRenderbuffers(1, &depth_);
-  framebuffer_ = colour_ = depth_ = 0;
-}
-
 void OffscreenTarget::bind() const {
-  glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+  glBindFramebuffer(GL_FRAMEBUFFER, framebuffer());
   glViewport(0, 0, width_, height_);
 }
 
-std::vector<std::uint8_t> OffscreenTarget::readRgba() const {
+void OffscreenTarget::read(std::span<std::uint8_t> out, PixelOrder order) const {
   const auto rowBytes = static_cast<std::size_t>(width_) * 4;
   const auto rows = static_cast<std::size_t>(height_);
-  std::vector<std::uint8_t> pixels(rowBytes * rows);
-  if (pixels.empty()) return pixels;
+  if (out.size() != rowBytes * rows) {
+    throw std::invalid_argument("a " + std::to_string(width_) + "x" + std::to_string(height_) +
+                                " picture needs " + std::to_string(rowBytes * rows) + " bytes, not " +
+                                std::to_string(out.size()));
+  }
+  if (out.empty()) return;
 
   const BindingGuard keep(GL_READ_FRAMEBUFFER, GL_READ_FRAMEBUFFER_BINDING);
   GLint packAlignment = 4;
@@ -139,20 +110,25 @@ std::vector<std::uint8_t> OffscreenTarget::readRgba() const {
   // A bound pack buffer would turn the pointer into an offset into it.
   glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer());
   glReadBuffer(GL_COLOR_ATTACHMENT0);
-  glReadPixels(0, 0, width_, height_, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+  glReadPixels(0, 0, width_, height_, order == PixelOrder::Bgra ? GL_BGRA : GL_RGBA, GL_UNSIGNED_BYTE, out.data());
   glPixelStorei(GL_PACK_ALIGNMENT, packAlignment);
   glBindBuffer(GL_PIXEL_PACK_BUFFER, static_cast<GLuint>(packBuffer));
 
   std::vector<std::uint8_t> row(rowBytes);
   for (std::size_t top = 0, bottom = rows - 1; top < bottom; ++top, --bottom) {
-    std::uint8_t* a = pixels.data() + top * rowBytes;
-    std::uint8_t* b = pixels.data() + bottom * rowBytes;
+    std::uint8_t* a = out.data() + top * rowBytes;
+    std::uint8_t* b = out.data() + bottom * rowBytes;
     std::memcpy(row.data(), a, rowBytes);
     std::memcpy(a, b, rowBytes);
     std::memcpy(b, row.data(), rowBytes);
   }
+}
+
+std::vector<std::uint8_t> OffscreenTarget::readRgba() const {
+  std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_) * 4);
+  read(pixels, PixelOrder::Rgba);
   return pixels;
 }
 

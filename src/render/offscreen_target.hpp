@@ -4,14 +4,23 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "render/gl_name.hpp"
+
 namespace sorvel {
 
-// A framebuffer of our own: sRGB colour and 24-bit depth, W x H. Captures
-// render into it, and so does the window before it blits, so both share one
-// path. Create, use and destroy it while the same GL context is current.
+// How read-back pixels lay out their four bytes: RGBA for image files, BGRA
+// for encoders and surfaces that want it.
+enum class PixelOrder { Rgba, Bgra };
+
+// A framebuffer of our own with one sRGB colour buffer, W x H. Captures render
+// into it, and so does the window before it blits, so both share one path. It
+// needs no depth: the renderer draws into targets of its own and only resolves
+// colour into this one. Create, use and destroy it while the same GL context
+// is current; it needs nothing but that context, whoever made it.
 class OffscreenTarget {
  public:
   struct Created;
@@ -20,33 +29,27 @@ class OffscreenTarget {
   // a framebuffer the driver calls incomplete.
   static Created create(int width, int height);
 
-  OffscreenTarget(OffscreenTarget&& other) noexcept;
-  OffscreenTarget& operator=(OffscreenTarget&& other) noexcept;
-  OffscreenTarget(const OffscreenTarget&) = delete;
-  OffscreenTarget& operator=(const OffscreenTarget&) = delete;
-  ~OffscreenTarget();
-
   int width() const { return width_; }
   int height() const { return height_; }
-  GLuint framebuffer() const { return framebuffer_; }
+  GLuint framebuffer() const { return framebuffer_.id(); }
 
   // Binds it for drawing and reading, with a viewport that covers it.
   void bind() const;
 
-  // The colour as stored (sRGB-encoded), 4 bytes a pixel RGBA with no row
-  // padding, and the top row first, as image files want it (GL counts rows
-  // from the bottom). Leaves the read framebuffer binding as it found it.
+  // The colour as stored (sRGB-encoded) into `out`, which must hold exactly
+  // width x height x 4 bytes: no row padding, the top row first, as image
+  // files want it (GL counts rows from the bottom). Leaves the read
+  // framebuffer binding and the pack settings as it found them.
+  void read(std::span<std::uint8_t> out, PixelOrder order) const;
   std::vector<std::uint8_t> readRgba() const;
 
  private:
   OffscreenTarget() = default;
-  void release() noexcept;
 
   int width_ = 0;
   int height_ = 0;
-  GLuint framebuffer_ = 0;
-  GLuint colour_ = 0;
-  GLuint depth_ = 0;
+  GlRenderbuffer colour_;
+  GlFramebuffer framebuffer_;
 };
 
 struct OffscreenTarget::Created {

@@ -4,11 +4,14 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <string>
+#include <string_view>
 #include <utility>
 
 #include "base/maths.hpp"
 #include "image/png_io.hpp"
 #include "meshes/mesh_data.hpp"
+#include "render/gl_state.hpp"
 #include "render/glyph_atlas.hpp"
 #include "render/shader_sources.hpp"
 
@@ -60,12 +63,17 @@ MeshData shadowBox(float h) {
   return box;
 }
 
-// A texture with its whole mipmap chain built on the GPU from level 0.
-GLuint makeMipmappedTexture(GLint internalFormat, GLenum format, int width, int height, const void* pixels,
-                            GLint wrap) {
-  GLuint texture = 0;
-  glGenTextures(1, &texture);
-  glBindTexture(GL_TEXTURE_2D, texture);
+// A texture with its whole mipmap chain built on the GPU from level 0. Leaves
+// the texture binding and the unpack alignment as they were.
+GlTexture makeMipmappedTexture(GLint internalFormat, GLenum format, int width, int height, const void* pixels,
+                               GLint wrap, std::string_view label) {
+  GLint previousTexture = 0;
+  GLint previousAlignment = 4;
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &previousTexture);
+  glGetIntegerv(GL_UNPACK_ALIGNMENT, &previousAlignment);
+  GlTexture texture = GlTexture::make();
+  glBindTexture(GL_TEXTURE_2D, texture.id());
+  labelGlObject(texture, label);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, width, height, 0, format, GL_UNSIGNED_BYTE, pixels);
   glGenerateMipmap(GL_TEXTURE_2D);
@@ -73,20 +81,9 @@ GLuint makeMipmappedTexture(GLint internalFormat, GLenum format, int width, int 
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
-  glBindTexture(GL_TEXTURE_2D, 0);
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previousTexture));
+  glPixelStorei(GL_UNPACK_ALIGNMENT, previousAlignment);
   return texture;
-}
-
-std::string glErrorText(GLenum error) {
-  switch (error) {
-    case GL_OUT_OF_MEMORY: return "out of GPU memory";
-    case GL_INVALID_ENUM: return "GL_INVALID_ENUM";
-    case GL_INVALID_VALUE: return "GL_INVALID_VALUE";
-    case GL_INVALID_OPERATION: return "GL_INVALID_OPERATION";
-    case GL_INVALID_FRAMEBUFFER_OPERATION: return "GL_INVALID_FRAMEBUFFER_OPERATION";
-    default: return "GL error " + std::to_string(error);
-  }
 }
 
 }  // namespace
@@ -130,42 +127,30 @@ std::string Renderer::build() {
   for (const GlProgram* p : {&cubeProgram_, &objProgram_, &floorProgram_}) setSamplerUnit(*p, "shadowMap", kShadowUnit);
   glUseProgram(0);
 
-  // The shadow map compares in hardware, so each tap is already a 2x2 blend.
-  glGenTextures(1, &shadowMap_);
-  glBindTexture(GL_TEXTURE_2D, shadowMap_);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT32F, kShadowSize, kShadowSize, 0, GL_DEPTH_COMPONENT, GL_FLOAT,
-               nullptr);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_MODE, GL_COMPARE_REF_TO_TEXTURE);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_FUNC, GL_LEQUAL);
-  glGenFramebuffers(1, &shadowFramebuffer_);
-  glBindFramebuffer(GL_FRAMEBUFFER, shadowFramebuffer_);
-  glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, shadowMap_, 0);
-  glDrawBuffer(GL_NONE);
-  glReadBuffer(GL_NONE);
-  const GLenum shadowStatus = glCheckFramebufferStatus(GL_FRAMEBUFFER);
-  glBindFramebuffer(GL_FRAMEBUFFER, 0);
-  if (shadowStatus != GL_FRAMEBUFFER_COMPLETE) {
-    return "the 2048x2048 shadow map cannot be drawn into (status " + std::to_string(shadowStatus) + ")";
-  }
+  if (std::string error = buildShadowMap(); !error.empty()) return error;
 
-  cubeMesh_ = makeMesh(Meshes::roundedCube(kCubeHalf, 0.085f));
-  shadowBox_ = makeMesh(shadowBox(kCubeHalf));
+  cubeMesh_ = makeMesh(Meshes::roundedCube(kCubeHalf, 0.085f), "rounded cube");
+  shadowBox_ = makeMesh(shadowBox(kCubeHalf), "shadow box");
 
   try {
     const GlyphAtlasImage atlas = buildGlyphAtlas();
-    glyphs_ = makeMipmappedTexture(GL_RG8, GL_RG, atlas.width, atlas.height, atlas.texels.data(), GL_CLAMP_TO_EDGE);
+    glyphs_ = makeMipmappedTexture(GL_RG8, GL_RG, atlas.width, atlas.height, atlas.texels.data(), GL_CLAMP_TO_EDGE,
+                                   "clue glyphs");
   } catch (const std::exception& e) {
     return std::string("the clue glyphs cannot be drawn: ") + e.what();
   }
 
-  glGenVertexArrays(1, &emptyVertexArray_);
-  for (RingSlot& slot : ring_) {
-    glGenBuffers(1, &slot.buffer);
-    glBindBuffer(GL_ARRAY_BUFFER, slot.buffer);
+  // The floor makes its corners in the vertex shader, but core GL draws
+  // nothing without some vertex array bound.
+  emptyVertexArray_ = GlVertexArray::make();
+  glBindVertexArray(emptyVertexArray_.id());
+  labelGlObject(emptyVertexArray_, "floor (no vertices)");
+  glBindVertexArray(0);
+  for (std::size_t i = 0; i < ring_.size(); ++i) {
+    RingSlot& slot = ring_[i];
+    slot.buffer = GlBuffer::make();
+    glBindBuffer(GL_ARRAY_BUFFER, slot.buffer.id());
+    labelGlObject(slot.buffer, "frame records " + std::to_string(i));
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(kRingBytes), nullptr, GL_STREAM_DRAW);
     slot.capacity = kRingBytes;
   }
@@ -177,48 +162,62 @@ std::string Renderer::build() {
   return {};
 }
 
-Renderer::~Renderer() {
-  for (RingSlot& slot : ring_) {
-    if (slot.fence != nullptr) glDeleteSync(slot.fence);
-    glDeleteBuffers(1, &slot.buffer);
+std::string Renderer::buildShadowMap() {
+  // The shadow map compares in hardware, so each tap is already a 2x2 blend.
+  shadowMap_ = GlTexture::make();
+  glBindTexture(GL_TEXTURE_2D, shadowMap_.id());
+  labelGlObject(shadowMap_, "shadow map");
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT32F, kShadowSize, kShadowSize, 0, GL_DEPTH_COMPONENT, GL_FLOAT,
+               nullptr);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_MODE, GL_COMPARE_REF_TO_TEXTURE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_FUNC, GL_LEQUAL);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  shadowFramebuffer_ = GlFramebuffer::make();
+  glBindFramebuffer(GL_FRAMEBUFFER, shadowFramebuffer_.id());
+  labelGlObject(shadowFramebuffer_, "shadow pass");
+  glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, shadowMap_.id(), 0);
+  glDrawBuffer(GL_NONE);
+  glReadBuffer(GL_NONE);
+  const GLenum shadowStatus = glCheckFramebufferStatus(GL_FRAMEBUFFER);
+  glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  if (shadowStatus != GL_FRAMEBUFFER_COMPLETE) {
+    return "the 2048x2048 shadow map cannot be drawn into (status " + std::to_string(shadowStatus) + ")";
   }
-  auto deleteMesh = [](GpuMesh& m) {
-    glDeleteVertexArrays(1, &m.vertexArray);
-    glDeleteBuffers(1, &m.vertices);
-    glDeleteBuffers(1, &m.indices);
-  };
-  for (GpuMesh& m : meshes_) deleteMesh(m);
-  deleteMesh(cubeMesh_);
-  deleteMesh(shadowBox_);
-  if (!textures_.empty()) glDeleteTextures(static_cast<GLsizei>(textures_.size()), textures_.data());
-  glDeleteTextures(1, &glyphs_);
-  glDeleteTextures(1, &shadowMap_);
-  glDeleteFramebuffers(1, &shadowFramebuffer_);
-  glDeleteFramebuffers(1, &msaaFramebuffer_);
-  glDeleteRenderbuffers(1, &msaaColour_);
-  glDeleteRenderbuffers(1, &msaaDepth_);
-  glDeleteVertexArrays(1, &emptyVertexArray_);
+  return {};
 }
+
+// Every GL name is held by a member that frees it.
+Renderer::~Renderer() = default;
 
 MeshHandle Renderer::uploadMesh(const MeshData& data) {
   // Only the two vertex layouts the shaders read can be drawn.
   if (data.stride != Meshes::kCubeStride && data.stride != Meshes::kObjectStride) return {};
-  const GpuMesh m = makeMesh(data);
-  meshes_.push_back(m);
-  return {static_cast<std::uint32_t>(meshes_.size()), static_cast<std::uint32_t>(m.count)};
+  meshes_.push_back(makeMesh(data, "mesh " + std::to_string(meshes_.size() + 1)));
+  return {static_cast<std::uint32_t>(meshes_.size()), static_cast<std::uint32_t>(meshes_.back().count)};
 }
 
-Renderer::GpuMesh Renderer::makeMesh(const MeshData& data) {
+Renderer::GpuMesh Renderer::makeMesh(const MeshData& data, const std::string& label) {
+  GLint previousVertexArray = 0;
+  GLint previousBuffer = 0;
+  glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &previousVertexArray);
+  glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &previousBuffer);
   GpuMesh m;
   m.count = static_cast<GLsizei>(data.indices.size());
-  glGenVertexArrays(1, &m.vertexArray);
-  glBindVertexArray(m.vertexArray);
-  glGenBuffers(1, &m.vertices);
-  glBindBuffer(GL_ARRAY_BUFFER, m.vertices);
+  m.vertexArray = GlVertexArray::make();
+  glBindVertexArray(m.vertexArray.id());
+  labelGlObject(m.vertexArray, label);
+  m.vertices = GlBuffer::make();
+  glBindBuffer(GL_ARRAY_BUFFER, m.vertices.id());
+  labelGlObject(m.vertices, label + " vertices");
   glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(data.vertices.size() * sizeof(float)), data.vertices.data(),
                GL_STATIC_DRAW);
-  glGenBuffers(1, &m.indices);
-  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m.indices);
+  m.indices = GlBuffer::make();
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m.indices.id());
+  labelGlObject(m.indices, label + " indices");
   glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(data.indices.size() * sizeof(std::uint32_t)),
                data.indices.data(), GL_STATIC_DRAW);
 
@@ -238,8 +237,8 @@ Renderer::GpuMesh Renderer::makeMesh(const MeshData& data) {
     glEnableVertexAttribArray(kFirstInstanceAttribute + a);
     glVertexAttribDivisor(kFirstInstanceAttribute + a, 1);
   }
-  glBindVertexArray(0);
-  glBindBuffer(GL_ARRAY_BUFFER, 0);
+  glBindVertexArray(static_cast<GLuint>(previousVertexArray));
+  glBindBuffer(GL_ARRAY_BUFFER, static_cast<GLuint>(previousBuffer));
   return m;
 }
 
@@ -254,10 +253,9 @@ std::optional<TextureHandle> Renderer::loadTexture(const std::filesystem::path& 
   }
   const RgbaImage& image = *read.image;
   // Figures are painted in sRGB; sampling must hand the shader linear colour.
-  const GLuint texture =
-      makeMipmappedTexture(GL_SRGB8_ALPHA8, GL_RGBA, image.width, image.height, image.pixels.data(), GL_REPEAT);
-  textures_.push_back(texture);
-  return TextureHandle{texture};
+  textures_.push_back(makeMipmappedTexture(GL_SRGB8_ALPHA8, GL_RGBA, image.width, image.height, image.pixels.data(),
+                                           GL_REPEAT, png.filename().string()));
+  return TextureHandle{textures_.back().id()};
 }
 
 const Renderer::GpuMesh* Renderer::mesh(MeshHandle handle) const {
@@ -266,24 +264,27 @@ const Renderer::GpuMesh* Renderer::mesh(MeshHandle handle) const {
 }
 
 bool Renderer::ensureTargets(int width, int height) {
-  if (msaaFramebuffer_ != 0 && width == targetWidth_ && height == targetHeight_) return targetsComplete_;
-  glDeleteFramebuffers(1, &msaaFramebuffer_);
-  glDeleteRenderbuffers(1, &msaaColour_);
-  glDeleteRenderbuffers(1, &msaaDepth_);
+  if (msaaFramebuffer_ && width == targetWidth_ && height == targetHeight_) return targetsComplete_;
+  msaaFramebuffer_.reset();
+  msaaColour_.reset();
+  msaaDepth_.reset();
   GLint maxSamples = kSamples;
   glGetIntegerv(GL_MAX_SAMPLES, &maxSamples);
   const GLsizei samples = std::min<GLint>(kSamples, maxSamples);
-  glGenRenderbuffers(1, &msaaColour_);
-  glBindRenderbuffer(GL_RENDERBUFFER, msaaColour_);
+  msaaColour_ = GlRenderbuffer::make();
+  glBindRenderbuffer(GL_RENDERBUFFER, msaaColour_.id());
+  labelGlObject(msaaColour_, "multisampled colour");
   glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, GL_SRGB8_ALPHA8, width, height);
-  glGenRenderbuffers(1, &msaaDepth_);
-  glBindRenderbuffer(GL_RENDERBUFFER, msaaDepth_);
+  msaaDepth_ = GlRenderbuffer::make();
+  glBindRenderbuffer(GL_RENDERBUFFER, msaaDepth_.id());
+  labelGlObject(msaaDepth_, "multisampled depth");
   glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, GL_DEPTH_COMPONENT32F, width, height);
   glBindRenderbuffer(GL_RENDERBUFFER, 0);
-  glGenFramebuffers(1, &msaaFramebuffer_);
-  glBindFramebuffer(GL_FRAMEBUFFER, msaaFramebuffer_);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, msaaColour_);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, msaaDepth_);
+  msaaFramebuffer_ = GlFramebuffer::make();
+  glBindFramebuffer(GL_FRAMEBUFFER, msaaFramebuffer_.id());
+  labelGlObject(msaaFramebuffer_, "main pass");
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, msaaColour_.id());
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, msaaDepth_.id());
   targetsComplete_ = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
   if (!targetsComplete_) {
     // Too large for the driver, or out of memory: say so once per size and
@@ -302,13 +303,8 @@ bool Renderer::ensureTargets(int width, int height) {
 Renderer::RingSlot& Renderer::nextRingSlot(std::size_t bytes) {
   ringIndex_ = (ringIndex_ + 1) % kRingSize;
   RingSlot& slot = ring_[static_cast<std::size_t>(ringIndex_)];
-  if (slot.fence != nullptr) {
-    // The GPU may still read this buffer from three frames ago.
-    while (glClientWaitSync(slot.fence, GL_SYNC_FLUSH_COMMANDS_BIT, 1'000'000'000) == GL_TIMEOUT_EXPIRED) {
-    }
-    glDeleteSync(slot.fence);
-    slot.fence = nullptr;
-  }
+  // The GPU may still read this buffer from three frames ago.
+  slot.fence.waitAndClear();
   if (bytes > slot.capacity) {
     // A frame larger than a slot grows it rather than spilling past its end.
     const std::size_t grown = alignUp(std::max(bytes, slot.capacity * 2), 256);
@@ -317,7 +313,7 @@ Renderer::RingSlot& Renderer::nextRingSlot(std::size_t bytes) {
                    bytes, slot.capacity);
       toldAboutGrowth_ = true;
     }
-    glBindBuffer(GL_ARRAY_BUFFER, slot.buffer);
+    glBindBuffer(GL_ARRAY_BUFFER, slot.buffer.id());
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(grown), nullptr, GL_STREAM_DRAW);
     slot.capacity = grown;
   }
@@ -330,7 +326,7 @@ void Renderer::upload(const Frame& frame, const FramePacking& packing, const Rin
       lightViewProjection(glm::vec3(uniforms.lightDir), frame.shadowCenter, frame.shadowRadius);
   uniforms.params.w = static_cast<float>(kShadowSize);
 
-  glBindBuffer(GL_ARRAY_BUFFER, slot.buffer);
+  glBindBuffer(GL_ARRAY_BUFFER, slot.buffer.id());
   // The fence already proved the GPU is done with this buffer, so the driver
   // need not synchronise again.
   auto* bytes = static_cast<std::uint8_t*>(
@@ -357,7 +353,7 @@ void Renderer::drawCubes(const Frame& frame, GLuint buffer, std::size_t base, bo
   if (frame.cubes.empty()) return;
   glUseProgram(main ? cubeProgram_.id() : cubeShadowProgram_.id());
   const GpuMesh& cube = main ? cubeMesh_ : shadowBox_;
-  glBindVertexArray(cube.vertexArray);
+  glBindVertexArray(cube.vertexArray.id());
   glBindBuffer(GL_ARRAY_BUFFER, buffer);
   constexpr std::size_t stride = sizeof(CubeInst);
   constexpr GLuint a = kFirstInstanceAttribute;
@@ -368,7 +364,7 @@ void Renderer::drawCubes(const Frame& frame, GLuint buffer, std::size_t base, bo
   setFloatInstance(a + 4, base + offsetof(CubeInst, origin), stride);
   if (main) {
     glActiveTexture(GL_TEXTURE0 + kPictureUnit);
-    glBindTexture(GL_TEXTURE_2D, glyphs_);
+    glBindTexture(GL_TEXTURE_2D, glyphs_.id());
   }
   glDrawElementsInstanced(GL_TRIANGLES, cube.count, GL_UNSIGNED_INT, nullptr,
                           static_cast<GLsizei>(frame.cubes.size()));
@@ -380,7 +376,7 @@ void Renderer::drawObjects(const Frame& frame, GLuint buffer, const std::vector<
     const ObjectGroup& group = frame.objects[g];
     const GpuMesh* m = mesh(group.mesh);
     if (group.insts.empty() || m == nullptr || m->count == 0) continue;
-    glBindVertexArray(m->vertexArray);
+    glBindVertexArray(m->vertexArray.id());
     glBindBuffer(GL_ARRAY_BUFFER, buffer);
     constexpr std::size_t stride = sizeof(ObjInst);
     constexpr GLuint a = kFirstInstanceAttribute;
@@ -394,80 +390,74 @@ void Renderer::drawObjects(const Frame& frame, GLuint buffer, const std::vector<
       // a figure whose picture failed to load is then plain, not striped with
       // glyphs.
       glActiveTexture(GL_TEXTURE0 + kPictureUnit);
-      glBindTexture(GL_TEXTURE_2D, group.texture ? group.texture->id : glyphs_);
+      glBindTexture(GL_TEXTURE_2D, group.texture ? group.texture->id : glyphs_.id());
       glUniform1i(hasPictureLocation_, group.texture ? 1 : 0);
     }
     glDrawElementsInstanced(GL_TRIANGLES, m->count, GL_UNSIGNED_INT, nullptr, static_cast<GLsizei>(group.insts.size()));
   }
 }
 
-bool Renderer::render(const Frame& frame, const RenderTarget& target) {
-  if (target.width <= 0 || target.height <= 0 || !ensureTargets(target.width, target.height)) return false;
-  const FramePacking packing = packFrame(frame);
-  RingSlot& slot = nextRingSlot(packing.end);
-  upload(frame, packing, slot);
-  const std::vector<std::size_t>& offsets = packing.groups;
-
-  if (clipControl_) glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
-  glBindBufferRange(GL_UNIFORM_BUFFER, 0, slot.buffer, 0, sizeof(Uniforms));
-  glDisable(GL_BLEND);
-  glDisable(GL_SCISSOR_TEST);
-  glEnable(GL_DEPTH_TEST);
-  glDepthFunc(GL_LESS);
-  glDepthMask(GL_TRUE);
-  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-
-  // Shadow pass: depth only, seen from the light.
-  glBindFramebuffer(GL_FRAMEBUFFER, shadowFramebuffer_);
+void Renderer::shadowPass(const Frame& frame, const FramePacking& packing, GLuint buffer) {
+  // Depth only, seen from the light.
+  glBindFramebuffer(GL_FRAMEBUFFER, shadowFramebuffer_.id());
   glViewport(0, 0, kShadowSize, kShadowSize);
-  glClearDepth(1.0);
-  glClear(GL_DEPTH_BUFFER_BIT);
-  glEnable(GL_POLYGON_OFFSET_FILL);
-  glPolygonOffset(1.6f, 2.0f);
   // The boxes are closed, so their far sides alone give the map: a lit face
   // then never finds itself in the map, so it cannot shadow itself (the
   // boxes stand a little proud of the rounded cubes). Other meshes may be
   // open and are drawn whole.
-  glEnable(GL_CULL_FACE);
-  glCullFace(GL_FRONT);
-  glFrontFace(GL_CCW);
-  drawCubes(frame, slot.buffer, packing.cubes, false);
-  glDisable(GL_CULL_FACE);
-  drawObjects(frame, slot.buffer, offsets, false);
-  glDisable(GL_POLYGON_OFFSET_FILL);
+  constexpr PassState boxes{.cull = GL_FRONT, .offsetFactor = 1.6f, .offsetUnits = 2.0f};
+  applyPassState(boxes);
+  glClearDepth(1.0);
+  glClear(GL_DEPTH_BUFFER_BIT);
+  drawCubes(frame, buffer, packing.cubes, false);
+  applyPassState({.offsetFactor = boxes.offsetFactor, .offsetUnits = boxes.offsetUnits});
+  drawObjects(frame, buffer, packing.groups, false);
+}
 
-  // Main pass, multisampled, shaded in linear light and stored as sRGB.
-  glBindFramebuffer(GL_FRAMEBUFFER, msaaFramebuffer_);
+void Renderer::mainPass(const Frame& frame, const FramePacking& packing, GLuint buffer,
+                        const RenderTarget& target) {
+  // Multisampled, shaded in linear light and stored as sRGB.
+  glBindFramebuffer(GL_FRAMEBUFFER, msaaFramebuffer_.id());
   glViewport(0, 0, target.width, target.height);
-  glEnable(GL_FRAMEBUFFER_SRGB);
+  applyPassState({.srgbWrites = true});
   const glm::vec4 bg = frame.uniforms.bg;
   glClearColor(bg.x, bg.y, bg.z, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glActiveTexture(GL_TEXTURE0 + kShadowUnit);
-  glBindTexture(GL_TEXTURE_2D, shadowMap_);
+  glBindTexture(GL_TEXTURE_2D, shadowMap_.id());
 
   glUseProgram(floorProgram_.id());
-  glBindVertexArray(emptyVertexArray_);
+  glBindVertexArray(emptyVertexArray_.id());
   glDrawArrays(GL_TRIANGLES, 0, 6);
 
-  glEnable(GL_CULL_FACE);
-  glCullFace(GL_BACK);
-  drawCubes(frame, slot.buffer, packing.cubes, true);
-  glDisable(GL_CULL_FACE);
-  drawObjects(frame, slot.buffer, offsets, true);
+  applyPassState({.cull = GL_BACK, .srgbWrites = true});
+  drawCubes(frame, buffer, packing.cubes, true);
+  applyPassState({.srgbWrites = true});
+  drawObjects(frame, buffer, packing.groups, true);
 
-  // Resolve into the caller's framebuffer.
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, msaaFramebuffer_);
+  // Resolve into the caller's framebuffer, sRGB writes still on as the main
+  // pass had them.
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, msaaFramebuffer_.id());
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, target.framebuffer);
   glBlitFramebuffer(0, 0, target.width, target.height, 0, 0, target.width, target.height, GL_COLOR_BUFFER_BIT,
                     GL_NEAREST);
-  glBindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);
-  glDisable(GL_FRAMEBUFFER_SRGB);
+}
 
-  glBindVertexArray(0);
-  glUseProgram(0);
-  glActiveTexture(GL_TEXTURE0);
-  slot.fence = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+bool Renderer::render(const Frame& frame, const RenderTarget& target) {
+  if (target.width <= 0 || target.height <= 0) return false;
+  const SavedGlState callers(clipControl_);
+  if (!ensureTargets(target.width, target.height)) return false;
+  const FramePacking packing = packFrame(frame);
+  RingSlot& slot = nextRingSlot(packing.end);
+  upload(frame, packing, slot);
+
+  if (clipControl_) glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
+  glBindBufferRange(GL_UNIFORM_BUFFER, 0, slot.buffer.id(), 0, sizeof(Uniforms));
+  shadowPass(frame, packing, slot.buffer.id());
+  debugCheckGl("the shadow pass");
+  mainPass(frame, packing, slot.buffer.id(), target);
+  debugCheckGl("the main pass");
+  slot.fence = GlFence::insert();
   return true;
 }
 

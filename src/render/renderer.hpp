@@ -13,6 +13,7 @@
 
 #include "game/gpu_records.hpp"
 #include "game/types.hpp"
+#include "render/gl_name.hpp"
 #include "render/gl_program.hpp"
 
 namespace sorvel {
@@ -57,7 +58,8 @@ class Renderer final : public GpuResources {
 
   // Draws one frame into `target`. Waits only if the GPU is still reading the
   // frame buffer from three frames ago. False, with nothing drawn, when the
-  // driver cannot give multisampled targets of that size.
+  // driver cannot give multisampled targets of that size. Leaves the GL state
+  // it touches (bindings, switches, clip control) as it found it.
   bool render(const Frame& frame, const RenderTarget& target);
 
   // What the renderer has done, for tests and logs.
@@ -67,25 +69,28 @@ class Renderer final : public GpuResources {
 
  private:
   struct GpuMesh {
-    GLuint vertexArray = 0;
-    GLuint vertices = 0;
-    GLuint indices = 0;
+    GlVertexArray vertexArray;
+    GlBuffer vertices;
+    GlBuffer indices;
     GLsizei count = 0;
   };
   struct RingSlot {
-    GLuint buffer = 0;
+    GlBuffer buffer;
     std::size_t capacity = 0;
-    GLsync fence = nullptr;
+    GlFence fence;
   };
 
   Renderer() = default;
   std::string build();
-  GpuMesh makeMesh(const MeshData& data);
+  std::string buildShadowMap();
+  GpuMesh makeMesh(const MeshData& data, const std::string& label);
   // (Re)makes the multisampled targets for a new size; false when the driver
   // cannot give them.
   bool ensureTargets(int width, int height);
   void upload(const Frame& frame, const FramePacking& packing, const RingSlot& slot);
   RingSlot& nextRingSlot(std::size_t bytes);
+  void shadowPass(const Frame& frame, const FramePacking& packing, GLuint buffer);
+  void mainPass(const Frame& frame, const FramePacking& packing, GLuint buffer, const RenderTarget& target);
   void drawCubes(const Frame& frame, GLuint buffer, std::size_t base, bool main);
   void drawObjects(const Frame& frame, GLuint buffer, const std::vector<std::size_t>& offsets, bool main);
   const GpuMesh* mesh(MeshHandle handle) const;
@@ -94,15 +99,15 @@ class Renderer final : public GpuResources {
   GlProgram cubeProgram_, objProgram_, floorProgram_, cubeShadowProgram_, objShadowProgram_;
   GpuMesh cubeMesh_;
   GpuMesh shadowBox_;
-  GLuint emptyVertexArray_ = 0;
-  GLuint glyphs_ = 0;
-  GLuint shadowMap_ = 0;
-  GLuint shadowFramebuffer_ = 0;
+  GlVertexArray emptyVertexArray_;
+  GlTexture glyphs_;
+  GlTexture shadowMap_;
+  GlFramebuffer shadowFramebuffer_;
   GLint hasPictureLocation_ = -1;
 
-  GLuint msaaFramebuffer_ = 0;
-  GLuint msaaColour_ = 0;
-  GLuint msaaDepth_ = 0;
+  GlRenderbuffer msaaDepth_;
+  GlRenderbuffer msaaColour_;
+  GlFramebuffer msaaFramebuffer_;
   int targetWidth_ = 0;
   int targetHeight_ = 0;
   int targetBuilds_ = 0;
@@ -113,7 +118,7 @@ class Renderer final : public GpuResources {
   bool toldAboutGrowth_ = false;
 
   std::vector<GpuMesh> meshes_;  // handle id - 1
-  std::vector<GLuint> textures_;
+  std::vector<GlTexture> textures_;
 };
 
 struct Renderer::Created {

@@ -36,7 +36,7 @@ TEST(StillOptions, SizeNeedsExactlyTwoNumbersAndRefusesUnusableOnes) {
       {"99999999999999999999x100", 1600, 1000, "between 1 and 16384"},
   };
   for (const auto& c : cases) {
-    const SizeParse parsed = parseSize(c.text);
+    const SizeParse parsed = parseSize(c.text, kStillSize);
     const std::string name = c.text.value_or("(absent)");
     EXPECT_EQ(parsed.size.width, c.width) << name;
     EXPECT_EQ(parsed.size.height, c.height) << name;
@@ -46,6 +46,17 @@ TEST(StillOptions, SizeNeedsExactlyTwoNumbersAndRefusesUnusableOnes) {
       EXPECT_NE(parsed.error.find(c.error), std::string::npos) << name << ": " << parsed.error;
     }
   }
+}
+
+TEST(StillOptions, SizeFallsBackToTheCapturesOwnDefault) {
+  // The film asks for its own size; nothing of the still's may leak in.
+  for (const std::optional<std::string>& text : {std::optional<std::string>(), std::optional<std::string>("axb"),
+                                                std::optional<std::string>("0x100")}) {
+    const SizeParse parsed = parseSize(text, kFilmSize);
+    EXPECT_EQ(parsed.size.width, 1920) << text.value_or("(absent)");
+    EXPECT_EQ(parsed.size.height, 1080) << text.value_or("(absent)");
+  }
+  EXPECT_EQ(parseSize("640x360", kFilmSize).size.width, 640);
 }
 
 TEST(StillOptions, CameraNeedsExactlyThreeFiniteNumbers) {

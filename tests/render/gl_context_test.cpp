@@ -7,8 +7,10 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "render/egl_context.hpp"
+#include "render/gl_name.hpp"
 #include "render/offscreen_target.hpp"
 
 namespace sorvel {
@@ -106,6 +108,46 @@ TEST(OffscreenTarget, StoresSrgbAndReadsBackTopRowFirst) {
   clear(mark);
   glDisable(GL_SCISSOR_TEST);
   expectPixels(target, [&](int x, int y) { return x == 0 && y == 0 ? mark : y < 3 ? sky : wood; });
+
+  // The same pixels in the other byte order, into a buffer of the caller's;
+  // one of the wrong size is refused rather than overrun.
+  const auto rgba = target.readRgba();
+  std::vector<std::uint8_t> bgra(rgba.size());
+  target.read(bgra, PixelOrder::Bgra);
+  for (std::size_t i = 0; i < rgba.size(); i += 4) {
+    ASSERT_EQ(bgra[i], rgba[i + 2]) << "pixel " << i / 4;
+    ASSERT_EQ(bgra[i + 1], rgba[i + 1]);
+    ASSERT_EQ(bgra[i + 2], rgba[i]);
+    ASSERT_EQ(bgra[i + 3], rgba[i + 3]);
+  }
+  bgra.pop_back();
+  EXPECT_THROW(target.read(bgra, PixelOrder::Bgra), std::invalid_argument);
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST(GlName, FreesItsObjectOnceAndHandsItOverOnMove) {
+  HeadlessGl gl = makeGl();
+  GlBuffer first = GlBuffer::make();
+  const GLuint id = first.id();
+  glBindBuffer(GL_ARRAY_BUFFER, id);  // only now is it a buffer
+  glBindBuffer(GL_ARRAY_BUFFER, 0);
+  labelGlObject(first, "test buffer");
+  ASSERT_TRUE(glIsBuffer(id));
+  if (epoxy_gl_version() >= 43) {
+    char label[32] = {};
+    glGetObjectLabel(GL_BUFFER, id, sizeof label, nullptr, label);
+    EXPECT_STREQ(label, "test buffer");
+  }
+
+  GlBuffer second = std::move(first);
+  EXPECT_EQ(first.id(), 0u);  // NOLINT(bugprone-use-after-move): the point
+  EXPECT_EQ(second.id(), id);
+  first = GlBuffer();  // the emptied one frees nothing
+  EXPECT_TRUE(glIsBuffer(id));
+  {
+    GlBuffer third = std::move(second);
+  }
+  EXPECT_FALSE(glIsBuffer(id));
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 

@@ -9,10 +9,10 @@
 #include <glm/gtc/matrix_transform.hpp>
 #include <stdexcept>
 
+#include "capture/capture_session.hpp"
 #include "game/game.hpp"
 #include "image/png_io.hpp"
 #include "meshes/mesh_data.hpp"
-#include "render/egl_context.hpp"
 #include "render/offscreen_target.hpp"
 #include "support/temp_dir.hpp"
 
@@ -23,43 +23,39 @@ struct Pixel {
   int r, g, b, a;
 };
 
-// One GL context and renderer for the whole suite: building the programs and
-// the atlas is the slow part, and every test must see the same renderer work.
+// One capture session for the whole suite: building the programs and the
+// atlas is the slow part, and every test must see the same renderer work.
 class RendererTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    auto created = HeadlessGl::create();
-    ASSERT_TRUE(created.gl) << created.error;
-    gl_ = std::make_unique<HeadlessGl>(std::move(*created.gl));
-    auto renderer = Renderer::create();
-    ASSERT_TRUE(renderer.renderer) << renderer.error;
-    renderer_ = std::move(renderer.renderer);
+    auto created = CaptureSession::create({.width = 64, .height = 64, .resources = test::fixtureResources(), .seed = 7});
+    ASSERT_TRUE(created.session) << created.error;
+    session_ = std::move(created.session);
+    renderer_ = &session_->renderer();
   }
   static void TearDownTestSuite() {
-    renderer_.reset();
-    gl_.reset();
+    renderer_ = nullptr;
+    session_.reset();
   }
   void SetUp() override {
-    if (!renderer_) GTEST_SKIP() << "no renderer";
+    if (!session_) GTEST_SKIP() << "no capture session";
     while (glGetError() != GL_NO_ERROR) {
     }
   }
 
-  std::unique_ptr<Game> makeGame(float aspect) {
-    auto game = std::make_unique<Game>(
-        GameOptions{.persist = false, .gpu = renderer_.get(), .resources = test::fixtureResources(), .seed = 7});
-    game->viewportChanged(aspect);
-    game->goHome(false);
-    return game;
+  // A new game on the table, seen in a picture of this size.
+  Game& makeGame(int width, int height) {
+    EXPECT_EQ(session_->resize(width, height), "");
+    session_->restartGame();
+    return session_->game();
   }
 
   // Renders and reads back, top row first.
   std::vector<std::uint8_t> draw(const Frame& frame, int width, int height) {
-    auto created = OffscreenTarget::create(width, height);
-    if (!created.target) throw std::runtime_error(created.error);
-    EXPECT_TRUE(renderer_->render(frame, {created.target->framebuffer(), width, height}));
+    if (const std::string error = session_->resize(width, height); !error.empty()) throw std::runtime_error(error);
+    EXPECT_EQ(session_->draw(frame), "");
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    return created.target->readRgba();
+    return session_->read(PixelOrder::Rgba);
   }
 
   static Pixel at(const std::vector<std::uint8_t>& px, int width, int x, int y) {
@@ -67,14 +63,14 @@ class RendererTest : public ::testing::Test {
     return {px[i], px[i + 1], px[i + 2], px[i + 3]};
   }
 
-  static inline std::unique_ptr<HeadlessGl> gl_;
-  static inline std::unique_ptr<Renderer> renderer_;
+  static inline std::unique_ptr<CaptureSession> session_;
+  static inline Renderer* renderer_ = nullptr;
 };
 
 TEST_F(RendererTest, TheTableIsOpaqueWithTheBackgroundAtTheTopAndBlocksInTheMiddle) {
-  auto game = makeGame(320.0f / 200.0f);
-  for (int i = 0; i < 120; ++i) game->tick(1.0 / 60.0);
-  const auto px = draw(game->frame(), 320, 200);
+  Game& game = makeGame(320, 200);
+  for (int i = 0; i < 120; ++i) game.tick(1.0 / 60.0);
+  const auto px = draw(game.frame(), 320, 200);
   ASSERT_EQ(px.size(), 320u * 200u * 4u);
   int transparent = 0;
   for (std::size_t i = 3; i < px.size(); i += 4) transparent += px[i] != 255;
@@ -90,10 +86,10 @@ TEST_F(RendererTest, TheTableIsOpaqueWithTheBackgroundAtTheTopAndBlocksInTheMidd
 }
 
 TEST_F(RendererTest, ABlockInPlayShowsWoodAndInkDarkClues) {
-  auto game = makeGame(1.0f);
-  game->demo("play:1:0");
-  for (int i = 0; i < 120; ++i) game->tick(1.0 / 60.0);
-  const Frame frame = game->frame();
+  Game& game = makeGame(400, 400);
+  game.demo("play:1:0");
+  for (int i = 0; i < 120; ++i) game.tick(1.0 / 60.0);
+  const Frame frame = game.frame();
   ASSERT_FALSE(frame.cubes.empty());
   const auto px = draw(frame, 400, 400);
   const Pixel centre = at(px, 400, 200, 200);
@@ -114,8 +110,7 @@ TEST_F(RendererTest, ABlockInPlayShowsWoodAndInkDarkClues) {
 }
 
 TEST_F(RendererTest, TargetsAreRemadeOnlyWhenTheSizeChangesAndEachFrameTakesTheNextBuffer) {
-  auto game = makeGame(1.0f);
-  const Frame frame = game->frame();
+  const Frame frame = makeGame(64, 64).frame();
   const int builds = renderer_->targetBuilds();
   const int ring = renderer_->ringIndex();
   draw(frame, 64, 48);
@@ -127,21 +122,21 @@ TEST_F(RendererTest, TargetsAreRemadeOnlyWhenTheSizeChangesAndEachFrameTakesTheN
 }
 
 TEST_F(RendererTest, ASizeTheDriverCannotMakeDrawsNothingAndSaysSo) {
-  auto game = makeGame(1.0f);
+  Game& game = makeGame(8, 8);
   auto target = OffscreenTarget::create(8, 8);
   ASSERT_TRUE(target.target) << target.error;
   GLint largest = 0;
   glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &largest);
   ::testing::internal::CaptureStderr();
-  EXPECT_FALSE(renderer_->render(game->frame(), {target.target->framebuffer(), largest + 1, 8}));
+  EXPECT_FALSE(renderer_->render(game.frame(), {target.target->framebuffer(), largest + 1, 8}));
   EXPECT_NE(::testing::internal::GetCapturedStderr().find("not drawn"), std::string::npos);
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-  draw(game->frame(), 8, 8);  // and the next frame of a good size is drawn again
+  draw(game.frame(), 8, 8);  // and the next frame of a good size is drawn again
 }
 
 TEST_F(RendererTest, EmptyAndOversizedFramesDrawWithoutGlErrors) {
-  auto game = makeGame(1.0f);
-  Frame empty = game->frame();
+  Game& game = makeGame(32, 32);
+  Frame empty = game.frame();
   empty.cubes.clear();
   for (auto& group : empty.objects) group.insts.clear();
   empty.objects.push_back({.insts = {ObjInst{}}});  // an instance of no mesh at all
@@ -150,7 +145,7 @@ TEST_F(RendererTest, EmptyAndOversizedFramesDrawWithoutGlErrors) {
 
   // More cubes than one 4 MiB buffer holds: the buffer grows instead of
   // overflowing.
-  Frame huge = game->frame();
+  Frame huge = game.frame();
   CubeInst cube;
   cube.posScale = {0, 100, 0, 0.01f};  // far above the view
   cube.clues = {kNoClue, kNoClue, kNoClue, 0};
@@ -164,13 +159,13 @@ TEST_F(RendererTest, EmptyAndOversizedFramesDrawWithoutGlErrors) {
 TEST_F(RendererTest, AFigureWhosePictureIsMissingIsDrawnPlainNotWithGlyphs) {
   // A big plinth right in front of the camera, drawn as a figure (extra.x 0)
   // with no texture: the atlas stays bound, but must not colour it.
-  auto game = makeGame(1.0f);
-  Frame frame = game->frame();
+  Game& game = makeGame(64, 64);
+  Frame frame = game.frame();
   frame.cubes.clear();
   frame.objects.clear();
   const MeshHandle disc = renderer_->uploadMesh(Meshes::plinth(1, 1, 0.1f, 24));
   ObjInst figure;
-  figure.model = glm::translate(glm::mat4(1), game->camera.target) * glm::scale(glm::mat4(1), glm::vec3(30));
+  figure.model = glm::translate(glm::mat4(1), game.camera.target) * glm::scale(glm::mat4(1), glm::vec3(30));
   figure.color = {1, 1, 1, 1};
   figure.extra = {0, 0, 0, 0};
   frame.objects.push_back({disc, std::nullopt, {figure}});
@@ -179,6 +174,83 @@ TEST_F(RendererTest, AFigureWhosePictureIsMissingIsDrawnPlainNotWithGlyphs) {
   // The atlas has no blue at all; a plain figure is lit grey-white.
   EXPECT_GT(centre.b, 60);
   EXPECT_NEAR(centre.r, centre.b, 60);
+}
+
+TEST_F(RendererTest, DrawingNeitherDependsOnNorChangesTheCallersGlState) {
+  Game& game = makeGame(48, 32);
+  game.demo("play:1:0");
+  for (int i = 0; i < 60; ++i) game.tick(1.0 / 60.0);
+  const Frame frame = game.frame();
+  const auto clean = draw(frame, 48, 32);
+
+  // What a window's overlay pass or a careless caller might leave behind.
+  auto other = OffscreenTarget::create(4, 4);
+  ASSERT_TRUE(other.target) << other.error;
+  const bool clipControl = epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control");
+  if (clipControl) glClipControl(GL_UPPER_LEFT, GL_NEGATIVE_ONE_TO_ONE);
+  for (const GLenum on : {GL_BLEND, GL_SCISSOR_TEST, GL_FRAMEBUFFER_SRGB}) glEnable(on);
+  glScissor(0, 0, 1, 1);
+  glDepthFunc(GL_GREATER);
+  glDepthMask(GL_FALSE);
+  glColorMask(GL_FALSE, GL_TRUE, GL_FALSE, GL_TRUE);
+  glCullFace(GL_FRONT_AND_BACK);
+  glFrontFace(GL_CW);
+  glPolygonOffset(3, 4);
+  glClearColor(0.25f, 0.5f, 0.75f, 1);
+  glViewport(1, 2, 3, 4);
+  glBindFramebuffer(GL_FRAMEBUFFER, other.target->framebuffer());
+  glActiveTexture(GL_TEXTURE3);
+
+  ASSERT_TRUE(renderer_->render(frame, session_->renderTarget()));
+  const auto integer = [](GLenum what) {
+    GLint value = 0;
+    glGetIntegerv(what, &value);
+    return value;
+  };
+  if (clipControl) {
+    EXPECT_EQ(integer(GL_CLIP_ORIGIN), GL_UPPER_LEFT);
+    EXPECT_EQ(integer(GL_CLIP_DEPTH_MODE), GL_NEGATIVE_ONE_TO_ONE);
+  }
+  for (const GLenum on : {GL_BLEND, GL_SCISSOR_TEST, GL_FRAMEBUFFER_SRGB}) EXPECT_TRUE(glIsEnabled(on)) << on;
+  for (const GLenum off : {GL_DEPTH_TEST, GL_CULL_FACE, GL_POLYGON_OFFSET_FILL}) EXPECT_FALSE(glIsEnabled(off)) << off;
+  EXPECT_EQ(integer(GL_DEPTH_FUNC), GL_GREATER);
+  EXPECT_EQ(integer(GL_DEPTH_WRITEMASK), GL_FALSE);
+  GLboolean mask[4] = {};
+  glGetBooleanv(GL_COLOR_WRITEMASK, mask);
+  EXPECT_EQ(mask[0] + 2 * mask[1] + 4 * mask[2] + 8 * mask[3], 10);
+  EXPECT_EQ(integer(GL_CULL_FACE_MODE), GL_FRONT_AND_BACK);
+  EXPECT_EQ(integer(GL_FRONT_FACE), GL_CW);
+  GLfloat floats[4] = {};
+  glGetFloatv(GL_POLYGON_OFFSET_UNITS, floats);
+  EXPECT_EQ(floats[0], 4.0f);
+  glGetFloatv(GL_COLOR_CLEAR_VALUE, floats);
+  EXPECT_EQ(floats[2], 0.75f);
+  GLint viewport[4] = {};
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  EXPECT_EQ(viewport[1] + viewport[3], 6);
+  EXPECT_EQ(integer(GL_DRAW_FRAMEBUFFER_BINDING), static_cast<GLint>(other.target->framebuffer()));
+  EXPECT_EQ(integer(GL_READ_FRAMEBUFFER_BINDING), static_cast<GLint>(other.target->framebuffer()));
+  EXPECT_EQ(integer(GL_ACTIVE_TEXTURE), GL_TEXTURE3);
+  for (const GLenum none : {GL_CURRENT_PROGRAM, GL_VERTEX_ARRAY_BINDING, GL_ARRAY_BUFFER_BINDING,
+                            GL_UNIFORM_BUFFER_BINDING, GL_RENDERBUFFER_BINDING}) {
+    EXPECT_EQ(integer(none), 0) << none;
+  }
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+
+  // And the picture drawn over all that is the one drawn from a clean start.
+  glFinish();
+  EXPECT_EQ(session_->read(PixelOrder::Rgba), clean);
+
+  if (clipControl) glClipControl(GL_LOWER_LEFT, GL_NEGATIVE_ONE_TO_ONE);
+  for (const GLenum on : {GL_BLEND, GL_SCISSOR_TEST, GL_FRAMEBUFFER_SRGB}) glDisable(on);
+  glDepthFunc(GL_LESS);
+  glDepthMask(GL_TRUE);
+  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+  glCullFace(GL_BACK);
+  glFrontFace(GL_CCW);
+  glPolygonOffset(0, 0);
+  glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  glActiveTexture(GL_TEXTURE0);
 }
 
 TEST_F(RendererTest, OnlyTheTwoVertexLayoutsTheShadersReadAreUploaded) {

@@ -1,0 +1,71 @@
+#include "capture/capture_session.hpp"
+
+#include <utility>
+
+namespace sorvel {
+
+CaptureSession::Created CaptureSession::create(const CaptureSettings& settings) {
+  HeadlessGl::Created gl = HeadlessGl::create();
+  if (!gl.gl) return {nullptr, "no GPU context: " + gl.error};
+  std::unique_ptr<CaptureSession> session(new CaptureSession(settings, std::move(*gl.gl)));
+  Renderer::Created renderer = Renderer::create();
+  if (!renderer.renderer) return {nullptr, renderer.error};
+  session->renderer_ = std::move(renderer.renderer);
+  OffscreenTarget::Created target = OffscreenTarget::create(settings.width, settings.height);
+  if (!target.target) return {nullptr, target.error};
+  session->target_ = std::move(target.target);
+  session->restartGame();
+  return {std::move(session), {}};
+}
+
+CaptureSession::CaptureSession(CaptureSettings settings, HeadlessGl gl)
+    : settings_(std::move(settings)), gl_(std::move(gl)) {}
+
+CaptureSession::~CaptureSession() {
+  // The game holds only handles, but the rest free GL objects: make sure
+  // they free them in this session's context.
+  gl_.makeCurrent();
+  game_.reset();
+  target_.reset();
+  renderer_.reset();
+}
+
+void CaptureSession::restartGame() {
+  game_.reset();
+  game_ = std::make_unique<Game>(GameOptions{.persist = false,
+                                             .gpu = renderer_.get(),
+                                             .resources = settings_.resources,
+                                             .seed = settings_.seed});
+  game_->sound.enabled = false;
+  game_->viewportChanged(static_cast<float>(width()) / static_cast<float>(height()));
+  game_->goHome(false);
+}
+
+std::string CaptureSession::resize(int width, int height) {
+  OffscreenTarget::Created target = OffscreenTarget::create(width, height);
+  if (!target.target) return target.error;
+  target_ = std::move(target.target);
+  game_->viewportChanged(static_cast<float>(width) / static_cast<float>(height));
+  return {};
+}
+
+std::string CaptureSession::draw() { return draw(game_->frame()); }
+
+std::string CaptureSession::draw(const Frame& frame) {
+  if (!renderer_->render(frame, renderTarget())) {
+    return "the GPU could not draw a " + std::to_string(width()) + "x" + std::to_string(height()) + " picture";
+  }
+  glFinish();
+  if (const GLenum error = glGetError(); error != GL_NO_ERROR) {
+    return "drawing the picture gave GL error " + std::to_string(error);
+  }
+  return {};
+}
+
+std::vector<std::uint8_t> CaptureSession::read(PixelOrder order) const {
+  std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width()) * static_cast<std::size_t>(height()) * 4);
+  read(pixels, order);
+  return pixels;
+}
+
+}  // namespace sorvel
