@@ -74,6 +74,12 @@ bool readHeader(Decoder* decoder) {
   png_structp png = decoder->png;
   png_set_read_fn(png, decoder, readFromFile);
   png_set_sig_bytes(png, 8);
+  // Text, calibration, palette-suggestion, Exif and profile chunks mean
+  // nothing to the game, and libpng allocates (and clears) whatever length
+  // their header claims before it reads a byte: sixty bytes of file could
+  // ask for two gigabytes. Skipped unread, they cost nothing.
+  static constexpr png_byte kIgnored[] = "tEXt\0zTXt\0iTXt\0pCAL\0sCAL\0sPLT\0eXIf\0iCCP";
+  png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, kIgnored, static_cast<int>(sizeof kIgnored / 5));
   png_read_info(png, decoder->info);
   decoder->width = png_get_image_width(png, decoder->info);
   decoder->height = png_get_image_height(png, decoder->info);

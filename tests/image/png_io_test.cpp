@@ -160,6 +160,12 @@ TEST(PngIo, EveryLayoutReadsAsRgba) {
       // Adam7 on 2x2: pass 1 holds (0,0), pass 6 (1,0), pass 7 the bottom row.
       {"interlaced grey", pngFile({2, 2, 8, 0, 1}, bytes({0, 10, 0, 20, 0, 30, 40})),
        rgba({10, 10, 10, 255, 20, 20, 20, 255, 30, 30, 30, 255, 40, 40, 40, 255})},
+      // The reader skips these chunks unread (a forged length in one once
+      // cost gigabytes); real ones must not get in the way of the pixels.
+      {"grey with text and a colour profile",
+       pngFile({1, 1, 8, 0, 0}, bytes({0, 7}),
+               chunk("tEXt", std::string("Title\0toy", 9)) + chunk("iCCP", std::string("p\0\0x", 4))),
+       rgba({7, 7, 7, 255})},
   };
   TempDir dir;
   for (const auto& c : cases) {
