@@ -36,7 +36,7 @@ void CaptureSession::restartGame() {
                                              .gpu = renderer_.get(),
                                              .resources = settings_.resources,
                                              .seed = settings_.seed});
-  game_->sound.enabled = false;
+  game_->setMuted(true);
   game_->viewportChanged(static_cast<float>(width()) / static_cast<float>(height()));
   game_->goHome(false);
 }

@@ -48,16 +48,11 @@ int takeStill(const SettingsStore& options, const std::string& output) {
     const still::CameraClamp camera = still::clampCamera(
         *asked, {.minZoom = Camera::kMinZoom, .maxZoom = Camera::kMaxZoom, .maxPitch = kMaxStillPitch});
     if (!camera.note.empty()) std::fprintf(stderr, "sorvel: sorvelCam: %s\n", camera.note.c_str());
-    game.camera.goalYaw = camera.placement.yaw;
-    game.camera.goalPitch = camera.placement.pitch;
-    game.camera.zoom = camera.placement.zoom;
-    game.snapCamera();
+    game.placeCamera(camera.placement.yaw, camera.placement.pitch, camera.placement.zoom);
   }
   for (std::int64_t i = 0; i < settle.ticks; ++i) game.tick(1.0 / 60.0);
-  game.chips.clear();
-  if (const auto spin = numberOption(options, "sorvelSpin")) {
-    if (Slot* slot = game.currentSlot()) slot->toySpin = static_cast<float>(*spin);
-  }
+  game.clearChips();
+  if (const auto spin = numberOption(options, "sorvelSpin")) game.setToySpin(static_cast<float>(*spin));
 
   if (const std::string error = session.draw(); !error.empty()) return refuse(error);
   const std::vector<std::uint8_t> pixels = session.read(PixelOrder::Rgba);
