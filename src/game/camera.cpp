@@ -8,6 +8,12 @@ namespace sorvel {
 
 namespace {
 
+// A narrow window stacks the plinths in two columns: this much table either
+// side of the middle must fit across it.
+constexpr float kPortraitHalfWidth = 11.5f;
+// A solved block is seen from a little further away, leaving room for its card.
+constexpr float kSolvedDistance = 1.15f;
+
 float horizontalFov(const Camera& camera) {
   return 2 * std::atan(std::tan(camera.vfov * 0.5f) * camera.aspect);
 }
@@ -25,7 +31,7 @@ glm::mat4 Game::viewProj() const {
 }
 
 float Game::homeDistance() const {
-  const float halfWidth = portrait ? 11.5f : homeWidth * 0.5f;
+  const float halfWidth = portrait ? kPortraitHalfWidth : homeWidth * 0.5f;
   const float floor = portrait ? 20.0f : 30.0f;
   const float d = halfWidth / std::tan(horizontalFov(camera) * 0.5f);
   return d > floor ? d : floor;
@@ -54,14 +60,14 @@ glm::vec3 Game::playTarget(const Slot& slot) const {
 
 // Solved blocks are framed a little wider and lower, leaving room for the card.
 float Game::solvedLift(const Slot& slot) const {
-  return -fitDistance(slot) * 1.15f * 0.26f * std::tan(camera.vfov * 0.5f);
+  return -fitDistance(slot) * kSolvedDistance * 0.26f * std::tan(camera.vfov * 0.5f);
 }
 
 void Game::aimAtSolved(Slot& slot, float yaw) {
   camera.goalTarget = slot.center + glm::vec3(0, solvedLift(slot), 0);
   camera.goalYaw = yaw;
   camera.goalPitch = 0.32f;
-  camera.goalDist = fitDistance(slot) * 1.15f;
+  camera.goalDist = fitDistance(slot) * kSolvedDistance;
 }
 
 void Game::snapCamera() {
@@ -90,8 +96,8 @@ void Game::layout() {
       base = {cursor + slot->plinthRadius, 0, 0};
       cursor += 2 * slot->plinthRadius + 2.2f;
     }
-    slot->origin = {base.x - half.x, 0.44f, base.z - half.z};
-    slot->center = {base.x, 0.44f + half.y, base.z};
+    slot->origin = {base.x - half.x, kBlockFloor, base.z - half.z};
+    slot->center = {base.x, kBlockFloor + half.y, base.z};
   }
   homeWidth = width + 3;
 }
@@ -117,7 +123,7 @@ void Game::viewportChanged(float aspect) {
     }
   }
   if (slot != nullptr) {
-    const float factor = screen_ == Screen::solved ? 1.15f : playDistanceFactor(*slot);
+    const float factor = screen_ == Screen::solved ? kSolvedDistance : playDistanceFactor(*slot);
     camera.goalDist = fitDistance(*slot) * factor;
   } else {
     camera.goalDist = homeDistance();

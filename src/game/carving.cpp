@@ -118,7 +118,7 @@ void Game::tapCell(int x, int y, int z) {
       }
     }
   }
-  const glm::vec4 clip = viewProj() * glm::vec4(c + 0.47f * normal, 1);
+  const glm::vec4 clip = viewProj() * glm::vec4(c + kCubeHalf * normal, 1);
   const glm::vec2 point(clip.x / clip.w * 0.5f + 0.5f, 0.5f - clip.y / clip.w * 0.5f);
   showTouch(point);
   tap(point, false);

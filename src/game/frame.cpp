@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "game/game.hpp"
+#include "game/reveal_timing.hpp"
 
 namespace sorvel {
 
@@ -42,7 +43,7 @@ Frame Game::frame() const {
                         .camPos = glm::vec4(e, 1),
                         .lightDir = glm::vec4(light, 0),
                         .bg = glm::vec4(bg, 1),
-                        .params = {time, clueAlpha, 0.92f, 2048}};
+                        .params = {time, clueAlpha, 0.92f, kShadowMapSize}};
 
   const Slot* open = screen_ != Screen::home ? currentSlot() : nullptr;
   if (open == nullptr) {
@@ -69,11 +70,11 @@ Frame Game::frame() const {
                                          .color = {0.4f, 0.27f, 0.2f, 0},
                                          .extra = {1, 0, 0, 0}}}});
 
-    if (solved && (!isCurrent || revealT > 0.5f) && slot.toy) {
+    if (solved && (!isCurrent || revealT > reveal::kFigureShows) && slot.toy) {
       float bounce = 0;
-      if (isCurrent && revealT > 0 && revealT < 50) {
-        const float s = revealT - (static_cast<float>(p.Y) * 0.075f + 0.55f + 0.35f);
-        if (s > 0 && s < 0.5f) bounce = std::sin(2 * kPi * s) * 0.35f;
+      if (isCurrent && revealT > 0 && revealT < reveal::kOver) {
+        const float s = revealT - (reveal::popStart(p.Y) + reveal::kBounceDelay);
+        if (s > 0 && s < reveal::kBounceLength) bounce = std::sin(2 * kPi * s) * 0.35f;
       }
       const glm::vec3 half(static_cast<float>(p.X) / 2, 0, static_cast<float>(p.Z) / 2);
       const glm::vec3 stand(slot.origin.x + half.x, slot.origin.y + bounce, slot.origin.z + half.z);
@@ -85,7 +86,7 @@ Frame Game::frame() const {
                            .insts = {ObjInst{.model = model, .color = glm::vec4(1), .extra = glm::vec4(0)}}});
     }
 
-    const bool drawCubes = !solved || (isCurrent && revealT >= 0 && revealT < 4);
+    const bool drawCubes = !solved || (isCurrent && revealT >= 0 && revealT < reveal::kCubesGone);
     if (drawCubes) addSlotCubes(slot, isCurrent, grow, f.cubes);
   }
   for (ObjectGroup& plinth : plinths) f.objects.push_back(std::move(plinth));
@@ -106,7 +107,7 @@ Frame Game::frame() const {
 
 void Game::addSlotCubes(const Slot& slot, bool isCurrent, float grow, std::vector<CubeInst>& cubes) const {
   const Puzzle& p = slot.puzzle;
-  const std::uint32_t playFlag = isCurrent && screen_ == Screen::playing ? 1u : 0u;
+  const std::uint32_t playFlag = isCurrent && screen_ == Screen::playing ? kCubeInPlay : 0u;
   const std::uint32_t seed = static_cast<std::uint32_t>(slot.index) * 7 + 3;
   const bool solved = p.solved();  // once per block: every cube's neighbours ask
   for (int i = 0; i < p.cellCount(); ++i) {
@@ -132,7 +133,7 @@ void Game::addSlotCubes(const Slot& slot, bool isCurrent, float grow, std::vecto
     cube.posScale = glm::vec4(grown(slot, grow, slot.cellCenter(i)), grow * size);
     if (isCurrent) {
       const glm::ivec3 codes = p.clues(c.x, c.y, c.z);
-      const std::uint32_t guided = guideCells.contains(i) ? 2u : 0u;
+      const std::uint32_t guided = guideCells.contains(i) ? kCubeGuided : 0u;
       cube.clues = {clueLane(codes.x), clueLane(codes.y), clueLane(codes.z), playFlag | guided};
     } else {
       cube.clues = {kNoClue, kNoClue, kNoClue, 0};
@@ -141,9 +142,9 @@ void Game::addSlotCubes(const Slot& slot, bool isCurrent, float grow, std::vecto
     // The hovered cell belongs to the open block; other blocks must not light
     // up the cube that happens to share its index.
     float glow = isCurrent && i == hover ? 1.0f : 0.0f;
-    if (isCurrent && revealT >= 0 && revealT < 0.55f) {
+    if (isCurrent && revealT >= 0 && revealT < reveal::kLightBand) {
       // A band of light climbs through the block as the reveal begins.
-      const float w = 1 - std::abs(revealT / 0.55f * static_cast<float>(p.Y + 2) - static_cast<float>(c.y) - 1);
+      const float w = 1 - std::abs(revealT / reveal::kLightBand * static_cast<float>(p.Y + 2) - static_cast<float>(c.y) - 1);
       if (w >= 0) glow += 0.8f * w;
     }
     cube.anim = {shake, slot.flash[cell], isCurrent ? slot.mark[cell] : 0.0f, glow};
@@ -166,7 +167,7 @@ std::uint32_t Game::neighbourMask(const Slot& slot, int x, int y, int z, bool ac
         const bool carved = p.state[static_cast<size_t>(n)] == CellState::broken;
         const bool present = active ? !carved && visible(slot, n) && slot.popT[static_cast<size_t>(n)] < 0
                                     : !carved || !solved;
-        if (present) mask |= 1u << (9 * (dy + 1) + 3 * (dz + 1) + (dx + 1));
+        if (present) mask |= neighbourBit(dx, dy, dz);
       }
     }
   }

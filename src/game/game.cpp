@@ -5,6 +5,7 @@
 
 #include "base/colour.hpp"
 #include "base/resources.hpp"
+#include "game/reveal_timing.hpp"
 #include "puzzle/library.hpp"
 
 namespace sorvel {
@@ -35,7 +36,7 @@ Game::Game(GameOptions options)
     const Puzzle& p = slot->puzzle;
     const float x = static_cast<float>(p.X), z = static_cast<float>(p.Z);
     slot->plinthRadius = std::sqrt(x * x + z * z) * 0.5f + 0.55f;
-    slot->plinth = upload(options_.gpu, Meshes::plinth(slot->plinthRadius, 0.42f, 0.14f, 96));
+    slot->plinth = upload(options_.gpu, Meshes::plinth(slot->plinthRadius, kPlinthHeight, 0.14f, 96));
     if (auto file = findResource(resources, "toys", p.def.id, "mesh"); file && options_.gpu != nullptr) {
       // A damaged figure must not stop the game: the block still plays, and
       // its solved figure is left out.
@@ -101,7 +102,7 @@ void Game::open(int index) {
   if (solvedIDs_.contains(slot.puzzle.def.id) && slot.puzzle.solved()) {
     setScreen(Screen::solved);
     updateGuide();  // a guide left up by the tutorial goes
-    revealT = 100;
+    revealT = reveal::kLongOver;
     setRevealCard(true);
     setLastTime(slot.puzzle.elapsed);
     aimAtSolved(slot, 0.55f);
@@ -110,7 +111,7 @@ void Game::open(int index) {
   }
 
   setScreen(Screen::playing);
-  revealT = -1;
+  revealT = reveal::kNone;
   std::fill(slot.popT.begin(), slot.popT.end(), -1.0f);
   camera.goalYaw = 0.55f;
   camera.goalPitch = 0.42f;
@@ -131,7 +132,7 @@ void Game::goHome(bool animated) {
   setGuide(std::nullopt);
   guideCells.clear();
   setRevealCard(false);
-  revealT = -1;
+  revealT = reveal::kNone;
   setPeelValue(0);
 
   camera.goalTarget = portrait ? glm::vec3(0, 1.9f, 2) : glm::vec3(0, 5, 0);

@@ -187,7 +187,7 @@ class Game {
   float peelSign = 1;
   float time = 0;
   float clueAlpha = 0;
-  float revealT = -1;  // -1 no reveal; counts up from 0; 100 long over
+  float revealT = -1;  // see reveal_timing.hpp: kNone, then up from 0 to kOver; kLongOver
   std::vector<Chip> chips;
   int hover = -1;
   float homeSway = 0;

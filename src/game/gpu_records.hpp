@@ -29,8 +29,56 @@ static_assert(offsetof(Uniforms, lightViewProj) == 64 && offsetof(Uniforms, camP
 static_assert(offsetof(Uniforms, lightDir) == 144 && offsetof(Uniforms, bg) == 160);
 static_assert(offsetof(Uniforms, params) == 176);
 
+// --- Values the shaders share. The renderer hands each one to GLSL as a
+// #define in the prelude it puts before every stage, so they are written
+// here only.
+
+// Half the edge of the rounded cube every block is drawn from; neighbours
+// stand 1 apart, so a gap of 0.06 shows between them.
+inline constexpr float kCubeHalf = 0.47f;
+inline constexpr float kCubeBevel = 0.085f;
+// The edge of the square depth map shadows are drawn into.
+inline constexpr int kShadowMapSize = 2048;
+
 // A clue lane with no clue.
 inline constexpr std::uint32_t kNoClue = 65535;
+// The flags lane of a cube's clues.
+inline constexpr std::uint32_t kCubeInPlay = 1;
+inline constexpr std::uint32_t kCubeGuided = 2;
+
+// A cube's 26-neighbour mask holds the neighbour at offset d in bit
+// kNeighbourStrides . (d + 1).
+inline constexpr int kNeighbourStrideX = 1;
+inline constexpr int kNeighbourStrideY = 9;
+inline constexpr int kNeighbourStrideZ = 3;
+constexpr std::uint32_t neighbourBit(int dx, int dy, int dz) {
+  return 1u << (kNeighbourStrideX * (dx + 1) + kNeighbourStrideY * (dy + 1) + kNeighbourStrideZ * (dz + 1));
+}
+// The six neighbours that share a face.
+inline constexpr std::uint32_t kFaceNeighbours = neighbourBit(-1, 0, 0) | neighbourBit(1, 0, 0) |
+                                                 neighbourBit(0, -1, 0) | neighbourBit(0, 1, 0) |
+                                                 neighbourBit(0, 0, -1) | neighbourBit(0, 0, 1);
+
+// Attribute locations: per vertex 0-3, per instance from 4.
+namespace attribute {
+inline constexpr unsigned kPosition = 0;
+inline constexpr unsigned kNormal = 1;
+inline constexpr unsigned kUv = 2;
+inline constexpr unsigned kFace = 3;  // cubes only
+inline constexpr unsigned kFirstInstance = 4;
+// A cube's record.
+inline constexpr unsigned kCubePosScale = 4;
+inline constexpr unsigned kCubeClues = 5;
+inline constexpr unsigned kCubeAnim = 6;
+inline constexpr unsigned kCubeNbr = 7;
+inline constexpr unsigned kCubeOrigin = 8;
+inline constexpr unsigned kCubeCount = 5;
+// An object's record: the model matrix takes four locations, one a column.
+inline constexpr unsigned kObjectModel = 4;
+inline constexpr unsigned kObjectColour = 8;
+inline constexpr unsigned kObjectExtra = 9;
+inline constexpr unsigned kObjectCount = 6;
+}  // namespace attribute
 
 struct alignas(16) CubeInst {
   glm::vec4 posScale{0};  // centre, uniform scale
@@ -75,7 +123,8 @@ struct FramePacking {
 };
 FramePacking packFrame(const Frame& frame);
 
-// The two vertex layouts every mesh uses (attribute location = index).
+// The two vertex layouts every mesh uses (attribute location = index, in the
+// order of the per-vertex locations above).
 struct VertexAttribute {
   int components;
   std::size_t offset;

@@ -9,6 +9,11 @@
 
 namespace sorvel {
 
+// Each block stands on a plinth this tall, its bottom layer resting a hair
+// above the plinth's top.
+inline constexpr float kPlinthHeight = 0.42f;
+inline constexpr float kBlockFloor = 0.44f;
+
 // One block standing on the table, with its per-cell animation clocks (all in
 // the puzzle's cell order).
 struct Slot {
@@ -23,7 +28,7 @@ struct Slot {
 
   Puzzle puzzle;
   int index;
-  glm::vec3 origin{0};  // corner of cell (0, 0, 0); y is the plinth top
+  glm::vec3 origin{0};  // corner of cell (0, 0, 0); y is kBlockFloor
   glm::vec3 center{0};
   MeshHandle plinth;
   float plinthRadius = 0;

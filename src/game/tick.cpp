@@ -4,16 +4,13 @@
 
 #include "base/maths.hpp"
 #include "game/game.hpp"
+#include "game/reveal_timing.hpp"
 
 namespace sorvel {
 
 namespace {
 
 constexpr float kTwoPi = 2 * std::numbers::pi_v<float>;
-constexpr float kSolvedSoundAt = 0.55f;
-constexpr float kRevealCardAt = 2.3f;
-constexpr float kSpinAfter = 2.2f;
-constexpr float kRevealEnds = 50;
 
 float fract(float v) { return v - std::floor(v); }
 
@@ -67,7 +64,7 @@ void Game::tickCells(Slot& slot, float d) {
 void Game::tickToy(Slot& slot, float d) {
   if (!solvedIDs_.contains(slot.puzzle.def.id) || !slot.puzzle.solved()) return;
   const bool isCurrent = current_ == slot.index;
-  if (isCurrent && revealT > kSpinAfter) {
+  if (isCurrent && revealT > reveal::kSpinFrom) {
     slot.toySpin += 0.35f * d;
   } else if (!isCurrent) {
     // Figures on the table sway, each with its own phase; the target moves by
@@ -79,10 +76,10 @@ void Game::tickToy(Slot& slot, float d) {
 }
 
 void Game::tickReveal(Slot& slot, float d) {
-  if (revealT < 0 || revealT >= kRevealEnds) return;
+  if (revealT < 0 || revealT >= reveal::kOver) return;
   const float before = revealT;
   revealT += d;
-  if (before < kSolvedSoundAt && kSolvedSoundAt <= revealT) sound.play(SoundKind::solved, 1);
+  if (before < reveal::kSolvedSound && reveal::kSolvedSound <= revealT) sound.play(SoundKind::solved, 1);
 
   // The figure's cubes pop from the top layer down, each with a little jitter.
   const Puzzle& p = slot.puzzle;
@@ -92,13 +89,13 @@ void Game::tickReveal(Slot& slot, float d) {
     const glm::ivec3 cell3 = p.coords(j);
     const glm::vec3 c(cell3);
     const float h = fract(std::sin(37 * c.x + 91 * c.y + 13 * c.z) * 4375.85f);
-    const float popAt = static_cast<float>(p.Y - 1 - cell3.y) * 0.075f + 0.55f + 0.18f * h;
+    const float popAt = reveal::popStart(p.Y - 1 - cell3.y) + reveal::kPopJitter * h;
     if (revealT >= popAt) {
       slot.popT[cell] = 0;
       if (h < 0.6f) spawnChips(slot.cellCenter(j), 1, 0.7f);
     }
   }
-  if (before < kRevealCardAt && kRevealCardAt <= revealT) setRevealCard(true);
+  if (before < reveal::kCard && reveal::kCard <= revealT) setRevealCard(true);
 }
 
 void Game::clearChips() { chips.clear(); }

@@ -13,15 +13,11 @@
 #include "meshes/mesh_data.hpp"
 #include "render/gl_state.hpp"
 #include "render/glyph_atlas.hpp"
+#include "render/shader_prelude.hpp"
 #include "render/shader_sources.hpp"
 
 namespace sorvel {
 namespace {
-
-// Attribute locations shared by the shaders: per vertex 0-3, per instance 4-9.
-constexpr GLuint kFirstInstanceAttribute = 4;
-constexpr GLuint kCubeInstanceAttributes = 5;    // posScale, clues, anim, nbr, origin
-constexpr GLuint kObjectInstanceAttributes = 6;  // four model columns, colour, extra
 
 // Unit 0 holds the glyph atlas or a figure's texture, unit 1 the shadow map.
 constexpr GLint kPictureUnit = 0;
@@ -105,9 +101,7 @@ std::string Renderer::build() {
   }
   clipControl_ = epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control");
 
-  const std::string prelude = std::string("#version 330 core\n#define SORVEL_REMAP_DEPTH ") +
-                              (clipControl_ ? "0" : "1") + "\n#define SORVEL_CUBE_HALF " +
-                              std::to_string(kCubeHalf) + "\n" + shaders::common_glsl;
+  const std::string prelude = shaderPrelude(!clipControl_) + shaders::common_glsl;
   const std::string fragmentPrelude = shaders::lighting_glsl;
   const std::pair<GlProgram*, ProgramSource> programs[] = {
       {&cubeProgram_, {"cube", shaders::cube_vert, shaders::cube_frag}},
@@ -129,7 +123,7 @@ std::string Renderer::build() {
 
   if (std::string error = buildShadowMap(); !error.empty()) return error;
 
-  cubeMesh_ = makeMesh(Meshes::roundedCube(kCubeHalf, 0.085f), "rounded cube");
+  cubeMesh_ = makeMesh(Meshes::roundedCube(kCubeHalf, kCubeBevel), "rounded cube");
   shadowBox_ = makeMesh(shadowBox(kCubeHalf), "shadow box");
 
   try {
@@ -167,7 +161,7 @@ std::string Renderer::buildShadowMap() {
   shadowMap_ = GlTexture::make();
   glBindTexture(GL_TEXTURE_2D, shadowMap_.id());
   labelGlObject(shadowMap_, "shadow map");
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT32F, kShadowSize, kShadowSize, 0, GL_DEPTH_COMPONENT, GL_FLOAT,
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT32F, kShadowMapSize, kShadowMapSize, 0, GL_DEPTH_COMPONENT, GL_FLOAT,
                nullptr);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
@@ -185,7 +179,8 @@ std::string Renderer::buildShadowMap() {
   const GLenum shadowStatus = glCheckFramebufferStatus(GL_FRAMEBUFFER);
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
   if (shadowStatus != GL_FRAMEBUFFER_COMPLETE) {
-    return "the 2048x2048 shadow map cannot be drawn into (status " + std::to_string(shadowStatus) + ")";
+    const std::string side = std::to_string(kShadowMapSize);
+    return "the " + side + "x" + side + " shadow map cannot be drawn into (status " + std::to_string(shadowStatus) + ")";
   }
   return {};
 }
@@ -232,10 +227,10 @@ Renderer::GpuMesh Renderer::makeMesh(const MeshData& data, const std::string& la
   }
   // The instance records are pointed at per draw, where each block of the
   // frame buffer starts.
-  const GLuint instanceAttributes = cube ? kCubeInstanceAttributes : kObjectInstanceAttributes;
-  for (GLuint a = 0; a < instanceAttributes; ++a) {
-    glEnableVertexAttribArray(kFirstInstanceAttribute + a);
-    glVertexAttribDivisor(kFirstInstanceAttribute + a, 1);
+  const GLuint instanceAttributes = cube ? attribute::kCubeCount : attribute::kObjectCount;
+  for (GLuint a = attribute::kFirstInstance; a < attribute::kFirstInstance + instanceAttributes; ++a) {
+    glEnableVertexAttribArray(a);
+    glVertexAttribDivisor(a, 1);
   }
   glBindVertexArray(static_cast<GLuint>(previousVertexArray));
   glBindBuffer(GL_ARRAY_BUFFER, static_cast<GLuint>(previousBuffer));
@@ -324,7 +319,7 @@ void Renderer::upload(const Frame& frame, const FramePacking& packing, const Rin
   Uniforms uniforms = frame.uniforms;
   uniforms.lightViewProj =
       lightViewProjection(glm::vec3(uniforms.lightDir), frame.shadowCenter, frame.shadowRadius);
-  uniforms.params.w = static_cast<float>(kShadowSize);
+  uniforms.params.w = static_cast<float>(kShadowMapSize);
 
   glBindBuffer(GL_ARRAY_BUFFER, slot.buffer.id());
   // The fence already proved the GPU is done with this buffer, so the driver
@@ -356,12 +351,11 @@ void Renderer::drawCubes(const Frame& frame, GLuint buffer, std::size_t base, bo
   glBindVertexArray(cube.vertexArray.id());
   glBindBuffer(GL_ARRAY_BUFFER, buffer);
   constexpr std::size_t stride = sizeof(CubeInst);
-  constexpr GLuint a = kFirstInstanceAttribute;
-  setFloatInstance(a, base + offsetof(CubeInst, posScale), stride);
-  setUintInstance(a + 1, base + offsetof(CubeInst, clues), stride);
-  setFloatInstance(a + 2, base + offsetof(CubeInst, anim), stride);
-  setUintInstance(a + 3, base + offsetof(CubeInst, nbr), stride);
-  setFloatInstance(a + 4, base + offsetof(CubeInst, origin), stride);
+  setFloatInstance(attribute::kCubePosScale, base + offsetof(CubeInst, posScale), stride);
+  setUintInstance(attribute::kCubeClues, base + offsetof(CubeInst, clues), stride);
+  setFloatInstance(attribute::kCubeAnim, base + offsetof(CubeInst, anim), stride);
+  setUintInstance(attribute::kCubeNbr, base + offsetof(CubeInst, nbr), stride);
+  setFloatInstance(attribute::kCubeOrigin, base + offsetof(CubeInst, origin), stride);
   if (main) {
     glActiveTexture(GL_TEXTURE0 + kPictureUnit);
     glBindTexture(GL_TEXTURE_2D, glyphs_.id());
@@ -379,12 +373,12 @@ void Renderer::drawObjects(const Frame& frame, GLuint buffer, const std::vector<
     glBindVertexArray(m->vertexArray.id());
     glBindBuffer(GL_ARRAY_BUFFER, buffer);
     constexpr std::size_t stride = sizeof(ObjInst);
-    constexpr GLuint a = kFirstInstanceAttribute;
     for (GLuint column = 0; column < 4; ++column) {
-      setFloatInstance(a + column, offsets[g] + offsetof(ObjInst, model) + sizeof(glm::vec4) * column, stride);
+      setFloatInstance(attribute::kObjectModel + column,
+                       offsets[g] + offsetof(ObjInst, model) + sizeof(glm::vec4) * column, stride);
     }
-    setFloatInstance(a + 4, offsets[g] + offsetof(ObjInst, color), stride);
-    setFloatInstance(a + 5, offsets[g] + offsetof(ObjInst, extra), stride);
+    setFloatInstance(attribute::kObjectColour, offsets[g] + offsetof(ObjInst, color), stride);
+    setFloatInstance(attribute::kObjectExtra, offsets[g] + offsetof(ObjInst, extra), stride);
     if (main) {
       // A group without a picture still has the atlas bound, but is told so:
       // a figure whose picture failed to load is then plain, not striped with
@@ -400,7 +394,7 @@ void Renderer::drawObjects(const Frame& frame, GLuint buffer, const std::vector<
 void Renderer::shadowPass(const Frame& frame, const FramePacking& packing, GLuint buffer) {
   // Depth only, seen from the light.
   glBindFramebuffer(GL_FRAMEBUFFER, shadowFramebuffer_.id());
-  glViewport(0, 0, kShadowSize, kShadowSize);
+  glViewport(0, 0, kShadowMapSize, kShadowMapSize);
   // The boxes are closed, so their far sides alone give the map: a lit face
   // then never finds itself in the map, so it cannot shadow itself (the
   // boxes stand a little proud of the rounded cubes). Other meshes may be

@@ -27,19 +27,16 @@ struct RenderTarget {
 };
 
 // Draws the game's frames with OpenGL 3.3 core: a shadow pass into a
-// 2048x2048 depth map, then floor, cubes and object groups into 4x
+// kShadowMapSize-square depth map, then floor, cubes and object groups into 4x
 // multisampled targets, resolved into the caller's framebuffer. It also keeps
 // the meshes and textures the game uploads.
 //
 // Everything it does needs its GL context current on the calling thread.
 class Renderer final : public GpuResources {
  public:
-  static constexpr int kShadowSize = 2048;
   static constexpr int kSamples = 4;
   static constexpr int kRingSize = 3;
   static constexpr std::size_t kRingBytes = 4 * 1024 * 1024;
-  // Half the edge of the rounded cube every block is drawn from.
-  static constexpr float kCubeHalf = 0.47f;
 
   struct Created;
 

@@ -18,13 +18,9 @@ vec4 clipFromMatrix(vec4 p) {
   return p;
 }
 
-// The six face neighbours in a cube's mask: (-1,0,0), (1,0,0), (0,-1,0),
-// (0,1,0), (0,0,-1), (0,0,1).
-const uint kFaceNeighbours = (1u << 12) | (1u << 14) | (1u << 4) | (1u << 22) | (1u << 10) | (1u << 16);
-
 // Inside the block in play, a cube with all six neighbours present cannot be
 // seen. Blocks on the table count carved neighbours as present, so only the
 // block in play (flag bit 0) can be trusted with this.
 bool cubeIsHidden(uvec4 clues, uvec4 nbr) {
-  return (clues.w & 1u) != 0u && (nbr.x & kFaceNeighbours) == kFaceNeighbours;
+  return (clues.w & SORVEL_CUBE_IN_PLAY) != 0u && (nbr.x & SORVEL_FACE_NEIGHBOURS) == SORVEL_FACE_NEIGHBOURS;
 }

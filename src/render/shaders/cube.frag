@@ -19,11 +19,11 @@ const vec3 kHalo = vec3(0.95, 0.90, 0.80);
 const vec3 kMarkPaint = vec3(0.05, 0.30, 0.42);   // a clear blue-green glaze
 const vec3 kMistake = vec3(0.75, 0.08, 0.04);
 const vec3 kGuide = vec3(1.0, 0.78, 0.32);
-const uint kNoClue = 65535u;
 
 bool hasNeighbour(ivec3 d) {
   if (d == ivec3(0)) return false;
-  int bit = 9 * (d.y + 1) + 3 * (d.z + 1) + (d.x + 1);
+  int bit = SORVEL_NEIGHBOUR_STRIDE_X * (d.x + 1) + SORVEL_NEIGHBOUR_STRIDE_Y * (d.y + 1) +
+            SORVEL_NEIGHBOUR_STRIDE_Z * (d.z + 1);
   return (vNbr.x & (1u << uint(bit))) != 0u;
 }
 
@@ -62,11 +62,12 @@ void main() {
   albedo = mix(albedo, albedo * 0.3 + kMarkPaint * 0.9, mark * 0.85);
 
   float time = u.params.x;
-  bool inPlay = (vClues.w & 1u) != 0u;
+  bool inPlay = (vClues.w & SORVEL_CUBE_IN_PLAY) != 0u;
   uint code = vClues[axis];
-  if (inPlay && code != kNoClue && code < 30u) {
-    vec2 cell = vec2(float(code % 8u), float(code / 8u));
-    vec2 uv = (cell + clamp(vUv, 0.0, 1.0)) / vec2(8.0, 4.0);
+  if (inPlay && code != SORVEL_NO_CLUE && code < SORVEL_GLYPH_COUNT) {
+    uint columns = uint(SORVEL_GLYPH_COLUMNS);
+    vec2 cell = vec2(float(code % columns), float(code / columns));
+    vec2 uv = (cell + clamp(vUv, 0.0, 1.0)) / vec2(SORVEL_GLYPH_COLUMNS, SORVEL_GLYPH_ROWS);
     vec2 glyph = texture(glyphs, uv).rg;
     float fade = clamp(u.params.y, 0.0, 1.0);
     albedo = mix(albedo, mix(albedo, kHalo, 0.55), glyph.g * 0.45 * fade * (1.0 - mark * 0.5));
@@ -82,7 +83,7 @@ void main() {
 
   float glow = max(vAnim.w, 0.0);
   colour += (albedo * 0.45 + vec3(0.14, 0.11, 0.07)) * glow;
-  if ((vClues.w & 2u) != 0u) {
+  if ((vClues.w & SORVEL_CUBE_GUIDED) != 0u) {
     // The guide's cubes breathe with a warm light that gathers at their rims.
     vec2 across = vec2(vLocal[(axis + 1) % 3], vLocal[(axis + 2) % 3]);
     float rim = smoothstep(0.55, 0.95, max(abs(across.x), abs(across.y)));

@@ -1,12 +1,12 @@
-layout(location = 0) in vec3 aPosition;
-layout(location = 1) in vec3 aNormal;
-layout(location = 2) in vec2 aUv;
-layout(location = 3) in float aFace;
-layout(location = 4) in vec4 iPosScale;
-layout(location = 5) in uvec4 iClues;
-layout(location = 6) in vec4 iAnim;
-layout(location = 7) in uvec4 iNbr;
-layout(location = 8) in vec4 iOrigin;
+layout(location = SORVEL_ATTR_POSITION) in vec3 aPosition;
+layout(location = SORVEL_ATTR_NORMAL) in vec3 aNormal;
+layout(location = SORVEL_ATTR_UV) in vec2 aUv;
+layout(location = SORVEL_ATTR_FACE) in float aFace;
+layout(location = SORVEL_ATTR_CUBE_POS_SCALE) in vec4 iPosScale;
+layout(location = SORVEL_ATTR_CUBE_CLUES) in uvec4 iClues;
+layout(location = SORVEL_ATTR_CUBE_ANIM) in vec4 iAnim;
+layout(location = SORVEL_ATTR_CUBE_NBR) in uvec4 iNbr;
+layout(location = SORVEL_ATTR_CUBE_ORIGIN) in vec4 iOrigin;
 
 out vec3 vWorld;
 out vec3 vNormal;

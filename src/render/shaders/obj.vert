@@ -1,9 +1,9 @@
-layout(location = 0) in vec3 aPosition;
-layout(location = 1) in vec3 aNormal;
-layout(location = 2) in vec2 aUv;
-layout(location = 4) in mat4 iModel;  // locations 4 to 7
-layout(location = 8) in vec4 iColour;
-layout(location = 9) in vec4 iExtra;
+layout(location = SORVEL_ATTR_POSITION) in vec3 aPosition;
+layout(location = SORVEL_ATTR_NORMAL) in vec3 aNormal;
+layout(location = SORVEL_ATTR_UV) in vec2 aUv;
+layout(location = SORVEL_ATTR_OBJECT_MODEL) in mat4 iModel;  // four locations, a column each
+layout(location = SORVEL_ATTR_OBJECT_COLOUR) in vec4 iColour;
+layout(location = SORVEL_ATTR_OBJECT_EXTRA) in vec4 iExtra;
 
 out vec3 vWorld;
 out vec3 vNormal;

@@ -1,8 +1,8 @@
-layout(location = 0) in vec3 aPosition;
-layout(location = 4) in vec4 iPosScale;
-layout(location = 5) in uvec4 iClues;
-layout(location = 6) in vec4 iAnim;
-layout(location = 7) in uvec4 iNbr;
+layout(location = SORVEL_ATTR_POSITION) in vec3 aPosition;
+layout(location = SORVEL_ATTR_CUBE_POS_SCALE) in vec4 iPosScale;
+layout(location = SORVEL_ATTR_CUBE_CLUES) in uvec4 iClues;
+layout(location = SORVEL_ATTR_CUBE_ANIM) in vec4 iAnim;
+layout(location = SORVEL_ATTR_CUBE_NBR) in uvec4 iNbr;
 
 void main() {
   // A cube walled in by its six neighbours casts no shadow they do not.
