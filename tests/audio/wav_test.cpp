@@ -17,24 +17,15 @@ std::string le32(std::uint32_t v) {
   return {char(v & 0xFF), char((v >> 8) & 0xFF), char((v >> 16) & 0xFF), char(v >> 24)};
 }
 
-TEST(WavTest, HeaderDescribesMono16BitAt44100ForTheTrackLengthsTheGameWrites) {
-  // The demo's 31 s and the shortest film's track, sizes worked out by hand.
-  const std::uint32_t cases[][3] = {{1367100, 2734236, 2734200}, {1416345, 2832726, 2832690}};
-  for (const auto& [samples, riff, data] : cases) {
-    const std::string bytes = wavBytes(std::vector<std::int16_t>(samples));
-    ASSERT_EQ(bytes.size(), 44u + data);
-    const std::string fmt("\x10\0\0\0\x01\0\x01\0\x44\xac\0\0\x88\x58\x01\0\x02\0\x10\0", 20);
-    EXPECT_EQ(bytes.substr(0, 44), "RIFF" + le32(riff) + "WAVEfmt " + fmt + "data" + le32(data)) << samples;
-  }
-}
-
 TEST(WavTest, WritesSamplesLittleEndianAndReportsAFailedWrite) {
   test::TempDir dir;
   const std::vector<std::int16_t> samples{0, 1, -1, 32767, -32768, 0x1234};
   EXPECT_EQ(writeWav(dir / "sound.wav", samples), "");
   const std::string bytes = test::readFile(dir / "sound.wav");
-  ASSERT_EQ(bytes.size(), 44u + 12u);
-  EXPECT_EQ(bytes.substr(40), le32(12) + std::string("\0\0\x01\0\xff\xff\xff\x7f\0\x80\x34\x12", 12));
+  // Mono, 16 bits, 44100 Hz: what every player expects of a plain WAV.
+  const std::string fmt("\x10\0\0\0\x01\0\x01\0\x44\xac\0\0\x88\x58\x01\0\x02\0\x10\0", 20);
+  EXPECT_EQ(bytes, "RIFF" + le32(48) + "WAVEfmt " + fmt + "data" + le32(12) +
+                       std::string("\0\0\x01\0\xff\xff\xff\x7f\0\x80\x34\x12", 12));
 
   // A folder where the file should go cannot be replaced by it.
   std::filesystem::create_directory(dir / "taken.wav");
