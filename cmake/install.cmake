@@ -1,0 +1,42 @@
+# What `cmake --install` puts under the prefix: the game in bin/, what it
+# reads in share/sorvel/, and what a desktop needs to list it in its menus.
+#
+# The folders are written out rather than taken from GNUInstallDirs: the game
+# finds its resources at <its own folder>/../share/sorvel, so moving either
+# one would leave an installed game without its puzzles.
+
+if(NOT SORVEL_BUILD_APP)
+  return()
+endif()
+
+# The icon is drawn at build time by a tool of ours with Cairo, each size from
+# the vectors (tools/icon/make_icon.cpp).
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(SORVEL_ICON_CAIRO REQUIRED IMPORTED_TARGET cairo)
+add_executable(sorvel-icon ${PROJECT_SOURCE_DIR}/tools/icon/make_icon.cpp)
+target_link_libraries(sorvel-icon PRIVATE sorvel_core PkgConfig::SORVEL_ICON_CAIRO sorvel_warnings)
+
+# The sizes desktops ask the hicolor theme for.
+set(SORVEL_ICON_SIZES 16 24 32 48 64 128 256)
+set(icon_dir ${CMAKE_BINARY_DIR}/icons)
+set(icon_files)
+foreach(size IN LISTS SORVEL_ICON_SIZES)
+  list(APPEND icon_files ${icon_dir}/${size}x${size}/sorvel.png)
+endforeach()
+add_custom_command(OUTPUT ${icon_files}
+  COMMAND sorvel-icon ${icon_dir} ${SORVEL_ICON_SIZES}
+  DEPENDS sorvel-icon
+  COMMENT "Drawing the icon"
+  VERBATIM)
+add_custom_target(sorvel_icons ALL DEPENDS ${icon_files})
+
+install(TARGETS sorvel RUNTIME DESTINATION bin)
+# Only what the game loads: the figure sources under resources/figures are
+# for the author tool.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/puzzles ${PROJECT_SOURCE_DIR}/resources/toys
+  DESTINATION share/sorvel
+  FILES_MATCHING PATTERN "*.json" PATTERN "*.mesh" PATTERN "*.png")
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/sorvel.desktop DESTINATION share/applications)
+foreach(size IN LISTS SORVEL_ICON_SIZES)
+  install(FILES ${icon_dir}/${size}x${size}/sorvel.png DESTINATION share/icons/hicolor/${size}x${size}/apps)
+endforeach()
