@@ -69,14 +69,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (end == std::string_view::npos) break;
     rest.remove_prefix(end + 1);
   }
-  for (int t = 0; t < kMaxTicksAfter && !game.script.empty(); ++t) game.tick(0.05);
-  fuzz::require(game.script.empty(), "every scheduled step of a demo runs within its time");
+  for (int t = 0; t < kMaxTicksAfter && game.scriptPending(); ++t) game.tick(0.05);
+  fuzz::require(!game.scriptPending(), "every scheduled step of a demo runs within its time");
 
   // What the renderer would draw next; every slot it names must exist.
   const Frame frame = game.frame();
   (void)frame;
   if (const auto current = game.current()) {
-    fuzz::require(*current >= 0 && *current < static_cast<int>(game.slots.size()), "the open block is on the table");
+    fuzz::require(*current >= 0 && *current < game.slotCount(), "the open block is on the table");
   }
   return 0;
 }

@@ -6,6 +6,12 @@
 
 namespace sorvel {
 
+void Game::act(int i, Tool tool) {
+  Slot* slot = openSlot();
+  if (slot == nullptr || screen_ != Screen::playing || i < 0 || i >= slot->puzzle.cellCount()) return;
+  act(*slot, i, tool);
+}
+
 void Game::act(Slot& slot, int i, Tool tool) {
   Puzzle& p = slot.puzzle;
   const auto cell = static_cast<size_t>(i);
@@ -13,7 +19,7 @@ void Game::act(Slot& slot, int i, Tool tool) {
     if (p.state[cell] == CellState::marked) {
       // Marks protect cubes: refuse, and keep the mark.
       slot.shake[cell] = 0.15f;
-      sound.play(SoundKind::tick, 1.0f);
+      sound_.play(SoundKind::tick, 1.0f);
       return;
     }
     if (p.sol[cell]) {
@@ -23,40 +29,40 @@ void Game::act(Slot& slot, int i, Tool tool) {
       ++p.mistakes;
       setMistakes(p.mistakes);
       p.state[cell] = CellState::marked;
-      sound.play(SoundKind::error, 1.0f);
+      sound_.play(SoundKind::error, 1.0f);
     } else {
       p.state[cell] = CellState::broken;
       slot.breakT[cell] = 0;
       spawnChips(slot.cellCenter(i), 5, 1);
-      sound.play(SoundKind::carve, 0.85f);
+      sound_.play(SoundKind::carve, 0.85f);
       if (p.solved()) startReveal(slot);
     }
   } else if (p.state[cell] == CellState::solid) {
     p.state[cell] = CellState::marked;
-    sound.play(SoundKind::mark, 0.7f);
+    sound_.play(SoundKind::mark, 0.7f);
   } else if (p.state[cell] == CellState::marked) {
     p.state[cell] = CellState::solid;
-    sound.play(SoundKind::unmark, 0.7f);
+    sound_.play(SoundKind::unmark, 0.7f);
   }
   save(slot);
   updateGuide();
 }
 
 void Game::startReveal(Slot& slot) {
-  revealT = 0;
+  revealT_ = 0;
   setLastTime(slot.puzzle.elapsed);
   setPeelValue(0);
-  hover = -1;
+  hover_ = -1;
   std::set<std::string> solved = solvedIDs_;
   solved.insert(slot.puzzle.def.id);
   setSolvedIDs(std::move(solved));
   saveSolved();
   setScreen(Screen::solved);
-  aimAtSolved(slot, camera.yaw + 0.6f);
+  aimAtSolved(slot, camera_.yaw + 0.6f);
 }
 
 void Game::autoMark(int count) {
-  Slot* slot = currentSlot();
+  Slot* slot = openSlot();
   if (slot == nullptr || count <= 0) return;
   const Puzzle& p = slot->puzzle;
   std::vector<int> candidates;
@@ -74,7 +80,7 @@ void Game::autoMark(int count) {
 }
 
 bool Game::autoCarveStep() {
-  Slot* slot = currentSlot();
+  Slot* slot = openSlot();
   if (screen_ != Screen::playing || slot == nullptr) return false;
   const Puzzle& p = slot->puzzle;
   const glm::vec3 e = eye();
@@ -94,7 +100,7 @@ bool Game::autoCarveStep() {
 }
 
 void Game::tapCell(int x, int y, int z) {
-  Slot* slot = currentSlot();
+  const Slot* slot = currentSlot();
   if (slot == nullptr) return;
   const Puzzle& p = slot->puzzle;
   const glm::vec3 c = slot->origin + glm::vec3(x, y, z) + glm::vec3(0.5f);

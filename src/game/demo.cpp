@@ -61,8 +61,8 @@ struct Recording {
 void Game::runScript(std::vector<ScriptEntry> entries) {
   std::stable_sort(entries.begin(), entries.end(),
                    [](const ScriptEntry& a, const ScriptEntry& b) { return a.first < b.first; });
-  script = std::move(entries);
-  scriptT = 0;
+  script_ = std::move(entries);
+  scriptT_ = 0;
 }
 
 void Game::carveUntilSolved() {
@@ -83,16 +83,16 @@ void Game::demo(const std::string& text) {
     return k < fields.size() ? parseWhole<int>(fields[k]).value_or(0) : 0;
   };
   const int n = number(1), m = number(2);
-  const int slotCount = static_cast<int>(slots.size());
+  const int blocks = slotCount();
   auto needSlot = [&](int index) {
-    if (index >= 0 && index < slotCount) return true;
+    if (index >= 0 && index < blocks) return true;
     out() << "demo: \"" << text << "\" ignored: there is no slot " << index << " (the chapter has "
-          << slotCount << ")\n";
+          << blocks << ")\n";
     return false;
   };
   auto needTutorialShape = [&]() {
     if (!needSlot(0)) return false;
-    const Puzzle& p = slots[0]->puzzle;
+    const Puzzle& p = slots_[0]->puzzle;
     if (p.X >= 3 && p.Y >= 3 && p.Z >= 2) return true;
     out() << "demo: \"" << text << "\" ignored: slot 0 is not a 3x3x2 tutorial block\n";
     return false;
@@ -125,7 +125,7 @@ void Game::demo(const std::string& text) {
       if (numbers.size() == 2) tap({numbers[0], numbers[1]}, false);
     }
   } else if (command == "allsolved") {
-    for (int i = 0; i < slotCount; ++i) {
+    for (int i = 0; i < blocks; ++i) {
       open(i);
       carveUntilSolved();
     }
@@ -153,7 +153,7 @@ void Game::demo(const std::string& text) {
 void Game::guideRun() {
   goHome(false);
   open(0);
-  Slot* slot = currentSlot();
+  Slot* slot = openSlot();
   if (slot == nullptr) return;
   auto step = [this] { return guide_ ? guide_->step : -1; };
   out() << "guía: " << step() << "\n";
@@ -174,7 +174,7 @@ void Game::autoTutorial() {
   goHome(false);
   open(0);
   auto recording = std::make_shared<Recording>();
-  sound.recorder = [recording](std::span<const float> samples, float volume) {
+  sound_.recorder = [recording](std::span<const float> samples, float volume) {
     const double now = wallClock() - recording->t0;
     const double start = std::floor(now * kRecordRate);
     if (start >= 0 && start + static_cast<double>(samples.size()) < static_cast<double>(kRecordSamples)) {
@@ -190,7 +190,7 @@ void Game::autoTutorial() {
       {7.9f, [this] { tapCell(1, 2, 1); }},
       {8.8f, [this] { tapCell(0, 2, 1); }},
       {12.3f, [this] { tapCell(1, 0, 1); }},
-      {16.0f, [this] { camera.goalYaw = 2.55f; }},
+      {16.0f, [this] { camera_.goalYaw = 2.55f; }},
       {19.2f, [this] { tapCell(1, 0, 0); }},
       {26.8f, [this] { nextPuzzle(); }},
       {31.0f,

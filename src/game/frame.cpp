@@ -36,14 +36,14 @@ std::uint32_t clueLane(int code) { return code < 0 ? kNoClue : static_cast<std::
 Frame Game::frame() const {
   Frame f;
   const glm::vec3 e = eye();
-  const glm::vec3 light = glm::angleAxis(camera.yaw, glm::vec3(0, 1, 0)) *
+  const glm::vec3 light = glm::angleAxis(camera_.yaw, glm::vec3(0, 1, 0)) *
                           glm::normalize(glm::vec3(-0.55f, 1.05f, 0.75f));
   f.uniforms = Uniforms{.viewProj = viewProj(),
                         .lightViewProj = glm::mat4(1),
                         .camPos = glm::vec4(e, 1),
                         .lightDir = glm::vec4(light, 0),
-                        .bg = glm::vec4(bg, 1),
-                        .params = {time, clueAlpha, 0.92f, kShadowMapSize}};
+                        .bg = glm::vec4(bg_, 1),
+                        .params = {time_, clueAlpha_, 0.92f, kShadowMapSize}};
 
   const Slot* open = screen_ != Screen::home ? currentSlot() : nullptr;
   if (open == nullptr) {
@@ -56,7 +56,7 @@ Frame Game::frame() const {
   }
 
   std::vector<ObjectGroup> plinths;
-  for (const auto& slotPtr : slots) {
+  for (const auto& slotPtr : slots_) {
     const Slot& slot = *slotPtr;
     const float grow = growFactor(slot.presence);
     if (grow < 0.02f) continue;
@@ -70,10 +70,10 @@ Frame Game::frame() const {
                                          .color = {0.4f, 0.27f, 0.2f, 0},
                                          .extra = {1, 0, 0, 0}}}});
 
-    if (solved && (!isCurrent || revealT > reveal::kFigureShows) && slot.toy) {
+    if (solved && (!isCurrent || revealT_ > reveal::kFigureShows) && slot.toy) {
       float bounce = 0;
-      if (isCurrent && revealT > 0 && revealT < reveal::kOver) {
-        const float s = revealT - (reveal::popStart(p.Y) + reveal::kBounceDelay);
+      if (isCurrent && revealT_ > 0 && revealT_ < reveal::kOver) {
+        const float s = revealT_ - (reveal::popStart(p.Y) + reveal::kBounceDelay);
         if (s > 0 && s < reveal::kBounceLength) bounce = std::sin(2 * kPi * s) * 0.35f;
       }
       const glm::vec3 half(static_cast<float>(p.X) / 2, 0, static_cast<float>(p.Z) / 2);
@@ -86,15 +86,15 @@ Frame Game::frame() const {
                            .insts = {ObjInst{.model = model, .color = glm::vec4(1), .extra = glm::vec4(0)}}});
     }
 
-    const bool drawCubes = !solved || (isCurrent && revealT >= 0 && revealT < reveal::kCubesGone);
+    const bool drawCubes = !solved || (isCurrent && revealT_ >= 0 && revealT_ < reveal::kCubesGone);
     if (drawCubes) addSlotCubes(slot, isCurrent, grow, f.cubes);
   }
   for (ObjectGroup& plinth : plinths) f.objects.push_back(std::move(plinth));
 
-  if (!chips.empty()) {
-    ObjectGroup group{.mesh = chipMesh};
-    group.insts.reserve(chips.size());
-    for (const Chip& chip : chips) {
+  if (!chips_.empty()) {
+    ObjectGroup group{.mesh = chipMesh_};
+    group.insts.reserve(chips_.size());
+    for (const Chip& chip : chips_) {
       const float shrink = std::min(chip.life / 0.4f, 1.0f);  // chips shrink in their last 0.4 s
       const glm::mat4 model = glm::translate(glm::mat4(1), chip.pos) * glm::mat4_cast(chip.rot) *
                               glm::scale(glm::mat4(1), chip.size * shrink);
@@ -133,7 +133,7 @@ void Game::addSlotCubes(const Slot& slot, bool isCurrent, float grow, std::vecto
     cube.posScale = glm::vec4(grown(slot, grow, slot.cellCenter(i)), grow * size);
     if (isCurrent) {
       const glm::ivec3 codes = p.clues(c.x, c.y, c.z);
-      const std::uint32_t guided = guideCells.contains(i) ? kCubeGuided : 0u;
+      const std::uint32_t guided = guideCells_.contains(i) ? kCubeGuided : 0u;
       cube.clues = {clueLane(codes.x), clueLane(codes.y), clueLane(codes.z), playFlag | guided};
     } else {
       cube.clues = {kNoClue, kNoClue, kNoClue, 0};
@@ -141,10 +141,10 @@ void Game::addSlotCubes(const Slot& slot, bool isCurrent, float grow, std::vecto
     const float shake = slot.shake[cell] > 0 ? slot.shake[cell] * std::sin(70 * slot.shake[cell]) * 0.35f : 0;
     // The hovered cell belongs to the open block; other blocks must not light
     // up the cube that happens to share its index.
-    float glow = isCurrent && i == hover ? 1.0f : 0.0f;
-    if (isCurrent && revealT >= 0 && revealT < reveal::kLightBand) {
+    float glow = isCurrent && i == hover_ ? 1.0f : 0.0f;
+    if (isCurrent && revealT_ >= 0 && revealT_ < reveal::kLightBand) {
       // A band of light climbs through the block as the reveal begins.
-      const float w = 1 - std::abs(revealT / reveal::kLightBand * static_cast<float>(p.Y + 2) - static_cast<float>(c.y) - 1);
+      const float w = 1 - std::abs(revealT_ / reveal::kLightBand * static_cast<float>(p.Y + 2) - static_cast<float>(c.y) - 1);
       if (w >= 0) glow += 0.8f * w;
     }
     cube.anim = {shake, slot.flash[cell], isCurrent ? slot.mark[cell] : 0.0f, glow};

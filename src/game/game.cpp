@@ -19,16 +19,16 @@ MeshHandle upload(GpuResources* gpu, const MeshData& mesh) {
 }  // namespace
 
 Game::Game(GameOptions options)
-    : sound(std::move(options.audio), options.seed),
-      bg(hexLinear(0xE6DED2)),
-      persist(options.persist && options.store != nullptr),
+    : sound_(std::move(options.audio), options.seed),
+      bg_(hexLinear(0xE6DED2)),
+      persist_(options.persist && options.store != nullptr),
       options_(std::move(options)),
       rng_(options_.seed) {
   const std::filesystem::path resources =
       options_.resources.empty() ? resourceDir() : options_.resources;
   auto [loadedChapter, defs] = Library::chapter(resources);
-  chapter = std::move(loadedChapter);
-  chipMesh = upload(options_.gpu, Meshes::plinth(1, 1, 0.3f, 10));
+  chapter_ = std::move(loadedChapter);
+  chipMesh_ = upload(options_.gpu, Meshes::plinth(1, 1, 0.3f, 10));
 
   const int n = static_cast<int>(defs.size());
   for (int i = 0; i < n; ++i) {
@@ -50,26 +50,26 @@ Game::Game(GameOptions options)
     if (auto file = findResource(resources, "toys", p.def.id, "png"); file && options_.gpu != nullptr) {
       slot->toyTex = options_.gpu->loadTexture(*file);
     }
-    if (persist) restoreProgress(*slot);
+    if (persist_) restoreProgress(*slot);
     for (int c = 0; c < p.cellCount(); ++c) {
       const auto cell = static_cast<size_t>(c);
       if (p.state[cell] == CellState::broken) slot->breakT[cell] = 10;
       if (p.state[cell] == CellState::marked) slot->mark[cell] = 1;
     }
-    slots.push_back(std::move(slot));
+    slots_.push_back(std::move(slot));
   }
   layout();
 
-  if (persist) {
+  if (persist_) {
     if (auto solved = options_.store->stringList("sorvel.solved")) {
       setSolvedIDs(std::set<std::string>(solved->begin(), solved->end()));
     }
   }
   goHome(false);
 
-  if (persist && !options_.store->boolean("sorvel.launched")) {
+  if (persist_ && !options_.store->boolean("sorvel.launched")) {
     options_.store->setBoolean("sorvel.launched", true);
-    for (const auto& slot : slots) {
+    for (const auto& slot : slots_) {
       if (slot->isTutorial() && !solvedIDs_.contains(slot->puzzle.def.id)) {
         open(slot->index);
         break;
@@ -82,47 +82,47 @@ Game::~Game() = default;
 
 std::ostream& Game::out() { return options_.out != nullptr ? *options_.out : std::cout; }
 
-Slot* Game::currentSlot() {
-  return current_ ? slots[static_cast<size_t>(*current_)].get() : nullptr;
+Slot* Game::openSlot() {
+  return current_ ? slots_[static_cast<size_t>(*current_)].get() : nullptr;
 }
 const Slot* Game::currentSlot() const {
-  return current_ ? slots[static_cast<size_t>(*current_)].get() : nullptr;
+  return current_ ? slots_[static_cast<size_t>(*current_)].get() : nullptr;
 }
 
 void Game::open(int index) {
-  Slot& slot = *slots.at(static_cast<size_t>(index));
+  Slot& slot = *slots_.at(static_cast<size_t>(index));
   // The block left behind keeps the play time run up since its last action.
   if (const Slot* left = currentSlot()) save(*left);
   setCurrent(index);
   setMistakes(slot.puzzle.mistakes);
   setPeelValue(0);
-  hover = -1;
+  hover_ = -1;
   setRevealCard(false);
 
   if (solvedIDs_.contains(slot.puzzle.def.id) && slot.puzzle.solved()) {
     setScreen(Screen::solved);
     updateGuide();  // a guide left up by the tutorial goes
-    revealT = reveal::kLongOver;
+    revealT_ = reveal::kLongOver;
     setRevealCard(true);
     setLastTime(slot.puzzle.elapsed);
     aimAtSolved(slot, 0.55f);
-    sound.play(SoundKind::whoosh, 0.5f);
+    sound_.play(SoundKind::whoosh, 0.5f);
     return;
   }
 
   setScreen(Screen::playing);
-  revealT = reveal::kNone;
+  revealT_ = reveal::kNone;
   std::fill(slot.popT.begin(), slot.popT.end(), -1.0f);
-  camera.goalYaw = 0.55f;
-  camera.goalPitch = 0.42f;
-  camera.zoom = 1;
+  camera_.goalYaw = 0.55f;
+  camera_.goalPitch = 0.42f;
+  camera_.zoom = 1;
   setPeelMax(std::max(1, peelDepth(slot) - 1));
-  sound.play(SoundKind::whoosh, 0.5f);
-  guideIntroDone = std::any_of(slot.puzzle.state.begin(), slot.puzzle.state.end(),
-                               [](CellState s) { return s == CellState::broken; });
+  sound_.play(SoundKind::whoosh, 0.5f);
+  guideIntroDone_ = std::any_of(slot.puzzle.state.begin(), slot.puzzle.state.end(),
+                                [](CellState s) { return s == CellState::broken; });
   updateGuide();
-  camera.goalDist = fitDistance(slot) * playDistanceFactor(slot);
-  camera.goalTarget = playTarget(slot);
+  camera_.goalDist = fitDistance(slot) * playDistanceFactor(slot);
+  camera_.goalTarget = playTarget(slot);
 }
 
 void Game::goHome(bool animated) {
@@ -130,17 +130,17 @@ void Game::goHome(bool animated) {
   setScreen(Screen::home);
   setCurrent(std::nullopt);
   setGuide(std::nullopt);
-  guideCells.clear();
+  guideCells_.clear();
   setRevealCard(false);
-  revealT = reveal::kNone;
+  revealT_ = reveal::kNone;
   setPeelValue(0);
 
-  camera.goalTarget = portrait ? glm::vec3(0, 1.9f, 2) : glm::vec3(0, 5, 0);
-  camera.goalYaw = 0;
-  camera.goalPitch = portrait ? 0.78f : 0.3f;
-  camera.goalDist = homeDistance();
+  camera_.goalTarget = portrait_ ? glm::vec3(0, 1.9f, 2) : glm::vec3(0, 5, 0);
+  camera_.goalYaw = 0;
+  camera_.goalPitch = portrait_ ? 0.78f : 0.3f;
+  camera_.goalDist = homeDistance();
   if (animated) {
-    sound.play(SoundKind::whoosh, 0.5f);
+    sound_.play(SoundKind::whoosh, 0.5f);
   } else {
     snapCamera();
   }
@@ -148,11 +148,11 @@ void Game::goHome(bool animated) {
 
 void Game::nextPuzzle() {
   if (!current_) return;
-  open((*current_ + 1) % static_cast<int>(slots.size()));  // open() saves the block it leaves
+  open((*current_ + 1) % static_cast<int>(slots_.size()));  // open() saves the block it leaves
 }
 
 void Game::restartCurrent() {
-  Slot* slot = currentSlot();
+  Slot* slot = openSlot();
   if (slot == nullptr) return;
   Puzzle& p = slot->puzzle;
   std::fill(p.state.begin(), p.state.end(), CellState::solid);
@@ -180,11 +180,11 @@ std::string Game::currentName() const {
 
 int Game::figureCount() const {
   return static_cast<int>(
-      std::count_if(slots.begin(), slots.end(), [](const auto& s) { return !s->isTutorial(); }));
+      std::count_if(slots_.begin(), slots_.end(), [](const auto& s) { return !s->isTutorial(); }));
 }
 
 int Game::solvedCount() const {
-  return static_cast<int>(std::count_if(slots.begin(), slots.end(), [this](const auto& s) {
+  return static_cast<int>(std::count_if(slots_.begin(), slots_.end(), [this](const auto& s) {
     return !s->isTutorial() && solvedIDs_.contains(s->puzzle.def.id);
   }));
 }
@@ -193,15 +193,17 @@ std::string Game::playTitle() const {
   const Slot* slot = currentSlot();
   if (slot == nullptr) return {};
   if (slot->isTutorial()) return "Aprende a tallar";
-  const auto k = std::count_if(slots.begin(), slots.end(), [slot](const auto& s) {
+  const auto k = std::count_if(slots_.begin(), slots_.end(), [slot](const auto& s) {
     return !s->isTutorial() && s->index <= slot->index;
   });
   return "Figura " + std::to_string(k) + " de " + std::to_string(figureCount());
 }
 
+void Game::showTutorialCard() { setShowTutorial(true); }
+
 void Game::dismissTutorialCard() {
   setShowTutorial(false);
-  if (options_.store != nullptr && persist) options_.store->setBoolean("sorvel.tutorialSeen", true);
+  if (options_.store != nullptr && persist_) options_.store->setBoolean("sorvel.tutorialSeen", true);
 }
 
 }  // namespace sorvel

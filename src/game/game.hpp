@@ -77,29 +77,19 @@ class Game {
   std::uint64_t revision() const { return revision_; }
   std::uint64_t revision(Field field) const { return revisions_[static_cast<size_t>(field)]; }
   Screen screen() const { return screen_; }
-  void setScreen(Screen v) { publish(screen_, v, Field::screen); }
   Tool tool() const { return tool_; }
+  // The player's choice of tool, carve or mark.
   void setTool(Tool v) { publish(tool_, v, Field::tool); }
   std::optional<int> current() const { return current_; }
-  void setCurrent(std::optional<int> v) { publish(current_, v, Field::current); }
   int mistakes() const { return mistakes_; }
-  void setMistakes(int v) { publish(mistakes_, v, Field::mistakes); }
   int peel() const { return peel_; }
-  void setPeelValue(int v) { publish(peel_, v, Field::peel); }
   int peelMax() const { return peelMax_; }
-  void setPeelMax(int v) { publish(peelMax_, v, Field::peelMax); }
   const std::set<std::string>& solvedIDs() const { return solvedIDs_; }
-  void setSolvedIDs(std::set<std::string> v) { publish(solvedIDs_, std::move(v), Field::solvedIDs); }
   bool showTutorial() const { return showTutorial_; }
-  void setShowTutorial(bool v) { publish(showTutorial_, v, Field::showTutorial); }
   bool revealCard() const { return revealCard_; }
-  void setRevealCard(bool v) { publish(revealCard_, v, Field::revealCard); }
   double lastTime() const { return lastTime_; }
-  void setLastTime(double v) { publish(lastTime_, v, Field::lastTime); }
   const std::optional<Guide>& guide() const { return guide_; }
-  void setGuide(std::optional<Guide> v) { publish(guide_, std::move(v), Field::guide); }
   const std::optional<TouchFX>& touchFX() const { return touchFX_; }
-  void setTouchFX(std::optional<TouchFX> v) { publish(touchFX_, std::move(v), Field::touchFX); }
 
   // --- Screens
   void open(int index);
@@ -107,17 +97,24 @@ class Game {
   void nextPuzzle();
   void restartCurrent();
 
-  Slot* currentSlot();
+  int slotCount() const { return static_cast<int>(slots_.size()); }
+  // The block at `i` on the table, 0 <= i < slotCount().
+  const Slot& slot(int i) const { return *slots_.at(static_cast<size_t>(i)); }
   const Slot* currentSlot() const;
   std::string currentName() const;
   int figureCount() const;
   int solvedCount() const;
   std::string playTitle() const;
+  const ChapterDef& chapter() const { return chapter_; }
 
   // --- Camera and table
+  const Camera& camera() const { return camera_; }
+  bool portrait() const { return portrait_; }
+  float homeWidth() const { return homeWidth_; }
+  float homeSway() const { return homeSway_; }
+  glm::vec3 bg() const { return bg_; }
   glm::vec3 eye() const;
   glm::mat4 viewProj() const;
-  void layout();
   void viewportChanged(float aspect);
   float homeDistance() const;
   float fitDistance(const Slot& slot) const;
@@ -131,72 +128,75 @@ class Game {
   void placeCamera(float yaw, float pitch, float zoom);
 
   // --- Carving and marking
-  void act(Slot& slot, int i, Tool tool);
+  // What a tap on cell `i` of the open block does with `tool`; nothing off
+  // the playing screen or outside the block.
+  void act(int i, Tool tool);
   void autoMark(int count);
   bool autoCarveStep();
   void tapCell(int x, int y, int z);
 
   // --- Layers
+  int peelAxis() const { return peelAxis_; }  // 0: x, anything else: z
+  float peelSign() const { return peelSign_; }
   void setPeel(int n);
   bool visible(const Slot& slot, int i) const;
 
   // --- Pointer
+  int hover() const { return hover_; }  // the open block's cell under the pointer, or -1
   void tap(glm::vec2 p, bool alternate);
   void showTouch(glm::vec2 p);
   void hoverAt(std::optional<glm::vec2> p);  // nothing: the pointer left the view
 
   // --- Time
+  float time() const { return time_; }
+  float clueAlpha() const { return clueAlpha_; }
+  float revealT() const { return revealT_; }  // see reveal_timing.hpp: kNone, then up from 0 to kOver; kLongOver
+  const std::vector<Chip>& chips() const { return chips_; }
+  MeshHandle chipMesh() const { return chipMesh_; }
   void tick(double dt);
   void clearChips();
   // Turns the open block's figure (a capture's chosen pose).
   void setToySpin(float radians);
+
+  // --- Sound
+  const Sound& sound() const { return sound_; }
   // Silences every sound from now on; the recorder still hears them.
   void setMuted(bool muted);
+  // Hands every sound played from now on to `recorder` (a test listening, a
+  // film's sound track); an empty one hears nothing.
+  void setSoundRecorder(Sound::Recorder recorder);
 
   // --- The scene of this moment, for the renderer. Changes nothing.
   Frame frame() const;
 
   // --- Guide
+  bool guideIntroDone() const { return guideIntroDone_; }
+  const std::set<int>& guideCells() const { return guideCells_; }
   void updateGuide();
   void acknowledgeGuide();  // the guide card's "Vale"
-  bool guideIntroDone = false;
-  std::set<int> guideCells;
 
-  // The tutorial card's done action.
+  // The tutorial card: shown, and its done action.
+  void showTutorialCard();
   void dismissTutorialCard();
 
   // --- Demo script
   void demo(const std::string& text);
-  using ScriptEntry = std::pair<float, std::function<void()>>;
-  void runScript(std::vector<ScriptEntry> entries);
-  std::vector<ScriptEntry> script;
-  float scriptT = 0;
+  // Whether a demo still has steps waiting for their time.
+  bool scriptPending() const { return !script_.empty(); }
+  float scriptTime() const { return scriptT_; }
 
   // Saves the open block, so play time since the last action survives a quit.
   void saveOpenPuzzle();
 
-  // --- State read by frame assembly, the view and the tests
-  Sound sound;
-  ChapterDef chapter;
-  std::vector<std::unique_ptr<Slot>> slots;
-  MeshHandle chipMesh;
-  Camera camera;
-  bool portrait = false;
-  float homeWidth = 37;
-  int peelAxis = 2;  // 0: x, anything else: z
-  float peelSign = 1;
-  float time = 0;
-  float clueAlpha = 0;
-  float revealT = -1;  // see reveal_timing.hpp: kNone, then up from 0 to kOver; kLongOver
-  std::vector<Chip> chips;
-  int hover = -1;
-  float homeSway = 0;
-  glm::vec3 bg;
-  const bool persist;
+  bool persist() const { return persist_; }
 
   static constexpr size_t kMaxChips = 600;
 
  private:
+  // Tests reach in here to set up moments play would take long to reach, or
+  // could never reach; defined under tests/ only.
+  friend struct GameTestAccess;
+
   template <typename T>
   void publish(T& field, T value, Field which) {
     if (field == value) return;
@@ -204,6 +204,20 @@ class Game {
     ++revision_;
     ++revisions_[static_cast<size_t>(which)];
   }
+  void setScreen(Screen v) { publish(screen_, v, Field::screen); }
+  void setCurrent(std::optional<int> v) { publish(current_, v, Field::current); }
+  void setMistakes(int v) { publish(mistakes_, v, Field::mistakes); }
+  void setPeelValue(int v) { publish(peel_, v, Field::peel); }
+  void setPeelMax(int v) { publish(peelMax_, v, Field::peelMax); }
+  void setSolvedIDs(std::set<std::string> v) { publish(solvedIDs_, std::move(v), Field::solvedIDs); }
+  void setShowTutorial(bool v) { publish(showTutorial_, v, Field::showTutorial); }
+  void setRevealCard(bool v) { publish(revealCard_, v, Field::revealCard); }
+  void setLastTime(double v) { publish(lastTime_, v, Field::lastTime); }
+  void setGuide(std::optional<Guide> v) { publish(guide_, std::move(v), Field::guide); }
+  void setTouchFX(std::optional<TouchFX> v) { publish(touchFX_, std::move(v), Field::touchFX); }
+
+  // The open block, to change it; currentSlot() only reads it.
+  Slot* openSlot();
 
   // Persistence.
   void restoreProgress(Slot& slot);
@@ -211,9 +225,11 @@ class Game {
   void saveSolved();
 
   // Carving.
+  void act(Slot& slot, int i, Tool tool);
   void startReveal(Slot& slot);
 
-  // Camera.
+  // Camera and table.
+  void layout();
   float playDistanceFactor(const Slot& slot) const;
   float solvedLift(const Slot& slot) const;
   void aimAtSolved(Slot& slot, float yaw);
@@ -240,10 +256,36 @@ class Game {
   float random(float lo, float hi);
 
   // Demo.
+  using ScriptEntry = std::pair<float, std::function<void()>>;
+  void runScript(std::vector<ScriptEntry> entries);
   void carveUntilSolved();
   void guideRun();
   void autoTutorial();
   std::ostream& out();
+
+  // Declared before options_: the sound takes the audio output out of the
+  // options before they are kept.
+  Sound sound_;
+  ChapterDef chapter_;
+  std::vector<std::unique_ptr<Slot>> slots_;
+  MeshHandle chipMesh_;
+  Camera camera_;
+  bool portrait_ = false;
+  float homeWidth_ = 37;
+  int peelAxis_ = 2;
+  float peelSign_ = 1;
+  float time_ = 0;
+  float clueAlpha_ = 0;
+  float revealT_ = -1;
+  std::vector<Chip> chips_;
+  int hover_ = -1;
+  float homeSway_ = 0;
+  glm::vec3 bg_;
+  const bool persist_;
+  bool guideIntroDone_ = false;
+  std::set<int> guideCells_;
+  std::vector<ScriptEntry> script_;
+  float scriptT_ = 0;
 
   GameOptions options_;
   std::mt19937_64 rng_;

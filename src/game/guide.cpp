@@ -25,26 +25,26 @@ void Game::updateGuide() {
                       p->X >= 3 && p->Y >= 3 && p->Z >= 2;
   if (!active) {
     if (guide_) setGuide(std::nullopt);
-    guideCells.clear();
+    guideCells_.clear();
     return;
   }
 
   Guide next;
-  if (!guideIntroDone) {
+  if (!guideIntroDone_) {
     next = Guide{.step = 0, .text = kGuideTexts[0], .button = "Vale"};
-    guideCells.clear();
+    guideCells_.clear();
   } else {
     const int X = p->X, Z = p->Z;
     const std::vector<std::vector<int>> steps = {
         {(2 * Z + 1) * X, (2 * Z + 1) * X + 1, (2 * Z + 1) * X + 2}, {X + 1}, {1}};
     auto broken = [p](int i) { return p->state[static_cast<size_t>(i)] == CellState::broken; };
     next = Guide{.step = 3, .text = ""};
-    guideCells.clear();
+    guideCells_.clear();
     for (size_t s = 0; s < steps.size(); ++s) {
       if (std::all_of(steps[s].begin(), steps[s].end(), broken)) continue;
       next = Guide{.step = static_cast<int>(s) + 1, .text = kGuideTexts[s + 1]};
       for (int cell : steps[s]) {
-        if (!broken(cell)) guideCells.insert(cell);
+        if (!broken(cell)) guideCells_.insert(cell);
       }
       break;
     }
@@ -53,7 +53,7 @@ void Game::updateGuide() {
 }
 
 void Game::acknowledgeGuide() {
-  guideIntroDone = true;
+  guideIntroDone_ = true;
   updateGuide();
 }
 

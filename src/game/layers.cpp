@@ -4,17 +4,17 @@
 
 namespace sorvel {
 
-int Game::peelDepth(const Slot& slot) const { return peelAxis == 0 ? slot.puzzle.X : slot.puzzle.Z; }
+int Game::peelDepth(const Slot& slot) const { return peelAxis_ == 0 ? slot.puzzle.X : slot.puzzle.Z; }
 
 void Game::updatePeelAxis() {
   const Slot* slot = currentSlot();
   if (slot == nullptr) return;
-  const float s = std::sin(camera.yaw);
-  const float k = std::cos(camera.yaw);
+  const float s = std::sin(camera_.yaw);
+  const float k = std::cos(camera_.yaw);
   // Peel across the axis the camera looks along most, from the side it sees.
   const bool alongX = std::abs(k) < std::abs(s);
-  peelAxis = alongX ? 0 : 2;
-  peelSign = (alongX ? s : k) > 0 ? 1.0f : -1.0f;
+  peelAxis_ = alongX ? 0 : 2;
+  peelSign_ = (alongX ? s : k) > 0 ? 1.0f : -1.0f;
   setPeelMax(std::max(peelDepth(*slot) - 1, 1));
 }
 
@@ -24,9 +24,9 @@ void Game::setPeel(int n) {
   if (peel_ == 0) updatePeelAxis();
   const int value = std::clamp(n, 0, peelDepth(*slot) - 1);
   if (value == peel_) return;
-  sound.play(SoundKind::tick, 0.6f);
+  sound_.play(SoundKind::tick, 0.6f);
   setPeelValue(value);
-  hover = -1;
+  hover_ = -1;
 }
 
 bool Game::visible(const Slot& slot, int i) const {
@@ -34,8 +34,8 @@ bool Game::visible(const Slot& slot, int i) const {
   if (p.state[static_cast<size_t>(i)] == CellState::broken) return false;
   if (peel_ < 1 || current_ != slot.index) return true;
   const glm::ivec3 c = p.coords(i);
-  const int along = peelAxis == 0 ? c.x : c.z;
-  return peelSign > 0 ? along < peelDepth(slot) - peel_ : along >= peel_;
+  const int along = peelAxis_ == 0 ? c.x : c.z;
+  return peelSign_ > 0 ? along < peelDepth(slot) - peel_ : along >= peel_;
 }
 
 }  // namespace sorvel

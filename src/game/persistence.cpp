@@ -19,7 +19,7 @@ void Game::restoreProgress(Slot& slot) {
 }
 
 void Game::save(const Slot& slot) {
-  if (!persist) return;
+  if (!persist_) return;
   const Puzzle& p = slot.puzzle;
   options_.store->setString(stateKey(p.def.id), p.encodeState());
   options_.store->setInteger(mistakesKey(p.def.id), p.mistakes);
@@ -27,7 +27,7 @@ void Game::save(const Slot& slot) {
 }
 
 void Game::saveSolved() {
-  if (!persist) return;
+  if (!persist_) return;
   options_.store->setStringList("sorvel.solved",
                                 std::vector<std::string>(solvedIDs_.begin(), solvedIDs_.end()));
 }

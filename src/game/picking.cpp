@@ -78,7 +78,7 @@ std::optional<int> Game::pick(const Slot& slot, glm::vec2 p) const {
 
 void Game::tap(glm::vec2 p, bool alternate) {
   if (screen_ == Screen::playing) {
-    Slot* slot = currentSlot();
+    Slot* slot = openSlot();
     if (slot == nullptr) return;
     if (auto cell = pick(*slot, p)) {
       const Tool other = tool_ == Tool::carve ? Tool::mark : Tool::carve;
@@ -90,7 +90,7 @@ void Game::tap(glm::vec2 p, bool alternate) {
   const auto [o, d] = ray(p);
   const Slot* winner = nullptr;
   float nearest = 0;
-  for (const auto& slot : slots) {
+  for (const auto& slot : slots_) {
     const float r = slot->plinthRadius;
     const glm::vec3 lo(slot->center.x - r, 0, slot->center.z - r);
     const glm::vec3 hi(slot->center.x + r, slot->origin.y + static_cast<float>(slot->puzzle.Y),
@@ -110,10 +110,10 @@ void Game::showTouch(glm::vec2 p) {
 void Game::hoverAt(std::optional<glm::vec2> p) {
   const Slot* slot = currentSlot();
   if (!p || screen_ != Screen::playing || slot == nullptr) {
-    hover = -1;
+    hover_ = -1;
     return;
   }
-  hover = pick(*slot, *p).value_or(-1);
+  hover_ = pick(*slot, *p).value_or(-1);
 }
 
 }  // namespace sorvel

@@ -20,25 +20,25 @@ void Game::tick(double dt) {
   // A stalled frame must not jump the animations, and a clock that stepped
   // back or read NaN must not poison them for good: both become no time.
   const float d = dt > 0 ? static_cast<float>(std::min(dt, 0.05)) : 0.0f;
-  time += d;
+  time_ += d;
 
-  if (!script.empty()) {
-    scriptT += d;
-    while (!script.empty() && script.front().first <= scriptT) {
-      auto action = std::move(script.front().second);
-      script.erase(script.begin());
+  if (!script_.empty()) {
+    scriptT_ += d;
+    while (!script_.empty() && script_.front().first <= scriptT_) {
+      auto action = std::move(script_.front().second);
+      script_.erase(script_.begin());
       action();
     }
   }
 
-  Slot* open = currentSlot();
+  Slot* open = openSlot();
   if (screen_ == Screen::playing && open != nullptr && !showTutorial_) open->puzzle.elapsed += d;
 
   easeCamera(d);
   const float clueGoal = screen_ == Screen::playing ? 1.0f : 0.0f;
-  clueAlpha += (clueGoal - clueAlpha) * easeFactor(6, d);
+  clueAlpha_ += (clueGoal - clueAlpha_) * easeFactor(6, d);
 
-  for (const auto& slot : slots) {
+  for (const auto& slot : slots_) {
     tickCells(*slot, d);
     const bool shown = screen_ == Screen::home || current_ == slot->index;
     slot->presence += ((shown ? 1.0f : 0.0f) - slot->presence) * easeFactor(5, d);
@@ -64,22 +64,22 @@ void Game::tickCells(Slot& slot, float d) {
 void Game::tickToy(Slot& slot, float d) {
   if (!solvedIDs_.contains(slot.puzzle.def.id) || !slot.puzzle.solved()) return;
   const bool isCurrent = current_ == slot.index;
-  if (isCurrent && revealT > reveal::kSpinFrom) {
+  if (isCurrent && revealT_ > reveal::kSpinFrom) {
     slot.toySpin += 0.35f * d;
   } else if (!isCurrent) {
     // Figures on the table sway, each with its own phase; the target moves by
     // whole turns so a spun figure never unwinds.
-    float target = -0.55f + 0.22f * std::sin(0.45f * time + 1.7f * static_cast<float>(slot.index));
+    float target = -0.55f + 0.22f * std::sin(0.45f * time_ + 1.7f * static_cast<float>(slot.index));
     target += std::round((slot.toySpin - target) / kTwoPi) * kTwoPi;
     slot.toySpin += (target - slot.toySpin) * easeFactor(2.5f, d);
   }
 }
 
 void Game::tickReveal(Slot& slot, float d) {
-  if (revealT < 0 || revealT >= reveal::kOver) return;
-  const float before = revealT;
-  revealT += d;
-  if (before < reveal::kSolvedSound && reveal::kSolvedSound <= revealT) sound.play(SoundKind::solved, 1);
+  if (revealT_ < 0 || revealT_ >= reveal::kOver) return;
+  const float before = revealT_;
+  revealT_ += d;
+  if (before < reveal::kSolvedSound && reveal::kSolvedSound <= revealT_) sound_.play(SoundKind::solved, 1);
 
   // The figure's cubes pop from the top layer down, each with a little jitter.
   const Puzzle& p = slot.puzzle;
@@ -90,29 +90,31 @@ void Game::tickReveal(Slot& slot, float d) {
     const glm::vec3 c(cell3);
     const float h = fract(std::sin(37 * c.x + 91 * c.y + 13 * c.z) * 4375.85f);
     const float popAt = reveal::popStart(p.Y - 1 - cell3.y) + reveal::kPopJitter * h;
-    if (revealT >= popAt) {
+    if (revealT_ >= popAt) {
       slot.popT[cell] = 0;
       if (h < 0.6f) spawnChips(slot.cellCenter(j), 1, 0.7f);
     }
   }
-  if (before < reveal::kCard && reveal::kCard <= revealT) setRevealCard(true);
+  if (before < reveal::kCard && reveal::kCard <= revealT_) setRevealCard(true);
 }
 
-void Game::clearChips() { chips.clear(); }
+void Game::clearChips() { chips_.clear(); }
 
 void Game::setToySpin(float radians) {
-  if (Slot* slot = currentSlot()) slot->toySpin = radians;
+  if (Slot* slot = openSlot()) slot->toySpin = radians;
 }
 
-void Game::setMuted(bool muted) { sound.enabled = !muted; }
+void Game::setMuted(bool muted) { sound_.enabled = !muted; }
+
+void Game::setSoundRecorder(Sound::Recorder recorder) { sound_.recorder = std::move(recorder); }
 
 void Game::tickChips(float d) {
-  for (size_t i = 0; i < chips.size();) {
-    Chip& chip = chips[i];
+  for (size_t i = 0; i < chips_.size();) {
+    Chip& chip = chips_[i];
     const float nx = chip.pos.x + chip.vel.x * d;
     const float nz = chip.pos.z + chip.vel.z * d;
     float ground = 0.02f;
-    for (const auto& slot : slots) {
+    for (const auto& slot : slots_) {
       if (std::hypot(nx - slot->center.x, nz - slot->center.z) < slot->plinthRadius) {
         ground = slot->origin.y;
         break;
@@ -132,8 +134,8 @@ void Game::tickChips(float d) {
     if (spinRate > 0.001f) chip.rot = glm::angleAxis(spinRate * d, chip.spin / spinRate) * chip.rot;
     chip.life -= d;
     if (chip.life <= 0) {
-      chip = chips.back();
-      chips.pop_back();
+      chip = chips_.back();
+      chips_.pop_back();
       continue;  // the chip moved into this place is stepped next
     }
     ++i;
@@ -156,10 +158,10 @@ void Game::spawnChips(glm::vec3 p, int count, float power) {
     chip.life = random(1.6f, 2.6f);
     chip.size = {random(0.09f, 0.16f), 0.03f, random(0.05f, 0.09f)};
     chip.tint = random(0.85f, 1.1f);
-    chips.push_back(chip);
+    chips_.push_back(chip);
   }
-  if (chips.size() > kMaxChips) {
-    chips.erase(chips.begin(), chips.begin() + static_cast<std::ptrdiff_t>(chips.size() - kMaxChips));
+  if (chips_.size() > kMaxChips) {
+    chips_.erase(chips_.begin(), chips_.begin() + static_cast<std::ptrdiff_t>(chips_.size() - kMaxChips));
   }
 }
 

@@ -2,6 +2,7 @@
 #include <glm/gtc/constants.hpp>
 
 #include "game_fixture.hpp"
+#include "game_test_access.hpp"
 #include "meshes/mesh_data.hpp"
 
 namespace sorvel::test {
@@ -43,8 +44,13 @@ TEST(FramePacking, BlocksStartOn256ByteBoundaries) {
 TEST(Frame, TheTableShowsPlainBlocksAndTheirPlinths) {
   Rig rig;
   auto game = rig.start();
-  game->camera.yaw = glm::half_pi<float>();
-  game->hover = 0;  // left over from the open block: table blocks must not light up
+  // A hover left over from the open block: table blocks must not light up.
+  game->open(1);
+  game->snapCamera();
+  game->hoverAt(viewPoint(*game, game->slot(1).center));
+  game->goHome(false);
+  ASSERT_GE(game->hover(), 0);
+  game->placeCamera(glm::half_pi<float>(), game->camera().goalPitch, game->camera().zoom);
   const Frame frame = game->frame();
   EXPECT_EQ(frame.shadowCenter, glm::vec3(0, 2, 0));
   EXPECT_EQ(frame.shadowRadius, 21);
@@ -65,12 +71,12 @@ TEST(Frame, TheOpenBlockCarriesCluesFlagsAndWhatItsNeighboursSee) {
   auto game = rig.start();
   game->open(0);
   game->acknowledgeGuide();
-  for (auto& slot : game->slots) slot->presence = slot->index == 0 ? 1.0f : 0.05f;  // others faded away
-  Slot& tutorial = slotAt(*game, 0);
+  runFor(*game, 1);  // the other blocks sink into the table
+  Slot& tutorial = GameTestAccess::slot(*game, 0);
   // Cell 15 = (0, 2, 1) was carved in an earlier run: never drawn. Cell 16 is carved now.
   tutorial.puzzle.state[15] = CellState::broken;
   tutorial.breakT[15] = 10;
-  game->act(tutorial, 16, Tool::carve);
+  game->act(16, Tool::carve);
   game->tick(0.1);
 
   Frame frame = game->frame();
@@ -100,15 +106,15 @@ TEST(Frame, ASolvedBlockShowsItsFigureThenPlinthsThenChips) {
   game->demo("solved:2");
   game->goHome(false);
   game->open(2);  // a solved block opened from the table: its figure, no cubes
-  EXPECT_EQ(game->revealT, 100);
+  EXPECT_EQ(game->revealT(), 100);
   Frame frame = game->frame();
-  const Slot& peg = slotAt(*game, 2);
+  const Slot& peg = game->slot(2);
   ASSERT_GE(frame.objects.size(), 4u);
   EXPECT_EQ(frame.objects[0].mesh, *peg.toy);
   EXPECT_EQ(frame.objects[0].texture, peg.toyTex);
   EXPECT_EQ(frame.objects[3].mesh, peg.plinth);
-  EXPECT_EQ(frame.objects.back().mesh, game->chipMesh) << "the carve's chips come last";
-  EXPECT_EQ(frame.objects.back().insts.size(), game->chips.size());
+  EXPECT_EQ(frame.objects.back().mesh, game->chipMesh()) << "the carve's chips come last";
+  EXPECT_EQ(frame.objects.back().insts.size(), game->chips().size());
   for (const CubeInst& cube : frame.cubes) {
     EXPECT_EQ(cube.clues.x, kNoClue) << "only table blocks may draw cubes";
   }

@@ -57,7 +57,7 @@ inline void writeChapter(const std::filesystem::path& dir, const std::vector<Fix
 // Which sound of the bank the recorder was handed.
 inline std::optional<SoundKind> soundKindOf(const Game& game, const float* samples) {
   for (SoundKind kind : kAllSoundKinds) {
-    for (const auto& variant : game.sound.bank().variants(kind)) {
+    for (const auto& variant : game.sound().bank().variants(kind)) {
       if (variant.data() == samples) return kind;
     }
   }
@@ -76,11 +76,11 @@ class Rig {
     auto game = std::make_unique<Game>(GameOptions{
         .persist = persist, .store = store.get(), .gpu = gpu, .resources = dir.path(), .seed = 7, .out = &out, .tempDir = tempDir});
     Game* raw = game.get();
-    game->sound.recorder = [this, raw](std::span<const float> samples, float volume) {
+    game->setSoundRecorder([this, raw](std::span<const float> samples, float volume) {
       const auto kind = soundKindOf(*raw, samples.data());
       ASSERT_TRUE(kind.has_value()) << "a sound that is not in the bank was played";
       heard.push_back({*kind, volume});
-    };
+    });
     return game;
   }
 
@@ -116,9 +116,8 @@ inline glm::vec2 viewPoint(const Game& game, glm::vec3 world) {
   return {clip.x / clip.w * 0.5f + 0.5f, 0.5f - clip.y / clip.w * 0.5f};
 }
 
-inline Slot& slotAt(Game& game, int i) { return *game.slots.at(static_cast<size_t>(i)); }
-inline CellState stateOf(Game& game, int slot, int cell) {
-  return slotAt(game, slot).puzzle.state.at(static_cast<size_t>(cell));
+inline CellState stateOf(const Game& game, int slot, int cell) {
+  return game.slot(slot).puzzle.state.at(static_cast<size_t>(cell));
 }
 
 // Runs the clock in display-sized steps.

@@ -10,11 +10,11 @@ TEST(Guide, StepsFollowTheCarvingInOrderAndResumeWithoutTheIntroduction) {
   auto game = rig.start();
   game->open(0);
   auto step = [&] { return game->guide() ? game->guide()->step : -1; };
-  auto carve = [&](int cell) { game->act(slotAt(*game, 0), cell, Tool::carve); };
+  auto carve = [&](int cell) { game->act(cell, Tool::carve); };
   ASSERT_TRUE(game->guide());
   EXPECT_EQ(step(), 0);
   EXPECT_EQ(game->guide()->button, "Vale");
-  EXPECT_TRUE(game->guideCells.empty());
+  EXPECT_TRUE(game->guideCells().empty());
 
   carve(1);  // the last step's cube, before "Vale": the introduction stays
   EXPECT_EQ(step(), 0);
@@ -23,19 +23,19 @@ TEST(Guide, StepsFollowTheCarvingInOrderAndResumeWithoutTheIntroduction) {
   game->open(0);  // a cube is carved: straight to the first step
   EXPECT_EQ(step(), 1);
   EXPECT_FALSE(game->guide()->button);
-  EXPECT_EQ(game->guideCells, (std::set<int>{15, 16, 17}));
+  EXPECT_EQ(game->guideCells(), (std::set<int>{15, 16, 17}));
 
   carve(15);
   EXPECT_EQ(step(), 1);
-  EXPECT_EQ(game->guideCells, (std::set<int>{16, 17}));
+  EXPECT_EQ(game->guideCells(), (std::set<int>{16, 17}));
   carve(16);
   carve(17);
   EXPECT_EQ(step(), 2);  // not 3, though its cube is already gone
-  EXPECT_EQ(game->guideCells, std::set<int>{4});
+  EXPECT_EQ(game->guideCells(), std::set<int>{4});
   carve(4);
   EXPECT_EQ(game->screen(), Screen::solved);
   EXPECT_FALSE(game->guide());
-  EXPECT_TRUE(game->guideCells.empty());
+  EXPECT_TRUE(game->guideCells().empty());
 }
 
 TEST(Guide, LeavingTheTutorialInPlayForASolvedBlockTakesTheGuideDown) {
@@ -47,11 +47,11 @@ TEST(Guide, LeavingTheTutorialInPlayForASolvedBlockTakesTheGuideDown) {
   game->goHome(false);
   game->open(0);
   game->acknowledgeGuide();
-  ASSERT_FALSE(game->guideCells.empty());
+  ASSERT_FALSE(game->guideCells().empty());
   game->nextPuzzle();  // onto the solved boat
   EXPECT_EQ(game->screen(), Screen::solved);
   EXPECT_FALSE(game->guide());
-  EXPECT_TRUE(game->guideCells.empty());
+  EXPECT_TRUE(game->guideCells().empty());
 }
 
 TEST(Guide, ATutorialTooSmallForTheGuidesCellsShowsNoGuide) {
@@ -60,9 +60,9 @@ TEST(Guide, ATutorialTooSmallForTheGuidesCellsShowsNoGuide) {
   game->open(0);
   EXPECT_FALSE(game->guide());
   game->acknowledgeGuide();
-  game->act(slotAt(*game, 0), 1, Tool::carve);
+  game->act(1, Tool::carve);
   EXPECT_FALSE(game->guide());
-  EXPECT_TRUE(game->guideCells.empty());
+  EXPECT_TRUE(game->guideCells().empty());
 }
 
 }  // namespace

@@ -13,10 +13,10 @@ TEST(Launch, WithoutPersistenceTheStoreIsNeitherReadNorWritten) {
   auto game = rig.start(/*persist=*/false);
   EXPECT_EQ(game->screen(), Screen::home);  // not even a first launch
   EXPECT_TRUE(game->solvedIDs().empty());
-  EXPECT_EQ(slotAt(*game, 1).puzzle.remainingToCarve(), 9);
+  EXPECT_EQ(game->slot(1).puzzle.remainingToCarve(), 9);
 
   game->open(2);
-  game->act(slotAt(*game, 2), 1, Tool::carve);
+  game->act(1, Tool::carve);
   game->nextPuzzle();
   game->saveOpenPuzzle();
   game->goHome(true);
@@ -44,11 +44,12 @@ TEST(Screens, NextPuzzleWrapsAroundAndSavesTheBlockItLeaves) {
   game->nextPuzzle();
   game->nextPuzzle();
   EXPECT_EQ(game->current(), 2);
-  slotAt(*game, 2).puzzle.elapsed = 4;
+  runFor(*game, 0.5);
   game->nextPuzzle();
   EXPECT_EQ(game->current(), 0);
   EXPECT_EQ(game->screen(), Screen::playing);
-  EXPECT_EQ(rig.store->number("sorvel.time.pieza"), 4);
+  EXPECT_GT(game->slot(2).puzzle.elapsed, 0.4);
+  EXPECT_EQ(rig.store->number("sorvel.time.pieza"), game->slot(2).puzzle.elapsed);
 
   game->goHome(false);
   game->nextPuzzle();
@@ -61,16 +62,16 @@ TEST(Screens, OpeningAnotherBlockStraightFromPlaySavesThePlayTimeOfTheOneItLeave
   game->open(1);
   runFor(*game, 0.5);
   game->open(2);
-  EXPECT_GT(slotAt(*game, 1).puzzle.elapsed, 0.4);
-  EXPECT_EQ(rig.store->number("sorvel.time.barco"), slotAt(*game, 1).puzzle.elapsed);
+  EXPECT_GT(game->slot(1).puzzle.elapsed, 0.4);
+  EXPECT_EQ(rig.store->number("sorvel.time.barco"), game->slot(1).puzzle.elapsed);
 }
 
 TEST(Screens, RestartingASolvedBlockGivesAFreshBlockInPlay) {
   Rig rig;
   auto game = rig.start(true);
   game->open(1);
-  Slot& boat = slotAt(*game, 1);
-  game->act(boat, 0, Tool::carve);  // a figure cube: one mistake
+  const Slot& boat = game->slot(1);
+  game->act(0, Tool::carve);  // a figure cube: one mistake
   while (game->autoCarveStep()) {
   }
   ASSERT_EQ(game->screen(), Screen::solved);
@@ -91,17 +92,17 @@ TEST(Screens, ThePlayClockRunsOnlyInPlayAndAtMostATwentiethOfASecondATick) {
   Rig rig;
   auto game = rig.start();
   game->open(1);
-  const double& elapsed = slotAt(*game, 1).puzzle.elapsed;
+  const double& elapsed = game->slot(1).puzzle.elapsed;
   game->tick(0.2);  // a stalled frame
   EXPECT_NEAR(elapsed, 0.05, 1e-7);
   // A clock that steps back or reads NaN once must not spoil the time for good.
   game->tick(-1);
   game->tick(std::nan(""));
   EXPECT_NEAR(elapsed, 0.05, 1e-7);
-  EXPECT_TRUE(std::isfinite(game->time));
-  game->setShowTutorial(true);  // the tutorial card stops it
+  EXPECT_TRUE(std::isfinite(game->time()));
+  game->showTutorialCard();  // the tutorial card stops it
   game->tick(0.05);
-  game->setShowTutorial(false);
+  game->dismissTutorialCard();
   game->goHome(false);
   game->tick(0.05);
   EXPECT_NEAR(elapsed, 0.05, 1e-7);
@@ -115,7 +116,6 @@ class Carving : public ::testing::Test {
     game->open(1);
     rig.heard.clear();
   }
-  Slot& boat() { return slotAt(*game, 1); }
   char saved(int cell) { return rig.store->string("sorvel.state.barco").value_or("?").at(static_cast<size_t>(cell)); }
 
   Rig rig;
@@ -125,36 +125,36 @@ class Carving : public ::testing::Test {
 using Heard = std::vector<std::pair<SoundKind, float>>;
 
 TEST_F(Carving, ASurplusCubeBreaksAndAFigureCubeIsAMistakeLeftMarked) {
-  game->act(boat(), 3, Tool::carve);
+  game->act(3, Tool::carve);
   EXPECT_EQ(stateOf(*game, 1, 3), CellState::broken);
-  EXPECT_EQ(game->chips.size(), 5u);
+  EXPECT_EQ(game->chips().size(), 5u);
   EXPECT_EQ(saved(3), '2');
   EXPECT_EQ(game->mistakes(), 0);
 
-  game->act(boat(), 0, Tool::carve);
+  game->act(0, Tool::carve);
   EXPECT_EQ(stateOf(*game, 1, 0), CellState::marked);
-  EXPECT_EQ(game->chips.size(), 5u);
+  EXPECT_EQ(game->chips().size(), 5u);
   EXPECT_EQ(game->mistakes(), 1);
   EXPECT_EQ(rig.store->integer("sorvel.mistakes.barco"), 1);
   // Now marked, it is protected: a second carve is refused and not counted.
-  game->act(boat(), 0, Tool::carve);
+  game->act(0, Tool::carve);
   EXPECT_EQ(game->mistakes(), 1);
   EXPECT_EQ(rig.heard, (Heard{{SoundKind::carve, 0.85f}, {SoundKind::error, 1.0f}, {SoundKind::tick, 1.0f}}));
 }
 
 TEST_F(Carving, MarksToggleAndARefusedCarveSavesNothing) {
-  game->act(boat(), 3, Tool::mark);
+  game->act(3, Tool::mark);
   EXPECT_EQ(saved(3), '1');
   rig.store->setString("sorvel.state.barco", "sentinel");
-  game->act(boat(), 3, Tool::carve);
+  game->act(3, Tool::carve);
   EXPECT_EQ(stateOf(*game, 1, 3), CellState::marked);
   EXPECT_EQ(rig.store->string("sorvel.state.barco"), "sentinel");
-  game->act(boat(), 3, Tool::mark);
+  game->act(3, Tool::mark);
   EXPECT_EQ(stateOf(*game, 1, 3), CellState::solid);
   EXPECT_EQ(saved(3), '0');
 
-  game->act(boat(), 5, Tool::carve);
-  game->act(boat(), 5, Tool::mark);  // a carved cube cannot be marked
+  game->act(5, Tool::carve);
+  game->act(5, Tool::mark);  // a carved cube cannot be marked
   EXPECT_EQ(stateOf(*game, 1, 5), CellState::broken);
   EXPECT_EQ(rig.heard, (Heard{{SoundKind::mark, 0.7f},
                               {SoundKind::tick, 1.0f},
@@ -162,13 +162,25 @@ TEST_F(Carving, MarksToggleAndARefusedCarveSavesNothing) {
                               {SoundKind::carve, 0.85f}}));
 }
 
-TEST_F(Carving, TheLastSurplusCubeSolvesTheBlockAndTheRevealKeepsItsTimes) {
-  Slot& peg = slotAt(*game, 2);
+TEST_F(Carving, AnActOutsideTheOpenBlockOrOffThePlayingScreenDoesNothing) {
+  game->act(-1, Tool::carve);
+  game->act(18, Tool::mark);
+  EXPECT_EQ(rig.heard, Heard{});
   game->open(2);
-  peg.puzzle.elapsed = 7.25;
-  game->act(peg, 1, Tool::carve);
+  game->act(1, Tool::carve);  // the peg is solved
+  game->act(0, Tool::carve);  // its figure cube, from the solved screen
+  EXPECT_EQ(stateOf(*game, 2, 0), CellState::solid);
+  EXPECT_EQ(game->mistakes(), 0);
+}
+
+TEST_F(Carving, TheLastSurplusCubeSolvesTheBlockAndTheRevealKeepsItsTimes) {
+  const Slot& peg = game->slot(2);
+  game->open(2);
+  runFor(*game, 0.25);
+  game->act(1, Tool::carve);
   EXPECT_EQ(game->screen(), Screen::solved);
-  EXPECT_EQ(game->lastTime(), 7.25);
+  EXPECT_GT(game->lastTime(), 0.2);
+  EXPECT_EQ(game->lastTime(), peg.puzzle.elapsed);
   EXPECT_FALSE(game->revealCard());
   EXPECT_EQ(rig.store->stringList("sorvel.solved"), std::vector<std::string>{"pieza"});
   EXPECT_EQ(rig.store->string("sorvel.state.pieza"), "02");  // the solving carve is saved too
@@ -177,8 +189,8 @@ TEST_F(Carving, TheLastSurplusCubeSolvesTheBlockAndTheRevealKeepsItsTimes) {
   float soundAt = -1, cardAt = -1;
   for (int i = 0; i < 400; ++i) {
     game->tick(0.01);
-    if (soundAt < 0 && jingles() > 0) soundAt = game->revealT;
-    if (cardAt < 0 && game->revealCard()) cardAt = game->revealT;
+    if (soundAt < 0 && jingles() > 0) soundAt = game->revealT();
+    if (cardAt < 0 && game->revealCard()) cardAt = game->revealT();
   }
   EXPECT_EQ(jingles(), 1);
   EXPECT_GE(soundAt, 0.55f);
@@ -202,18 +214,17 @@ TEST(Persistence, ProgressSurvivesARestartWithItsMistakesAndPlayTime) {
   {
     auto game = rig.start(true);
     game->open(1);
-    Slot& boat = slotAt(*game, 1);
-    game->act(boat, 3, Tool::carve);
-    game->act(boat, 5, Tool::carve);
-    game->act(boat, 0, Tool::carve);  // a mistake, left marked
-    game->act(boat, 7, Tool::mark);
+    game->act(3, Tool::carve);
+    game->act(5, Tool::carve);
+    game->act(0, Tool::carve);  // a mistake, left marked
+    game->act(7, Tool::mark);
     runFor(*game, 2.5);
     game->saveOpenPuzzle();  // what the window does on quit
   }
   rig.reopenStore();
   auto game = rig.start(true);
   EXPECT_EQ(game->screen(), Screen::home);
-  const Slot& boat = slotAt(*game, 1);
+  const Slot& boat = game->slot(1);
   EXPECT_EQ(boat.puzzle.encodeState(), "100202010000000000");
   EXPECT_EQ(boat.puzzle.mistakes, 1);
   EXPECT_NEAR(boat.puzzle.elapsed, 2.5, 0.02);

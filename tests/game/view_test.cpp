@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "game_fixture.hpp"
+#include "game_test_access.hpp"
 
 namespace sorvel::test {
 namespace {
@@ -18,18 +19,18 @@ class Picking : public ::testing::Test {
   void SetUp() override {
     game = rig.start();
     game->open(1);
-    Camera& camera = game->camera;
+    Camera& camera = GameTestAccess::camera(*game);
     camera.yaw = camera.goalYaw = 0;
     camera.pitch = camera.goalPitch = 0;
     camera.target = camera.goalTarget = boat().origin + glm::vec3(0.5f, 1.5f, 1.5f);  // column x 0, row y 1
     camera.dist = camera.goalDist = 12;
     rig.heard.clear();
   }
-  Slot& boat() { return slotAt(*game, 1); }
+  const Slot& boat() { return game->slot(1); }
   int cell(int x, int y, int z) { return boat().puzzle.index(x, y, z); }
   int hovered(glm::vec2 p) {
     game->hoverAt(p);
-    return game->hover;
+    return game->hover();
   }
 
   Rig rig;
@@ -55,13 +56,13 @@ TEST_F(Picking, AStraightRayLooksThroughCarvedAndPeeledCubes) {
 }
 
 TEST_F(Picking, AnObliqueRayFindsTheFirstVisibleCubeAlongIt) {
-  Camera& camera = game->camera;
+  Camera& camera = GameTestAccess::camera(*game);
   camera.yaw = 0.55f;
   camera.pitch = 0.42f;
   camera.target = boat().center;
   camera.dist = 9;
   for (int i : {cell(0, 1, 2), cell(2, 1, 2), cell(0, 0, 1)}) {
-    boat().puzzle.state[static_cast<size_t>(i)] = CellState::broken;
+    GameTestAccess::slot(*game, 1).puzzle.state[static_cast<size_t>(i)] = CellState::broken;
   }
   // The answer by brute force: march along the ray in tiny steps.
   const glm::vec3 eye = game->eye();
@@ -87,8 +88,8 @@ TEST_F(Picking, AnObliqueRayFindsTheFirstVisibleCubeAlongIt) {
 TEST(HomeTable, ATapOnABlockOpensItAndOneBetweenPlinthsOpensNothing) {
   Rig rig;
   auto game = rig.start();
-  const Slot& a = slotAt(*game, 1);
-  const Slot& b = slotAt(*game, 2);
+  const Slot& a = game->slot(1);
+  const Slot& b = game->slot(2);
   game->tap(viewPoint(*game, {(a.center.x + a.plinthRadius + b.center.x - b.plinthRadius) / 2, 0, 0}), false);
   EXPECT_EQ(game->screen(), Screen::home);
   game->tap(viewPoint(*game, {b.center.x, 0.1f, b.center.z + b.plinthRadius * 0.9f}), false);  // the plinth's foot
@@ -101,38 +102,41 @@ TEST(Camera, AWindowWithNoHeightKeepsTheLastGoodShape) {
   auto game = rig.start();
   game->open(1);
   for (float aspect : {std::nanf(""), 0.0f, -1.0f}) game->viewportChanged(aspect);
-  EXPECT_EQ(game->camera.aspect, 1.6f);
-  EXPECT_TRUE(std::isfinite(game->camera.goalDist));
+  EXPECT_EQ(game->camera().aspect, 1.6f);
+  EXPECT_TRUE(std::isfinite(game->camera().goalDist));
 }
 
 TEST(Camera, TheZoomStaysWithinThePlayersRangeAndTheTableHasNone) {
   Rig rig;
   auto game = rig.start();
   game->zoomBy(0.5f);
-  EXPECT_EQ(game->camera.zoom, 1.0f) << "zoomed on the table";
+  EXPECT_EQ(game->camera().zoom, 1.0f) << "zoomed on the table";
   game->open(1);
   game->zoomBy(0.93f);
-  EXPECT_FLOAT_EQ(game->camera.zoom, 0.93f);
+  EXPECT_FLOAT_EQ(game->camera().zoom, 0.93f);
   for (int i = 0; i < 40; ++i) game->zoomBy(0.93f);
-  EXPECT_EQ(game->camera.zoom, Camera::kMinZoom);
+  EXPECT_EQ(game->camera().zoom, Camera::kMinZoom);
   for (float bad : {0.0f, -2.0f, std::nanf(""), std::numeric_limits<float>::infinity()}) {
     game->zoomBy(bad);
-    EXPECT_EQ(game->camera.zoom, Camera::kMinZoom) << bad;
+    EXPECT_EQ(game->camera().zoom, Camera::kMinZoom) << bad;
   }
   for (int i = 0; i < 40; ++i) game->zoomBy(1.07f);
-  EXPECT_EQ(game->camera.zoom, Camera::kMaxZoom);
+  EXPECT_EQ(game->camera().zoom, Camera::kMaxZoom);
   game->open(2);
-  EXPECT_EQ(game->camera.zoom, 1.0f) << "each block opens at the player's own distance";
+  EXPECT_EQ(game->camera().zoom, 1.0f) << "each block opens at the player's own distance";
 }
+
+// Turns the camera at once to `yaw`, keeping its pitch and zoom.
+void turnTo(Game& game, float yaw) { game.placeCamera(yaw, game.camera().goalPitch, game.camera().zoom); }
 
 TEST(Layers, ThePeelComesFromTheSideFacingTheCameraAndKeepsItsAxis) {
   Rig rig;
   auto game = rig.start();
   game->open(1);
-  auto shown = [&](int x, int z) { return game->visible(slotAt(*game, 1), slotAt(*game, 1).puzzle.index(x, 0, z)); };
+  auto shown = [&](int x, int z) { return game->visible(game->slot(1), game->slot(1).puzzle.index(x, 0, z)); };
   auto peelFrom = [&](float yaw) {
     game->setPeel(0);
-    game->camera.yaw = yaw;
+    turnTo(*game, yaw);
     game->setPeel(1);
   };
   peelFrom(0);
@@ -149,7 +153,7 @@ TEST(Layers, ThePeelComesFromTheSideFacingTheCameraAndKeepsItsAxis) {
   EXPECT_TRUE(shown(1, 1));
 
   // Once peeling has begun, turning the block does not swap the axis.
-  game->camera.yaw = kPi / 2;
+  turnTo(*game, kPi / 2);
   game->setPeel(2);
   EXPECT_FALSE(shown(1, 1));
   EXPECT_TRUE(shown(2, 2));
@@ -160,7 +164,7 @@ TEST(Layers, SetPeelIsClampedToTheDepthAlongItsAxisAndOnlyAChangeTicks) {
   auto game = rig.start();
   game->open(0);  // 3 wide, 2 deep
   rig.heard.clear();
-  game->camera.yaw = 0;
+  turnTo(*game, 0);
   game->setPeel(5);
   EXPECT_EQ(game->peel(), 1);
   EXPECT_EQ(game->peelMax(), 1);
@@ -169,13 +173,13 @@ TEST(Layers, SetPeelIsClampedToTheDepthAlongItsAxisAndOnlyAChangeTicks) {
   game->setPeel(0);
   EXPECT_EQ(rig.heard, (std::vector<std::pair<SoundKind, float>>(2, {SoundKind::tick, 0.6f})));
 
-  game->camera.yaw = kPi / 2;
+  turnTo(*game, kPi / 2);
   game->setPeel(5);
   EXPECT_EQ(game->peel(), 2);
   EXPECT_EQ(game->peelMax(), 2);
 
   game->open(1);  // one cell deep: nothing to peel
-  game->camera.yaw = 0;
+  turnTo(*game, 0);
   game->setPeel(1);
   EXPECT_EQ(game->peel(), 0);
   game->goHome(false);
@@ -188,37 +192,39 @@ Chip fallingChip(glm::vec3 pos) { return Chip{.pos = pos, .life = 100, .size = {
 TEST(Chips, ChipsBounceToRestOnAPlinthOrTheTableAndSpentOnesGo) {
   Rig rig;
   auto game = rig.start();
-  const Slot& boat = slotAt(*game, 1);
-  game->chips = {fallingChip({boat.center.x, 3, boat.center.z + boat.plinthRadius * 0.8f}),
-                 fallingChip({50, 3, 50}),
-                 fallingChip({boat.center.x, 3, boat.center.z + boat.plinthRadius + 0.5f})};
-  game->chips[1].life = 0.01f;
+  const Slot& boat = game->slot(1);
+  std::vector<Chip>& chips = GameTestAccess::chips(*game);
+  chips = {fallingChip({boat.center.x, 3, boat.center.z + boat.plinthRadius * 0.8f}),
+           fallingChip({50, 3, 50}),
+           fallingChip({boat.center.x, 3, boat.center.z + boat.plinthRadius + 0.5f})};
+  chips[1].life = 0.01f;
   game->tick(0.02);
-  ASSERT_EQ(game->chips.size(), 2u);
-  EXPECT_LT(game->chips[1].pos.y, 3) << "the chip moved into the spent one's place was skipped";
+  ASSERT_EQ(chips.size(), 2u);
+  EXPECT_LT(chips[1].pos.y, 3) << "the chip moved into the spent one's place was skipped";
 
   bool bounced = false;
   for (int i = 0; i < 240; ++i) {
     game->tick(1.0 / 60);
-    bounced = bounced || game->chips[0].vel.y > 0;
+    bounced = bounced || chips[0].vel.y > 0;
   }
   EXPECT_TRUE(bounced);
-  EXPECT_NEAR(game->chips[0].pos.y, boat.origin.y, 1e-3);
-  EXPECT_NEAR(game->chips[1].pos.y, 0.02f, 1e-3);
+  EXPECT_NEAR(chips[0].pos.y, boat.origin.y, 1e-3);
+  EXPECT_NEAR(chips[1].pos.y, 0.02f, 1e-3);
 }
 
 TEST(Chips, NoMoreThanSixHundredAreKeptAndTheOldestGoFirst) {
   Rig rig;
   auto game = rig.start();
   game->open(1);
+  std::vector<Chip>& chips = GameTestAccess::chips(*game);
   for (int i = 0; i < 598; ++i) {
-    game->chips.push_back(fallingChip({50, 5, 50}));
-    game->chips.back().tint = static_cast<float>(i);
+    chips.push_back(fallingChip({50, 5, 50}));
+    chips.back().tint = static_cast<float>(i);
   }
-  game->act(slotAt(*game, 1), 3, Tool::carve);
-  ASSERT_EQ(game->chips.size(), Game::kMaxChips);
-  EXPECT_EQ(game->chips.front().tint, 3);
-  EXPECT_EQ(game->chips[594].tint, 597);
+  game->act(3, Tool::carve);
+  ASSERT_EQ(chips.size(), Game::kMaxChips);
+  EXPECT_EQ(chips.front().tint, 3);
+  EXPECT_EQ(chips[594].tint, 597);
 }
 
 }  // namespace

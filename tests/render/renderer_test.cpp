@@ -165,7 +165,7 @@ TEST_F(RendererTest, AFigureWhosePictureIsMissingIsDrawnPlainNotWithGlyphs) {
   frame.objects.clear();
   const MeshHandle disc = renderer_->uploadMesh(Meshes::plinth(1, 1, 0.1f, 24));
   ObjInst figure;
-  figure.model = glm::translate(glm::mat4(1), game.camera.target) * glm::scale(glm::mat4(1), glm::vec3(30));
+  figure.model = glm::translate(glm::mat4(1), game.camera().target) * glm::scale(glm::mat4(1), glm::vec3(30));
   figure.color = {1, 1, 1, 1};
   figure.extra = {0, 0, 0, 0};
   frame.objects.push_back({disc, std::nullopt, {figure}});

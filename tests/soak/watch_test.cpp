@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "game/game_fixture.hpp"
+#include "game/game_test_access.hpp"
 #include "soak/soak.hpp"
 #include "soak/watch.hpp"
 
@@ -13,6 +14,7 @@ namespace {
 
 using soak::Change;
 using soak::Watch;
+using Access = GameTestAccess;
 
 // The message of the first broken invariant, or nothing when all hold.
 std::string momentFault(const Game& game) {
@@ -49,7 +51,7 @@ TEST(SoakWatch, EveryInvariantHoldsThroughOrdinaryPlay) {
   // A carve, a mistake, a refused carve of the marked cube, a mark and its undoing.
   for (auto [cell, tool] :
        {std::pair{3, Tool::carve}, {0, Tool::carve}, {0, Tool::carve}, {7, Tool::mark}, {7, Tool::mark}}) {
-    game->act(slotAt(*game, 1), cell, tool);
+    game->act(cell, tool);
     step(Change::tap(tool));
   }
   for (double dt : {1.0 / 60, 0.0, 1e300, std::numeric_limits<double>::infinity()}) {
@@ -63,7 +65,7 @@ TEST(SoakWatch, EveryInvariantHoldsThroughOrdinaryPlay) {
 
   game->open(2);
   step(Change::nothing());
-  game->act(slotAt(*game, 2), 1, Tool::carve);
+  game->act(1, Tool::carve);
   step(Change::tap(Tool::carve));
   EXPECT_EQ(game->screen(), Screen::solved);
   for (int i = 0; i < 300; ++i) {
@@ -80,7 +82,7 @@ TEST(SoakWatch, CatchesABrokenMomentWhereverItLies) {
   auto faultAfter = [&](auto&& corrupt) {
     auto fresh = rig.start(false);
     fresh->open(1);
-    corrupt(*fresh, slotAt(*fresh, 1));
+    corrupt(*fresh, Access::slot(*fresh, 1));
     return momentFault(*fresh);
   };
   EXPECT_THAT(faultAfter([](Game&, Slot& s) {
@@ -92,32 +94,35 @@ TEST(SoakWatch, CatchesABrokenMomentWhereverItLies) {
               ::testing::HasSubstr("invalid state 7"));
   EXPECT_THAT(faultAfter([](Game&, Slot& s) { s.puzzle.state[3] = CellState::broken; }),
               ::testing::HasSubstr("break clock"));
-  EXPECT_THAT(faultAfter([](Game& g, Slot&) { g.setSolvedIDs({"barco"}); }),
+  EXPECT_THAT(faultAfter([](Game& g, Slot&) { Access::setSolvedIDs(g, {"barco"}); }),
               ::testing::HasSubstr("listed as solved with 9 surplus"));
-  EXPECT_THAT(faultAfter([](Game& g, Slot&) { g.setSolvedIDs({"lost"}); }), ::testing::HasSubstr("not on the table"));
-  EXPECT_THAT(faultAfter([](Game& g, Slot&) { g.setMistakes(4); }), ::testing::HasSubstr("shown mistakes"));
-  EXPECT_THAT(faultAfter([](Game& g, Slot&) { g.revealT = 3; }), ::testing::HasSubstr("on the playing screen"));
-  EXPECT_THAT(faultAfter([](Game& g, Slot&) { g.camera.goalTarget.y = std::nanf(""); }),
+  EXPECT_THAT(faultAfter([](Game& g, Slot&) { Access::setSolvedIDs(g, {"lost"}); }),
+              ::testing::HasSubstr("not on the table"));
+  EXPECT_THAT(faultAfter([](Game& g, Slot&) { Access::setMistakes(g, 4); }), ::testing::HasSubstr("shown mistakes"));
+  EXPECT_THAT(faultAfter([](Game& g, Slot&) { Access::revealT(g) = 3; }),
+              ::testing::HasSubstr("on the playing screen"));
+  EXPECT_THAT(faultAfter([](Game& g, Slot&) { Access::camera(g).goalTarget.y = std::nanf(""); }),
               ::testing::HasSubstr("camera not finite"));
-  EXPECT_THAT(faultAfter([](Game& g, Slot&) { g.camera.pitch = 1.6f; }), ::testing::HasSubstr("pitch"));
-  EXPECT_THAT(faultAfter([](Game& g, Slot&) { g.camera.aspect = 0; }), ::testing::HasSubstr("aspect 0"));
-  EXPECT_THAT(faultAfter([](Game& g, Slot&) { g.chips.resize(Game::kMaxChips + 1, Chip{.life = 1}); }),
+  EXPECT_THAT(faultAfter([](Game& g, Slot&) { Access::camera(g).pitch = 1.6f; }), ::testing::HasSubstr("pitch"));
+  EXPECT_THAT(faultAfter([](Game& g, Slot&) { Access::camera(g).aspect = 0; }), ::testing::HasSubstr("aspect 0"));
+  EXPECT_THAT(faultAfter([](Game& g, Slot&) { Access::chips(g).resize(Game::kMaxChips + 1, Chip{.life = 1}); }),
               ::testing::HasSubstr("more than 600"));
-  EXPECT_THAT(faultAfter([](Game& g, Slot&) { g.setPeelValue(5); }), ::testing::HasSubstr("peel 5"));
-  EXPECT_THAT(faultAfter([](Game& g, Slot&) { g.hover = 18; }), ::testing::HasSubstr("hover 18"));
+  EXPECT_THAT(faultAfter([](Game& g, Slot&) { Access::setPeelValue(g, 5); }), ::testing::HasSubstr("peel 5"));
+  EXPECT_THAT(faultAfter([](Game& g, Slot&) { Access::hover(g) = 18; }), ::testing::HasSubstr("hover 18"));
   // The boat is no tutorial: no guide may point into it.
-  EXPECT_THAT(faultAfter([](Game& g, Slot&) { g.guideCells = {2}; }), ::testing::HasSubstr("no guide"));
+  EXPECT_THAT(faultAfter([](Game& g, Slot&) { Access::guideCells(g) = {2}; }), ::testing::HasSubstr("no guide"));
   EXPECT_THAT(faultAfter([](Game& g, Slot&) {
-                g.chips.push_back(Chip{.life = 1, .size = glm::vec3(std::numeric_limits<float>::infinity())});
+                Access::chips(g).push_back(Chip{.life = 1, .size = glm::vec3(std::numeric_limits<float>::infinity())});
               }),
               ::testing::HasSubstr("a chip"));
-  EXPECT_THAT(faultAfter([](Game& g, Slot&) { g.setRevealCard(true); }), ::testing::HasSubstr("reveal card up"));
+  EXPECT_THAT(faultAfter([](Game& g, Slot&) { Access::setRevealCard(g, true); }),
+              ::testing::HasSubstr("reveal card up"));
   EXPECT_THAT(faultAfter([](Game&, Slot& s) { s.popT[3] = 0; }), ::testing::HasSubstr("surplus cell 3 popped"));
   // A guide left up over another block's solved figure.
   EXPECT_THAT(faultAfter([](Game& g, Slot&) {
                 g.open(2);
-                g.act(slotAt(g, 2), 1, Tool::carve);
-                g.setGuide(Guide{});
+                g.act(1, Tool::carve);
+                Access::setGuide(g, Guide{});
               }),
               ::testing::HasSubstr("guide step 0 shown outside play"));
   // Only the frame shows this one: a block standing nowhere.
@@ -129,8 +134,8 @@ TEST(SoakWatch, HoldsEachStepToWhatItMayChange) {
   auto game = rig.start(false);
   game->open(1);
   Watch watch(*game);
-  Slot& boat = slotAt(*game, 1);
-  Slot& peg = slotAt(*game, 2);
+  Slot& boat = Access::slot(*game, 1);
+  Slot& peg = Access::slot(*game, 2);
 
   boat.puzzle.state[3] = CellState::marked;  // a carve that left a surplus cube marked
   EXPECT_THAT(stepFault(watch, *game, Change::tap(Tool::carve)), ::testing::HasSubstr("from solid to marked"));
@@ -144,13 +149,13 @@ TEST(SoakWatch, HoldsEachStepToWhatItMayChange) {
   EXPECT_THAT(stepFault(watch, *game, Change::tap(Tool::mark)), ::testing::HasSubstr("cells of block 2"));
   peg.puzzle.state[0] = CellState::solid;
 
-  game->act(boat, 0, Tool::carve);
+  game->act(0, Tool::carve);
   ASSERT_EQ(stepFault(watch, *game, Change::tap(Tool::carve)), "");
   boat.puzzle.mistakes = 0;
-  game->setMistakes(0);
+  Access::setMistakes(*game, 0);
   EXPECT_THAT(stepFault(watch, *game, Change::nothing()), ::testing::HasSubstr("from 1 to 0 without a tap"));
   boat.puzzle.mistakes = 1;
-  game->setMistakes(1);
+  Access::setMistakes(*game, 1);
 
   boat.puzzle.state[3] = CellState::marked;
   EXPECT_THAT(stepFault(watch, *game, Change::tick(0.01)), ::testing::HasSubstr("cells of block 1"));
@@ -162,12 +167,12 @@ TEST(SoakWatch, HoldsEachStepToWhatItMayChange) {
   boat.puzzle.elapsed += 0.01;
   EXPECT_THAT(stepFault(watch, *game, Change::nothing()), ::testing::HasSubstr("play clock"));
   boat.puzzle.elapsed = 0;
-  game->setShowTutorial(true);
+  game->showTutorialCard();
   ASSERT_EQ(stepFault(watch, *game, Change::nothing()), "");
   boat.puzzle.elapsed += 0.01;  // the tutorial card is up: the clock must stand
   EXPECT_THAT(stepFault(watch, *game, Change::tick(0.01)), ::testing::HasSubstr("allowing 0 s"));
   boat.puzzle.elapsed = 0;
-  game->setShowTutorial(false);
+  game->dismissTutorialCard();
   ASSERT_EQ(stepFault(watch, *game, Change::nothing()), "");
   boat.puzzle.elapsed += 0.1;
   EXPECT_THAT(stepFault(watch, *game, Change::tick(1)), ::testing::HasSubstr("allowing 0.05 s"));
@@ -180,7 +185,7 @@ TEST(SoakWatch, ARelaunchMustRestoreExactlyWhatWasSaved) {
   Rig rig;
   auto game = rig.start(true);
   game->open(1);
-  game->act(slotAt(*game, 1), 0, Tool::carve);
+  game->act(0, Tool::carve);
   runFor(*game, 0.5);
   game->saveOpenPuzzle();
   const Watch watch(*game);

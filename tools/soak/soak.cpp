@@ -73,12 +73,10 @@ class Session {
   explicit Session(const Options& options)
       : options_(options), rng_(options.seed), store_(openStore()), game_(newGame()), watch_(*game_) {
     largest_ = 0;
-    for (const auto& slot : game_->slots) {
-      if (slot->puzzle.cellCount() > game_->slots[static_cast<size_t>(largest_)]->puzzle.cellCount()) {
-        largest_ = slot->index;
-      }
+    for (int s = 0; s < game_->slotCount(); ++s) {
+      if (game_->slot(s).puzzle.cellCount() > game_->slot(largest_).puzzle.cellCount()) largest_ = s;
     }
-    report_.block = game_->slots[static_cast<size_t>(largest_)]->puzzle.def.id;
+    report_.block = game_->slot(largest_).puzzle.def.id;
   }
 
   Report run() {
@@ -201,13 +199,13 @@ class Session {
     }
     game_->tick(dt);
     watch_.step(*game_, Change::tick(dt));
-    report_.mostChips = std::max(report_.mostChips, game_->chips.size());
+    report_.mostChips = std::max(report_.mostChips, game_->chips().size());
   }
 
   void act() {
     const Screen screen = game_->screen();
     const bool onLargest = game_->current() == largest_;
-    const bool settled = screen == Screen::solved && game_->revealT > 2.5f;
+    const bool settled = screen == Screen::solved && game_->revealT() > 2.5f;
     // How often each step comes, shaped so that most play happens on the
     // largest block and a solved one is soon started again.
     struct Weighted {
@@ -294,7 +292,7 @@ class Session {
     note("tap-surplus", "(" + std::to_string(c.x) + ", " + std::to_string(c.y) + ", " + std::to_string(c.z) + ")");
     game_->tapCell(c.x, c.y, c.z);
     watch_.step(*game_, Change::tap(tool));
-    report_.mostChips = std::max(report_.mostChips, game_->chips.size());
+    report_.mostChips = std::max(report_.mostChips, game_->chips().size());
   }
 
   // Taps queued up behind a stalled frame all arrive before the next tick:
@@ -342,7 +340,7 @@ class Session {
     switch (below(4)) {
       case 0: note("guide-ok"); game_->acknowledgeGuide(); break;
       case 1: note("guide-update"); game_->updateGuide(); break;
-      case 2: note("tutorial-card"); game_->setShowTutorial(true); break;
+      case 2: note("tutorial-card"); game_->showTutorialCard(); break;
       default: note("tutorial-done"); game_->dismissTutorialCard(); break;
     }
     watch_.step(*game_, Change::nothing());
@@ -361,7 +359,7 @@ class Session {
     if (chance(0.6)) {
       aspect = kOrdinary[static_cast<size_t>(below(static_cast<int>(kOrdinary.size())))];
     } else if (chance(0.1)) {
-      aspect = game_->camera.aspect + 0.0005f;  // a jitter too small to matter
+      aspect = game_->camera().aspect + 0.0005f;  // a jitter too small to matter
     } else {
       aspect = kOdd[static_cast<size_t>(below(static_cast<int>(kOdd.size())))];
     }
@@ -380,7 +378,7 @@ class Session {
   }
 
   void openBlock() {
-    const int index = chance(0.7) ? largest_ : below(static_cast<int>(game_->slots.size()));
+    const int index = chance(0.7) ? largest_ : below(game_->slotCount());
     note("open", std::to_string(index));
     game_->open(index);
     watch_.step(*game_, Change::nothing());

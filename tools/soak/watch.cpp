@@ -97,7 +97,7 @@ void checkSlot(const Game& game, const Slot& slot) {
 }
 
 void checkCamera(const Game& game) {
-  const Camera& c = game.camera;
+  const Camera& c = game.camera();
   if (!finite(c.yaw) || !finite(c.pitch) || !finite(c.dist) || !finite(c.target) || !finite(c.goalYaw) ||
       !finite(c.goalPitch) || !finite(c.goalDist) || !finite(c.goalTarget) || !finite(c.zoom) ||
       !finite(c.aspect)) {
@@ -120,20 +120,21 @@ void checkCamera(const Game& game) {
 
 std::vector<Progress> progressOf(const Game& game) {
   std::vector<Progress> all;
-  all.reserve(game.slots.size());
-  for (const auto& slot : game.slots) {
-    all.push_back({slot->puzzle.state, slot->puzzle.mistakes, slot->puzzle.elapsed});
+  all.reserve(static_cast<size_t>(game.slotCount()));
+  for (int s = 0; s < game.slotCount(); ++s) {
+    const Puzzle& p = game.slot(s).puzzle;
+    all.push_back({p.state, p.mistakes, p.elapsed});
   }
   return all;
 }
 
 void checkMoment(const Game& game) {
-  const int n = static_cast<int>(game.slots.size());
+  const int n = game.slotCount();
   if (n == 0) fail("no blocks on the table");
   std::set<std::string> ids;
-  for (const auto& slot : game.slots) {
-    ids.insert(slot->puzzle.def.id);
-    checkSlot(game, *slot);
+  for (int s = 0; s < n; ++s) {
+    ids.insert(game.slot(s).puzzle.def.id);
+    checkSlot(game, game.slot(s));
   }
   for (const auto& id : game.solvedIDs()) {
     if (!ids.contains(id)) fail("solved list names \"", id, "\", which is not on the table");
@@ -152,7 +153,7 @@ void checkMoment(const Game& game) {
   if (screen == Screen::solved && !open->puzzle.solved()) fail("solved screen on an unsolved ", slotName(*open));
   if (screen == Screen::playing && open->puzzle.solved()) fail("playing a block already solved: ", slotName(*open));
 
-  const float reveal = game.revealT;
+  const float reveal = game.revealT();
   if (!(reveal == -1 || within(reveal, 0, kRevealStops) || reveal == kRevealLongOver)) fail("revealT at ", reveal);
   if ((screen == Screen::solved) != (reveal >= 0)) fail("revealT ", reveal, " on the ", screenName(screen), " screen");
   if (game.revealCard() && screen != Screen::solved) fail("reveal card up on the ", screenName(screen), " screen");
@@ -166,11 +167,11 @@ void checkMoment(const Game& game) {
   }
   if (game.peel() > 0) {
     if (screen != Screen::playing) fail("peel ", game.peel(), " on the ", screenName(screen), " screen");
-    const int depth = game.peelAxis == 0 ? open->puzzle.X : open->puzzle.Z;
+    const int depth = game.peelAxis() == 0 ? open->puzzle.X : open->puzzle.Z;
     if (game.peel() > depth - 1) fail("peel ", game.peel(), " through a block ", depth, " deep");
   }
-  if (open != nullptr && (game.hover < -1 || game.hover >= open->puzzle.cellCount())) {
-    fail("hover ", game.hover, " in a block of ", open->puzzle.cellCount(), " cells");
+  if (open != nullptr && (game.hover() < -1 || game.hover() >= open->puzzle.cellCount())) {
+    fail("hover ", game.hover(), " in a block of ", open->puzzle.cellCount(), " cells");
   }
 
   if (const auto& guide = game.guide()) {
@@ -179,9 +180,9 @@ void checkMoment(const Game& game) {
     }
     if (guide->step < 0 || guide->step > guide->total) fail("guide step ", guide->step, " of ", guide->total);
   }
-  if (!game.guideCells.empty()) {
+  if (!game.guideCells().empty()) {
     if (!game.guide()) fail("guide cells lit with no guide");
-    for (int cell : game.guideCells) {
+    for (int cell : game.guideCells()) {
       if (cell < 0 || cell >= open->puzzle.cellCount()) fail("guide lights cell ", cell);
       if (open->puzzle.state[static_cast<size_t>(cell)] == CellState::broken) {
         fail("guide points at cell ", cell, ", already carved");
@@ -190,15 +191,15 @@ void checkMoment(const Game& game) {
   }
 
   checkCamera(game);
-  if (game.chips.size() > Game::kMaxChips) fail(game.chips.size(), " chips, more than ", Game::kMaxChips);
-  for (const Chip& chip : game.chips) {
+  if (game.chips().size() > Game::kMaxChips) fail(game.chips().size(), " chips, more than ", Game::kMaxChips);
+  for (const Chip& chip : game.chips()) {
     if (!finite(chip.pos) || !finite(chip.vel) || !finite(glm::vec4(chip.rot.x, chip.rot.y, chip.rot.z, chip.rot.w)) ||
         !finite(chip.spin) || !finite(chip.size) || !(chip.life > 0 && chip.life <= 2.6f + kSlack)) {
       fail("a chip at ", chip.pos.x, ",", chip.pos.y, ",", chip.pos.z, " with ", chip.life, " s to live");
     }
   }
-  if (!within(game.clueAlpha, 0, 1)) fail("clue fade ", game.clueAlpha);
-  if (!finite(game.time) || game.time < 0) fail("game time ", game.time);
+  if (!within(game.clueAlpha(), 0, 1)) fail("clue fade ", game.clueAlpha());
+  if (!finite(game.time()) || game.time() < 0) fail("game time ", game.time());
 }
 
 void checkFrame(const Game& game) {
@@ -209,7 +210,7 @@ void checkFrame(const Game& game) {
     fail("frame() threw: ", e.what());
   }
   size_t cells = 0;
-  for (const auto& slot : game.slots) cells += static_cast<size_t>(slot->puzzle.cellCount());
+  for (int s = 0; s < game.slotCount(); ++s) cells += static_cast<size_t>(game.slot(s).puzzle.cellCount());
   if (f.cubes.size() > cells) fail("frame holds ", f.cubes.size(), " cubes for ", cells, " cells");
   for (const CubeInst& cube : f.cubes) {
     // A cube swells at most by a fifth as it carves or pops away.
@@ -218,7 +219,8 @@ void checkFrame(const Game& game) {
     }
   }
   // Per block a plinth and perhaps its figure; chips in one group.
-  const size_t groupLimit = 2 * game.slots.size() + 1;
+  const size_t blocks = static_cast<size_t>(game.slotCount());
+  const size_t groupLimit = 2 * blocks + 1;
   if (f.objects.size() > groupLimit) fail("frame holds ", f.objects.size(), " object groups");
   size_t insts = 0;
   for (const ObjectGroup& group : f.objects) {
@@ -227,7 +229,7 @@ void checkFrame(const Game& game) {
       if (!finite(inst.model) || !finite(inst.color)) fail("frame object with a non-finite model or colour");
     }
   }
-  if (insts > 2 * game.slots.size() + game.chips.size()) fail("frame holds ", insts, " object instances");
+  if (insts > 2 * blocks + game.chips().size()) fail("frame holds ", insts, " object instances");
   const Uniforms& u = f.uniforms;
   if (!finite(u.viewProj) || !finite(u.camPos) || !finite(u.lightDir) || !finite(u.params)) {
     fail("frame uniforms not finite");
@@ -255,7 +257,7 @@ void Watch::remember(const Game& game) {
 }
 
 void Watch::checkTap(const Game& game, const Change& change, int open, const std::vector<Progress>& now) const {
-  const Slot& slot = *game.slots[static_cast<size_t>(open)];
+  const Slot& slot = game.slot(open);
   const std::string name = slotName(slot);
   const Progress& before = progress_[static_cast<size_t>(open)];
   const Progress& after = now[static_cast<size_t>(open)];
@@ -302,7 +304,7 @@ void Watch::step(const Game& game, const Change& change) {
     const Progress& before = progress_[s];
     const Progress& after = now[s];
     const bool isOpen = static_cast<int>(s) == open;
-    const std::string name = slotName(*game.slots[s]);
+    const std::string name = slotName(game.slot(static_cast<int>(s)));
     if (isOpen && change.kind == Change::Kind::restart) {
       const bool fresh = after.mistakes == 0 && after.elapsed == 0 &&
                          std::all_of(after.state.begin(), after.state.end(),
@@ -331,9 +333,10 @@ void Watch::step(const Game& game, const Change& change) {
 
   checkMoment(game);
   for (size_t s = 0; s < now.size(); ++s) {
-    if (now[s].state != progress_[s].state && game.slots[s]->puzzle.solved()) {
+    const Puzzle& p = game.slot(static_cast<int>(s)).puzzle;
+    if (now[s].state != progress_[s].state && p.solved()) {
       ++solves_;
-      ++solvesByBlock_[game.slots[s]->puzzle.def.id];
+      ++solvesByBlock_[p.def.id];
     }
   }
   remember(game);
@@ -343,7 +346,7 @@ void Watch::compareRestored(const Game& game) const {
   const std::vector<Progress> now = progressOf(game);
   if (now.size() != progress_.size()) fail("relaunched with ", now.size(), " blocks instead of ", progress_.size());
   for (size_t s = 0; s < now.size(); ++s) {
-    const std::string name = slotName(*game.slots[s]);
+    const std::string name = slotName(game.slot(static_cast<int>(s)));
     if (now[s].state != progress_[s].state) fail(name, " restored with cells other than those saved");
     if (now[s].mistakes != progress_[s].mistakes) {
       fail(name, " restored with ", now[s].mistakes, " mistakes instead of ", progress_[s].mistakes);
