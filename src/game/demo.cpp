@@ -1,23 +1,15 @@
+#include <algorithm>
 #include <charconv>
-#include <chrono>
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <ostream>
 #include <sstream>
 
-#include "audio/wav.hpp"
-#include "base/atomic_file.hpp"
+#include "game/demo_recording.hpp"
 #include "game/game.hpp"
 
 namespace sorvel {
 
 namespace {
-
-constexpr double kRecordRate = 44100;
-constexpr size_t kRecordSamples = 2'646'000;  // 60 s
-constexpr size_t kTrackSamples = 1'367'100;   // the first 31 s
 
 std::vector<std::string> splitDroppingEmpty(const std::string& text, char separator) {
   std::vector<std::string> pieces;
@@ -37,24 +29,6 @@ std::optional<T> parseWhole(std::string_view text) {
   if (result.ec != std::errc() || result.ptr != text.data() + text.size()) return std::nullopt;
   return value;
 }
-
-double wallClock() {
-  return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
-}
-
-std::filesystem::path temporaryFolder(const std::filesystem::path& chosen) {
-  if (!chosen.empty()) return chosen;
-  const char* tmp = std::getenv("TMPDIR");
-  return tmp != nullptr && *tmp != '\0' ? tmp : "/tmp";
-}
-
-// The recorded performance: every sound played, mixed at the wall-clock time
-// it was played.
-struct Recording {
-  double t0 = wallClock();
-  std::vector<float> samples = std::vector<float>(kRecordSamples, 0.0f);
-  std::vector<double> events;
-};
 
 }  // namespace
 
@@ -173,16 +147,8 @@ void Game::guideRun() {
 void Game::autoTutorial() {
   goHome(false);
   open(0);
-  auto recording = std::make_shared<Recording>();
-  sound_.recorder = [recording](std::span<const float> samples, float volume) {
-    const double now = wallClock() - recording->t0;
-    const double start = std::floor(now * kRecordRate);
-    if (start >= 0 && start + static_cast<double>(samples.size()) < static_cast<double>(kRecordSamples)) {
-      const auto s = static_cast<size_t>(start);
-      for (size_t k = 0; k < samples.size(); ++k) recording->samples[s + k] += volume * samples[k];
-    }
-    recording->events.push_back(now);
-  };
+  auto recording = std::make_shared<DemoRecording>();
+  setSoundRecorder([recording](std::span<const float> samples, float volume) { recording->hear(samples, volume); });
   const std::filesystem::path folder = temporaryFolder(options_.tempDir);
   runScript({
       {4.5f, [this] { acknowledgeGuide(); }},
@@ -195,18 +161,10 @@ void Game::autoTutorial() {
       {26.8f, [this] { nextPuzzle(); }},
       {31.0f,
        [this, recording, folder] {
-         std::vector<std::int16_t> track(kTrackSamples);
-         for (size_t i = 0; i < kTrackSamples; ++i) track[i] = toPcm16(recording->samples[i] * 0.8f);
          // The recording is a by-product of a scripted run: a failed write
          // must not stop it, so the reasons are only shown.
-         const std::string wavProblem = writeWav(folder / "sorvel-audio.wav", track);
-         char t0[64];
-         std::snprintf(t0, sizeof t0, "%.3f", recording->t0);
-         const std::string t0Problem = writeFileAtomically(folder / "sorvel-audio-t0.txt", t0);
-         for (const std::string& problem : {wavProblem, t0Problem}) {
-           if (!problem.empty()) out() << "demo: " << problem << "\n";
-         }
-         out() << "audio listo " << recording->events.size() << "\n";
+         for (const std::string& problem : recording->save(folder)) out() << "demo: " << problem << "\n";
+         out() << "audio listo " << recording->soundsHeard() << "\n";
          out().flush();
        }},
   });

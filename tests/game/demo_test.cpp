@@ -1,6 +1,10 @@
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <regex>
 
+#include "audio/wav.hpp"
+#include "game/demo_recording.hpp"
 #include "game_fixture.hpp"
 
 namespace sorvel::test {
@@ -140,6 +144,31 @@ TEST(Demo, AnUnwritableSoundTrackIsReportedAndTheRunGoesOn) {
   EXPECT_NE(said.find("blocker"), std::string::npos) << said;
   EXPECT_TRUE(said.ends_with("audio listo 7\n")) << said;
   EXPECT_EQ(game->current(), 1);
+}
+
+TEST(DemoRecording, MixesEachSoundInAtItsMomentAndKeepsTheFirstThirtyOneSeconds) {
+  TempDir dir;
+  double now = 1000;
+  DemoRecording recording([&now] { return now; });
+  const std::vector<float> knock = {1, -0.5f};
+  now = 1000.5;
+  recording.hear(knock, 0.5f);
+  recording.hear(knock, 0.5f);  // two at the same moment add up
+  now = 999;
+  recording.hear(knock, 1);  // before the start
+  now = 1060;
+  recording.hear(knock, 1);  // would end past the minute
+  EXPECT_EQ(recording.soundsHeard(), 4u);
+  EXPECT_TRUE(recording.save(dir.path()).empty());
+
+  const std::string wav = readFile(dir / "sorvel-audio.wav");
+  ASSERT_EQ(wav.size(), 44 + 2 * DemoRecording::kTrackSamples);
+  std::vector<std::int16_t> track(DemoRecording::kTrackSamples);
+  std::memcpy(track.data(), wav.data() + 44, wav.size() - 44);  // little-endian, as is this machine
+  EXPECT_EQ(track[22050], toPcm16(0.8f));
+  EXPECT_EQ(track[22051], toPcm16(-0.4f));
+  EXPECT_EQ(std::ranges::count(track, 0), static_cast<std::ptrdiff_t>(track.size()) - 2);
+  EXPECT_EQ(readFile(dir / "sorvel-audio-t0.txt"), "1000.000");
 }
 
 }  // namespace
