@@ -1,12 +1,8 @@
 #include "app/window_state.hpp"
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
-#include <cstdlib>
 #include <fstream>
 #include <limits>
 #include <nlohmann/json.hpp>
@@ -15,6 +11,7 @@
 
 #include "base/atomic_file.hpp"
 #include "base/json_depth.hpp"
+#include "base/resources.hpp"
 
 namespace sorvel {
 namespace fs = std::filesystem;
@@ -34,14 +31,6 @@ constexpr std::chrono::minutes kStaleTemporaryAge{5};
 // much of its width.
 constexpr std::int64_t kTitleStripHeight = 30;
 constexpr std::int64_t kGripWidth = 100;
-
-fs::path homeDir() {
-  if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') return home;
-  if (const passwd* entry = getpwuid(getuid()); entry != nullptr && entry->pw_dir != nullptr) {
-    return entry->pw_dir;
-  }
-  return fs::current_path();
-}
 
 // Why `state` could not have been written by us; empty when it could.
 std::string implausibility(const WindowState& state) {
@@ -94,13 +83,7 @@ std::int64_t overlap(std::int64_t start, std::int64_t length, std::int64_t other
 
 }  // namespace
 
-fs::path windowStateFile() {
-  // The XDG rules say a relative path in the variable is to be ignored.
-  if (const char* state = std::getenv("XDG_STATE_HOME"); state != nullptr && fs::path(state).is_absolute()) {
-    return fs::path(state) / "sorvel" / "window.json";
-  }
-  return homeDir() / ".local" / "state" / "sorvel" / "window.json";
-}
+fs::path windowStateFile() { return userStateDir() / "window.json"; }
 
 WindowStateRead readWindowState(const fs::path& file) {
   const auto damaged = [&file](const std::string& why) {

@@ -73,4 +73,9 @@ fs::path userDataDir() {
   return homeDir() / ".local" / "share" / "sorvel";
 }
 
+fs::path userStateDir() {
+  if (auto xdg = environment("XDG_STATE_HOME"); xdg && fs::path(*xdg).is_absolute()) return fs::path(*xdg) / "sorvel";
+  return homeDir() / ".local" / "state" / "sorvel";
+}
+
 }  // namespace sorvel

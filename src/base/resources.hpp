@@ -22,4 +22,9 @@ std::optional<std::filesystem::path> findResource(const std::filesystem::path& d
 // else $XDG_DATA_HOME/sorvel, else ~/.local/share/sorvel.
 std::filesystem::path userDataDir();
 
+// The per-user folder for state that belongs to this machine rather than to
+// the player's progress (where the window was): $XDG_STATE_HOME/sorvel when
+// that is an absolute path, as the XDG rules ask, else ~/.local/state/sorvel.
+std::filesystem::path userStateDir();
+
 }  // namespace sorvel
