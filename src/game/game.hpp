@@ -162,6 +162,9 @@ class Game {
   const Sound& sound() const { return sound_; }
   // Silences every sound from now on; the recorder still hears them.
   void setMuted(bool muted);
+  // While paused, a block in play gathers no play time (the window is in the
+  // background or minimised); everything else goes on.
+  void setPlayClockPaused(bool paused) { playClockPaused_ = paused; }
   // Hands every sound played from now on to `recorder` (a test listening, a
   // film's sound track); an empty one hears nothing.
   void setSoundRecorder(Sound::Recorder recorder);
@@ -288,6 +291,7 @@ class Game {
   float scriptT_ = 0;
 
   GameOptions options_;
+  bool playClockPaused_ = false;
   std::mt19937_64 rng_;
   std::uint64_t revision_ = 0;
   std::array<std::uint64_t, static_cast<size_t>(Field::count)> revisions_{};

@@ -32,7 +32,9 @@ void Game::tick(double dt) {
   }
 
   Slot* open = openSlot();
-  if (screen_ == Screen::playing && open != nullptr && !showTutorial_) open->puzzle.elapsed += d;
+  if (screen_ == Screen::playing && open != nullptr && !showTutorial_ && !playClockPaused_) {
+    open->puzzle.elapsed += d;
+  }
 
   easeCamera(d);
   const float clueGoal = screen_ == Screen::playing ? 1.0f : 0.0f;
