@@ -1,3 +1,4 @@
+#include <chrono>
 #include <cstdio>
 #include <string_view>
 #include <vector>
@@ -31,9 +32,15 @@ int main(int argc, char** argv) {
 
   SettingsStore store(settingsOptionsFor(commandLine.arguments));
   store.setArguments(std::move(commandLine.arguments));
-  // An interrupt must not lose the progress still on its way to disk.
-  SignalFlush flushOnInterrupt([&store](int) { store.flush(); });
-  const int status = startApplication(store);
+  // An interrupt must not lose the progress still on its way to disk, nor
+  // the play time since the last carve: the game saves it as it would when
+  // its window is closed, if it answers within a moment.
+  QuitRequest quit;
+  SignalFlush flushOnInterrupt([&store, &quit](int) {
+    if (quit.request()) quit.waitUntilDone(std::chrono::seconds(2));
+    store.flush();
+  });
+  const int status = startApplication(store, quit);
   store.flush();
   return status;
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/window_run.hpp"
 #include "capture/still.hpp"
 #include "puzzle/library.hpp"
 
@@ -31,7 +32,7 @@ SettingsStore::Options settingsOptionsFor(const ArgumentLayer& arguments) {
   return defaultSettingsOptions();
 }
 
-int startApplication(SettingsStore& store) {
+int startApplication(SettingsStore& store, QuitRequest& quit) {
   if (store.boolean("sorvelReset")) {
     store.removeAll();
     std::printf("sorvel: saved progress removed (%s)\n", store.file().c_str());
@@ -39,10 +40,12 @@ int startApplication(SettingsStore& store) {
   if (const auto still = store.string("sorvelStill")) return captureStill(store, *still);
   if (store.string("sorvelFilm")) return unavailable("the film (--film)");
 
-  // A broken chapter stops the program here with its reason.
+  // A broken chapter stops the program here with its reason, before a
+  // window flashes up.
   const auto [chapter, puzzles] = Library::chapter();
   std::printf("sorvel: chapter \"%s\" with %zu puzzles loaded\n", chapter.id.c_str(), puzzles.size());
-  return unavailable("the game window");
+  std::fflush(stdout);
+  return playInWindow(store, quit);
 }
 
 }  // namespace sorvel

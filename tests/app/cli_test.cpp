@@ -70,7 +70,7 @@ TEST_F(Cli, ADamagedSettingsFileIsSetAsideByTheGameButLeftAloneByACapture) {
   EXPECT_EQ(setAside(), 0);
   EXPECT_EQ(test::readFile(file), damaged);
 
-  EXPECT_EQ(run(""), 1);  // the window is yet to come; the store opens first
+  EXPECT_EQ(run(""), 1);  // no display for the window; the store opens first
   EXPECT_THAT(out, HasSubstr("is damaged"));
   EXPECT_EQ(setAside(), 1);
 }

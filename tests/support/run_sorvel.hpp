@@ -1,7 +1,7 @@
 #pragma once
 
 // Starts the real executable as a player would, with its own data folder and
-// resources, and keeps its exit status and what it printed.
+// resources and no display, and keeps its exit status and what it printed.
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -19,7 +19,10 @@ struct SorvelRun {
 
 inline SorvelRun runSorvel(const std::string& executable, const std::string& args, const TempDir& scratch,
                            const std::filesystem::path& resources = fixtureResources()) {
-  const std::string command = "SORVEL_DATA_DIR='" + (scratch / "data").string() + "' SORVEL_RESOURCES='" +
+  // No display: these runs are headless, whatever the tests run beside.
+  const std::string command = "DISPLAY= WAYLAND_DISPLAY= SDL_VIDEODRIVER=x11 XDG_STATE_HOME='" +
+                              (scratch / "state").string() + "' SORVEL_DATA_DIR='" + (scratch / "data").string() +
+                              "' SORVEL_RESOURCES='" +
                               resources.string() + "' '" + executable + "' " + args + " >'" +
                               (scratch / "out").string() + "' 2>'" + (scratch / "err").string() + "'";
   const int status = std::system(command.c_str());

@@ -1,0 +1,162 @@
+#include "app/game_window.hpp"
+
+#include <SDL.h>
+#include <epoxy/gl.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "app/grab_cursor.hpp"
+
+namespace sorvel {
+
+namespace {
+
+std::string sdlReason() {
+  const char* reason = SDL_GetError();
+  return reason != nullptr && *reason != '\0' ? reason : "no reason given";
+}
+
+std::vector<Rect> usableDisplays() {
+  std::vector<Rect> displays;
+  const int count = SDL_GetNumVideoDisplays();
+  for (int i = 0; i < count; ++i) {
+    SDL_Rect r;
+    if (SDL_GetDisplayUsableBounds(i, &r) == 0) displays.push_back({r.x, r.y, r.w, r.h});
+  }
+  return displays;
+}
+
+}  // namespace
+
+GameWindow::Opened GameWindow::open(const std::optional<WindowState>& place) {
+  // Task switchers and desktop entries know the game by this class; a
+  // player's own setting wins.
+  setenv("SDL_VIDEO_X11_WMCLASS", "sorvel", 0);
+  setenv("SDL_VIDEO_WAYLAND_WMCLASS", "sorvel", 0);
+  SDL_SetHint(SDL_HINT_APP_NAME, "Sorvel");
+  // A click into a window in the background is a game click too.
+  SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    return {nullptr, "cannot open the game window (" + sdlReason() + ")"};
+  }
+  std::unique_ptr<GameWindow> window(new GameWindow());
+
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+  // The renderer draws into targets of its own and blits the picture here:
+  // the window needs no depth, stencil or multisampling of its own.
+  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+  SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+
+  std::optional<WindowState> fitted;
+  if (place) fitted = fitToDisplays(*place, usableDisplays(), kMinWidth, kMinHeight);
+  const int x = fitted ? fitted->x : static_cast<int>(SDL_WINDOWPOS_CENTERED);
+  const int y = fitted ? fitted->y : static_cast<int>(SDL_WINDOWPOS_CENTERED);
+  const int w = fitted ? fitted->width : kDefaultWidth;
+  const int h = fitted ? fitted->height : kDefaultHeight;
+  Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_HIDDEN;
+  if (fitted && fitted->maximised) flags |= SDL_WINDOW_MAXIMIZED;
+  if (fitted && fitted->fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+  window->window_ = SDL_CreateWindow("Sorvel", x, y, w, h, flags);
+  if (window->window_ == nullptr) {
+    return {nullptr, "cannot open the game window (" + sdlReason() + ")"};
+  }
+  SDL_SetWindowMinimumSize(window->window_, kMinWidth, kMinHeight);
+
+  window->context_ = SDL_GL_CreateContext(window->window_);
+  if (window->context_ == nullptr) {
+    return {nullptr, "cannot get an OpenGL 3.3 core context for the window (" + sdlReason() + ")"};
+  }
+  if (epoxy_gl_version() < 33) {
+    return {nullptr, "the window's OpenGL is " + std::to_string(epoxy_gl_version() / 10) + "." +
+                         std::to_string(epoxy_gl_version() % 10) + ", and 3.3 is needed"};
+  }
+  // Adaptive vsync tears a late frame rather than halving the rate; plain
+  // vsync next; without either, the draw loop paces itself.
+  if (SDL_GL_SetSwapInterval(-1) != 0) SDL_GL_SetSwapInterval(1);
+
+  window->grabCursor_ = makeGrabCursor();
+  window->arrowCursor_ = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW);
+
+  const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+  const auto* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+  window->description_ = std::string(renderer != nullptr ? renderer : "?") + ", OpenGL " +
+                         (version != nullptr ? version : "?") + ", " + SDL_GetCurrentVideoDriver();
+  return {std::move(window), {}};
+}
+
+GameWindow::~GameWindow() {
+  if (grabCursor_ != nullptr) SDL_FreeCursor(static_cast<SDL_Cursor*>(grabCursor_));
+  if (arrowCursor_ != nullptr) SDL_FreeCursor(static_cast<SDL_Cursor*>(arrowCursor_));
+  if (context_ != nullptr) SDL_GL_DeleteContext(static_cast<SDL_GLContext>(context_));
+  if (window_ != nullptr) SDL_DestroyWindow(window_);
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+void GameWindow::show() {
+  SDL_ShowWindow(window_);
+  SDL_RaiseWindow(window_);
+  noteGeometry();
+}
+
+glm::ivec2 GameWindow::points() const {
+  glm::ivec2 size;
+  SDL_GetWindowSize(window_, &size.x, &size.y);
+  return size;
+}
+
+glm::ivec2 GameWindow::pixels() const {
+  glm::ivec2 size;
+  SDL_GL_GetDrawableSize(window_, &size.x, &size.y);
+  return size;
+}
+
+bool GameWindow::minimised() const {
+  const Uint32 flags = SDL_GetWindowFlags(window_);
+  return (flags & (SDL_WINDOW_MINIMIZED | SDL_WINDOW_HIDDEN)) != 0;
+}
+
+bool GameWindow::focused() const { return (SDL_GetWindowFlags(window_) & SDL_WINDOW_INPUT_FOCUS) != 0; }
+
+void GameWindow::noteGeometry() {
+  const Uint32 flags = SDL_GetWindowFlags(window_);
+  if ((flags & (SDL_WINDOW_MAXIMIZED | SDL_WINDOW_FULLSCREEN | SDL_WINDOW_MINIMIZED)) != 0) return;
+  SDL_GetWindowPosition(window_, &normal_.x, &normal_.y);
+  SDL_GetWindowSize(window_, &normal_.width, &normal_.height);
+}
+
+WindowState GameWindow::state() const {
+  const Uint32 flags = SDL_GetWindowFlags(window_);
+  WindowState state = normal_;
+  state.maximised = (flags & SDL_WINDOW_MAXIMIZED) != 0;
+  state.fullscreen = (flags & SDL_WINDOW_FULLSCREEN_DESKTOP) == SDL_WINDOW_FULLSCREEN_DESKTOP;
+  return state;
+}
+
+void GameWindow::toggleFullscreen() {
+  const bool fullscreen = (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP) == SDL_WINDOW_FULLSCREEN_DESKTOP;
+  SDL_SetWindowFullscreen(window_, fullscreen ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+}
+
+void GameWindow::showGrabCursor(bool grabbing) {
+  if (grabbing == grabbing_) return;
+  grabbing_ = grabbing;
+  void* cursor = grabbing ? grabCursor_ : arrowCursor_;
+  if (cursor != nullptr) SDL_SetCursor(static_cast<SDL_Cursor*>(cursor));
+}
+
+void GameWindow::swap() { SDL_GL_SwapWindow(window_); }
+
+int GameWindow::refreshRate() const {
+  SDL_DisplayMode mode;
+  const int display = SDL_GetWindowDisplayIndex(window_);
+  if (display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0 && mode.refresh_rate > 0) {
+    return mode.refresh_rate;
+  }
+  return 60;
+}
+
+}  // namespace sorvel

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <glm/vec2.hpp>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/window_state.hpp"
+
+struct SDL_Window;
+
+namespace sorvel {
+
+// The game's one window and its OpenGL 3.3 core context, made with SDL.
+// Sizes come in two units: points, in which the player's pointer moves and
+// the window is laid out, and pixels, which the GPU draws (more of them than
+// points on a high-density display).
+class GameWindow {
+ public:
+  static constexpr int kDefaultWidth = 1360;
+  static constexpr int kDefaultHeight = 880;
+  static constexpr int kMinWidth = 900;
+  static constexpr int kMinHeight = 640;
+
+  struct Opened;
+
+  // Starts SDL's video, makes the window (hidden until show()) and its
+  // context, current on this thread. `place` is where the player left the
+  // window last time, if it still fits a display. Never aborts: `error` says
+  // what failed, with SDL's reason.
+  static Opened open(const std::optional<WindowState>& place);
+
+  ~GameWindow();
+  GameWindow(const GameWindow&) = delete;
+  GameWindow& operator=(const GameWindow&) = delete;
+
+  void show();
+  glm::ivec2 points() const;
+  glm::ivec2 pixels() const;
+  bool minimised() const;
+  bool focused() const;
+  // Where and how the window stands now, to be remembered at the end: the
+  // place and size it has when neither maximised nor fullscreen.
+  WindowState state() const;
+  // Keeps the window's place and size while it is neither maximised nor
+  // fullscreen; called whenever it moves or changes size.
+  void noteGeometry();
+
+  // Desktop fullscreen: the display's own mode, so switching is instant.
+  void toggleFullscreen();
+  // A grabbing hand while the player turns the block.
+  void showGrabCursor(bool grabbing);
+  // Shows what was drawn; blocks for vsync where the driver offers it.
+  void swap();
+  // Frames per second the display refreshes at, or 60 when it does not say.
+  int refreshRate() const;
+  const std::string& describe() const { return description_; }
+
+ private:
+  GameWindow() = default;
+
+  SDL_Window* window_ = nullptr;
+  void* context_ = nullptr;  // SDL_GLContext
+  void* grabCursor_ = nullptr;   // SDL_Cursor*
+  void* arrowCursor_ = nullptr;  // SDL_Cursor*
+  bool grabbing_ = false;
+  WindowState normal_;
+  std::string description_;
+};
+
+struct GameWindow::Opened {
+  std::unique_ptr<GameWindow> window;
+  std::string error;
+};
+
+}  // namespace sorvel

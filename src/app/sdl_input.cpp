@@ -1,0 +1,106 @@
+#include "app/sdl_input.hpp"
+
+#include <SDL.h>
+
+#include "app/game_window.hpp"
+#include "app/input_map.hpp"
+
+namespace sorvel {
+
+namespace {
+
+Modifiers modifiers(Uint16 mod) {
+  return {.alt = (mod & KMOD_ALT) != 0, .shift = (mod & KMOD_SHIFT) != 0, .ctrl = (mod & KMOD_CTRL) != 0};
+}
+
+Modifiers heldModifiers() { return modifiers(static_cast<Uint16>(SDL_GetModState())); }
+
+glm::vec2 viewPoint(const GameWindow& window, int x, int y) {
+  const glm::ivec2 size = window.points();
+  if (size.x <= 0 || size.y <= 0) return {0, 0};
+  return {static_cast<float>(x) / static_cast<float>(size.x), static_cast<float>(y) / static_cast<float>(size.y)};
+}
+
+Key keyFor(SDL_Keycode sym) {
+  switch (sym) {
+    case SDLK_ESCAPE: return Key::escape;
+    case SDLK_SPACE: return Key::space;
+    case SDLK_UP: return Key::up;
+    case SDLK_DOWN: return Key::down;
+    case SDLK_PLUS: return Key::plus;
+    case SDLK_EQUALS: return Key::equals;
+    case SDLK_KP_PLUS: return Key::keypadPlus;
+    case SDLK_MINUS: return Key::minus;
+    case SDLK_KP_MINUS: return Key::keypadMinus;
+    case SDLK_q: return Key::q;
+    case SDLK_F11: return Key::f11;
+    case SDLK_RETURN: return Key::enter;
+    case SDLK_KP_ENTER: return Key::keypadEnter;
+    default: return Key::other;
+  }
+}
+
+std::optional<PointerButton> buttonFor(Uint8 button) {
+  switch (button) {
+    case SDL_BUTTON_LEFT: return PointerButton::left;
+    case SDL_BUTTON_RIGHT: return PointerButton::right;
+    case SDL_BUTTON_MIDDLE: return PointerButton::middle;
+    default: return std::nullopt;
+  }
+}
+
+}  // namespace
+
+WindowRequest handleSdlEvent(const SDL_Event& event, GameWindow& window, InputMap& input) {
+  switch (event.type) {
+    case SDL_QUIT:
+      return WindowRequest::quit;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+      if (const auto button = buttonFor(event.button.button)) {
+        input.button({.button = *button,
+                      .pressed = event.type == SDL_MOUSEBUTTONDOWN,
+                      .at = viewPoint(window, event.button.x, event.button.y),
+                      .mods = heldModifiers()});
+      }
+      return WindowRequest::none;
+    case SDL_MOUSEMOTION:
+      input.motion({.at = viewPoint(window, event.motion.x, event.motion.y),
+                    .delta = {static_cast<float>(event.motion.xrel), static_cast<float>(event.motion.yrel)}});
+      return WindowRequest::none;
+    case SDL_MOUSEWHEEL:
+      input.wheel({.x = event.wheel.preciseX, .y = event.wheel.preciseY, .mods = heldModifiers()});
+      return WindowRequest::none;
+    case SDL_KEYDOWN:
+      switch (input.key({.key = keyFor(event.key.keysym.sym),
+                         .mods = modifiers(event.key.keysym.mod),
+                         .repeat = event.key.repeat != 0})) {
+        case KeyResult::quit: return WindowRequest::quit;
+        case KeyResult::toggleFullscreen: return WindowRequest::toggleFullscreen;
+        case KeyResult::handled:
+        case KeyResult::notHandled: return WindowRequest::none;
+      }
+      return WindowRequest::none;
+    case SDL_WINDOWEVENT:
+      switch (event.window.event) {
+        case SDL_WINDOWEVENT_LEAVE:
+          input.leave();
+          break;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+          input.cancel();
+          break;
+        case SDL_WINDOWEVENT_MOVED:
+        case SDL_WINDOWEVENT_RESIZED:
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+          window.noteGeometry();
+          break;
+        default:
+          break;
+      }
+      return WindowRequest::none;
+    default:
+      return WindowRequest::none;
+  }
+}
+
+}  // namespace sorvel

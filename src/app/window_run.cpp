@@ -1,0 +1,256 @@
+#include "app/window_run.hpp"
+
+#include <SDL.h>
+#include <epoxy/gl.h>
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "app/game_window.hpp"
+#include "app/input_map.hpp"
+#include "app/quit_request.hpp"
+#include "app/sdl_input.hpp"
+#include "app/window_state.hpp"
+#include "game/game.hpp"
+#include "platform_audio/sdl_audio_output.hpp"
+#include "render/offscreen_target.hpp"
+#include "render/renderer.hpp"
+
+namespace sorvel {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double millisecondsSince(Clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+double threadCpuSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
+}
+
+long peakResidentKiB() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;
+}
+
+std::optional<long> environmentNumber(const char* name) {
+  const char* text = std::getenv(name);
+  if (text == nullptr || *text == '\0') return std::nullopt;
+  char* end = nullptr;
+  const long value = std::strtol(text, &end, 10);
+  if (*end != '\0' || value < 0) {
+    std::fprintf(stderr, "sorvel: %s=\"%s\" is not a whole number; ignored\n", name, text);
+    return std::nullopt;
+  }
+  return value;
+}
+
+// The picture goes through a target of our own, as it does for a still, and
+// is then copied to the window: the window and the captures share one path,
+// and no driver's idea of an sRGB window matters.
+class Presenter {
+ public:
+  // False, with nothing shown, when no target of that size can be had.
+  bool present(Renderer& renderer, const Frame& frame, glm::ivec2 pixels) {
+    if (!target_ || target_->width() != pixels.x || target_->height() != pixels.y) {
+      target_.reset();
+      OffscreenTarget::Created made = OffscreenTarget::create(pixels.x, pixels.y);
+      if (!made.target) {
+        reportOnce("the window's picture (" + made.error + ")");
+        return false;
+      }
+      target_ = std::move(made.target);
+    }
+    if (!renderer.render(frame, {target_->framebuffer(), pixels.x, pixels.y})) {
+      reportOnce("a picture of " + std::to_string(pixels.x) + "x" + std::to_string(pixels.y) + " pixels");
+      return false;
+    }
+    // The target already holds sRGB-encoded values: copy them as they are.
+    glDisable(GL_FRAMEBUFFER_SRGB);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, target_->framebuffer());
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glBlitFramebuffer(0, 0, pixels.x, pixels.y, 0, 0, pixels.x, pixels.y, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    reported_ = false;
+    return true;
+  }
+
+ private:
+  void reportOnce(const std::string& what) {
+    if (!reported_) std::fprintf(stderr, "sorvel: the driver cannot draw %s; waiting for another size\n", what.c_str());
+    reported_ = true;
+  }
+
+  std::optional<OffscreenTarget> target_;
+  bool reported_ = false;
+};
+
+// What SORVEL_STATS asks for: the start-up split once the first frame is
+// shown, then the frame rate, the main thread's work per frame and the
+// memory on the way out.
+struct Stats {
+  bool enabled = std::getenv("SORVEL_STATS") != nullptr;
+  Clock::time_point start = Clock::now();
+  double window = 0, renderer = 0, game = 0;
+  long frames = 0;
+  // Main-thread CPU: events, tick and frame assembly; then the renderer's
+  // submission (on a software GL this includes the driver's own work).
+  double gameSeconds = 0, renderSeconds = 0;
+  Clock::time_point loopStart;
+
+  void firstFrame(double frameMs) const {
+    if (!enabled) return;
+    std::fprintf(stderr,
+                 "sorvel: first frame shown %.0f ms after start (window and GL %.0f, renderer %.0f, game %.0f, "
+                 "first frame %.0f)\n",
+                 millisecondsSince(start), window, renderer, game, frameMs);
+  }
+  void end() const {
+    if (!enabled || frames == 0) return;
+    const double seconds = std::chrono::duration<double>(Clock::now() - loopStart).count();
+    const double n = static_cast<double>(frames);
+    std::fprintf(stderr,
+                 "sorvel: %ld frames in %.1f s (%.1f a second); main thread CPU a frame: %.2f ms for events, tick "
+                 "and frame, %.2f ms rendering; peak memory %ld MiB\n",
+                 frames, seconds, n / seconds, 1000 * gameSeconds / n, 1000 * renderSeconds / n,
+                 peakResidentKiB() / 1024);
+  }
+};
+
+void rememberWindow(const GameWindow& window) {
+  const std::filesystem::path file = windowStateFile();
+  if (file.empty()) return;
+  if (const std::string problem = writeWindowState(file, window.state()); !problem.empty()) {
+    std::fprintf(stderr, "sorvel: the window's place is not remembered: %s\n", problem.c_str());
+  }
+}
+
+std::optional<WindowState> rememberedWindow() {
+  const std::filesystem::path file = windowStateFile();
+  if (file.empty()) return std::nullopt;
+  WindowStateRead read = readWindowState(file);
+  if (!read.problem.empty()) std::fprintf(stderr, "sorvel: %s\n", read.problem.c_str());
+  return read.state;
+}
+
+}  // namespace
+
+int playInWindow(SettingsStore& store, QuitRequest& quit) {
+  Stats stats;
+  Clock::time_point step = Clock::now();
+  GameWindow::Opened opened = GameWindow::open(rememberedWindow());
+  if (!opened.window) {
+    std::fprintf(stderr, "sorvel: %s; --still and --film need no window\n", opened.error.c_str());
+    return 1;
+  }
+  GameWindow& window = *opened.window;
+  stats.window = millisecondsSince(step);
+
+  step = Clock::now();
+  Renderer::Created made = Renderer::create();
+  if (!made.renderer) {
+    std::fprintf(stderr, "sorvel: %s (%s); --still and --film need no window\n", made.error.c_str(),
+                 window.describe().c_str());
+    return 1;
+  }
+  Renderer& renderer = *made.renderer;
+  stats.renderer = millisecondsSince(step);
+
+  step = Clock::now();
+  Game game(GameOptions{.persist = true,
+                        .store = &store,
+                        .gpu = &renderer,
+                        .audio = std::make_unique<SdlAudioOutput>()});
+  if (const auto script = store.string("sorvelDemo")) game.demo(*script);
+  stats.game = millisecondsSince(step);
+
+  InputMap input(game);
+  const std::optional<long> quitAfter = environmentNumber("SORVEL_QUIT_AFTER_FRAMES");
+  quit.setWake([] {
+    SDL_Event event{};
+    event.type = SDL_QUIT;
+    SDL_PushEvent(&event);
+  });
+
+  Presenter presenter;
+  window.show();
+  Clock::time_point last = Clock::now();
+  bool running = true;
+  while (running && !quit.asked()) {
+    const Clock::time_point frameStart = Clock::now();
+    const double cpuStart = threadCpuSeconds();
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+      if (event.type == SDL_QUIT) running = false;
+      switch (handleSdlEvent(event, window, input)) {
+        case WindowRequest::none:
+          break;
+        case WindowRequest::quit:
+          running = false;
+          break;
+        case WindowRequest::toggleFullscreen:
+          window.toggleFullscreen();
+          break;
+      }
+    }
+    window.showGrabCursor(input.orbiting());
+
+    // A minimised window draws nothing and its game stands still; the
+    // clock starts again from the moment it is back.
+    if (window.minimised()) {
+      SDL_WaitEventTimeout(nullptr, 100);
+      last = Clock::now();
+      continue;
+    }
+    const Clock::time_point now = Clock::now();
+    const double dt = std::chrono::duration<double>(now - last).count();
+    last = now;
+    // Time spent away from the window is not time spent on the puzzle.
+    game.setPlayClockPaused(!window.focused());
+    const glm::ivec2 pixels = window.pixels();
+    if (pixels.y > 0) game.viewportChanged(static_cast<float>(pixels.x) / static_cast<float>(pixels.y));
+    game.tick(dt);
+    if (pixels.x <= 0 || pixels.y <= 0) continue;
+    const Frame frame = game.frame();
+    const double cpuFrame = threadCpuSeconds();
+    const bool shown = presenter.present(renderer, frame, pixels);
+    stats.gameSeconds += cpuFrame - cpuStart;
+    stats.renderSeconds += threadCpuSeconds() - cpuFrame;
+    window.swap();
+    if (shown && ++stats.frames == 1) {
+      stats.loopStart = Clock::now();
+      stats.firstFrame(millisecondsSince(frameStart));
+    }
+    if (quitAfter && stats.frames >= *quitAfter) running = false;
+
+    // Where swapping does not wait for the display (no vsync, a hidden
+    // window), keep to its refresh rate, at most 120 frames a second,
+    // rather than spin a core.
+    const auto period = std::chrono::duration<double>(1.0 / std::min(window.refreshRate(), 120));
+    const auto spent = Clock::now() - frameStart;
+    if (spent < period) std::this_thread::sleep_for(period - spent);
+  }
+  quit.setWake({});
+
+  // Play time since the last action would otherwise be lost.
+  game.saveOpenPuzzle();
+  store.flush();
+  rememberWindow(window);
+  stats.end();
+  quit.done();
+  return 0;
+}
+
+}  // namespace sorvel
