@@ -122,6 +122,11 @@ bool GameWindow::minimised() const {
 bool GameWindow::focused() const { return (SDL_GetWindowFlags(window_) & SDL_WINDOW_INPUT_FOCUS) != 0; }
 
 void GameWindow::noteGeometry() {
+  SDL_DisplayMode mode;
+  const int display = SDL_GetWindowDisplayIndex(window_);
+  const bool known = display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0 && mode.refresh_rate > 0;
+  refreshRate_ = known ? mode.refresh_rate : 60;
+
   const Uint32 flags = SDL_GetWindowFlags(window_);
   if ((flags & (SDL_WINDOW_MAXIMIZED | SDL_WINDOW_FULLSCREEN | SDL_WINDOW_MINIMIZED)) != 0) return;
   SDL_GetWindowPosition(window_, &normal_.x, &normal_.y);
@@ -149,14 +154,5 @@ void GameWindow::showGrabCursor(bool grabbing) {
 }
 
 void GameWindow::swap() { SDL_GL_SwapWindow(window_); }
-
-int GameWindow::refreshRate() const {
-  SDL_DisplayMode mode;
-  const int display = SDL_GetWindowDisplayIndex(window_);
-  if (display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0 && mode.refresh_rate > 0) {
-    return mode.refresh_rate;
-  }
-  return 60;
-}
 
 }  // namespace sorvel

@@ -43,7 +43,8 @@ class GameWindow {
   // place and size it has when neither maximised nor fullscreen.
   WindowState state() const;
   // Keeps the window's place and size while it is neither maximised nor
-  // fullscreen; called whenever it moves or changes size.
+  // fullscreen, and its display's refresh rate; called whenever it moves,
+  // changes size or changes display.
   void noteGeometry();
 
   // Desktop fullscreen: the display's own mode, so switching is instant.
@@ -52,8 +53,9 @@ class GameWindow {
   void showGrabCursor(bool grabbing);
   // Shows what was drawn; blocks for vsync where the driver offers it.
   void swap();
-  // Frames per second the display refreshes at, or 60 when it does not say.
-  int refreshRate() const;
+  // Frames per second the window's display refreshes at, or 60 when it does
+  // not say; looked up again whenever the window moves.
+  int refreshRate() const { return refreshRate_; }
   const std::string& describe() const { return description_; }
 
  private:
@@ -65,6 +67,7 @@ class GameWindow {
   void* arrowCursor_ = nullptr;  // SDL_Cursor*
   bool grabbing_ = false;
   WindowState normal_;
+  int refreshRate_ = 60;
   std::string description_;
 };
 

@@ -92,6 +92,7 @@ WindowRequest handleSdlEvent(const SDL_Event& event, GameWindow& window, InputMa
         case SDL_WINDOWEVENT_MOVED:
         case SDL_WINDOWEVENT_RESIZED:
         case SDL_WINDOWEVENT_SIZE_CHANGED:
+        case SDL_WINDOWEVENT_DISPLAY_CHANGED:
           window.noteGeometry();
           break;
         default:
