@@ -1,6 +1,6 @@
 #pragma once
 
-// The GLSL sources of the renderer, built into the binary from
+// The GLSL sources of the renderer and the interface compositor, built into the binary from
 // src/render/shaders so that the game never looks for shader files.
 namespace sorvel::shaders {
 
@@ -14,5 +14,7 @@ extern const char* const floor_vert;
 extern const char* const floor_frag;
 extern const char* const shadow_cube_vert;
 extern const char* const shadow_obj_vert;
+extern const char* const overlay_vert;
+extern const char* const overlay_frag;
 
 }  // namespace sorvel::shaders

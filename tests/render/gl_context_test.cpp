@@ -11,6 +11,7 @@
 
 #include "render/egl_context.hpp"
 #include "render/gl_name.hpp"
+#include "render/layer_compositor.hpp"
 #include "render/offscreen_target.hpp"
 
 namespace sorvel {
@@ -122,6 +123,54 @@ TEST(OffscreenTarget, StoresSrgbAndReadsBackTopRowFirst) {
   }
   bgra.pop_back();
   EXPECT_THROW(target.read(bgra, PixelOrder::Bgra), std::invalid_argument);
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+// A layer of 2x2 premultiplied BGRA pixels: opaque red, half-covering
+// white, clear, opaque blue.
+std::vector<std::uint8_t> testLayer() {
+  return {0, 0, 255, 255, /**/ 128, 128, 128, 128, /**/ 0, 0, 0, 0, /**/ 255, 0, 0, 255};
+}
+
+TEST(LayerCompositor, BlendsPremultipliedLayersWhereTheirPlacementPutsThem) {
+  HeadlessGl gl = makeGl();
+  OffscreenTarget target = makeTarget(6, 4);
+  auto created = LayerCompositor::create();
+  ASSERT_TRUE(created.compositor) << created.error;
+  OverlayLayer layer;
+  layer.upload(testLayer(), 2, 2);
+  const Rgba grey{100, 100, 100, 255}, red{255, 0, 0, 255}, blue{0, 0, 255, 255};
+  const Rgba halfWhite{178, 178, 178, 255};  // 128 + 100 * (1 - 128/255)
+
+  // Painted as they are, top row first, at the top left; the bytes blend as
+  // stored, with no sRGB conversion either way.
+  target.bind();
+  clear(grey);
+  created.compositor->draw(layer, {}, 6, 4);
+  expectPixels(target, [&](int x, int y) {
+    if (x == 0 && y == 0) return red;
+    if (x == 1 && y == 0) return halfWhite;
+    if (x == 1 && y == 1) return blue;
+    return grey;
+  });
+
+  // Moved right by 3 and down by 1, at half opacity.
+  clear(grey);
+  created.compositor->draw(layer, {.opacity = 0.5F, .offsetX = 3, .offsetY = 1}, 6, 4);
+  expectPixels(target, [&](int x, int y) {
+    if (x == 3 && y == 1) return Rgba{178, 50, 50, 255};
+    if (x == 4 && y == 2) return Rgba{50, 50, 178, 255};
+    if (x == 4 && y == 1) return Rgba{139, 139, 139, 255};
+    return grey;
+  });
+
+  // Twice the size about its top-left corner, then the same texels replaced.
+  clear(grey);
+  std::vector<std::uint8_t> allBlue(16);
+  for (int i = 0; i < 4; ++i) allBlue[i * 4] = 255, allBlue[i * 4 + 3] = 255;
+  layer.upload(allBlue, 2, 2);
+  created.compositor->draw(layer, {.scale = 2}, 6, 4);
+  expectPixels(target, [&](int x, int) { return x < 4 ? blue : grey; });
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 

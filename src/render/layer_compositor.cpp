@@ -1,0 +1,109 @@
+#include "render/layer_compositor.hpp"
+
+#include "render/gl_program.hpp"
+#include "render/shader_sources.hpp"
+
+namespace sorvel {
+
+void OverlayLayer::upload(std::span<const std::uint8_t> pixels, int width, int height) {
+  if (width <= 0 || height <= 0 || pixels.size() < static_cast<std::size_t>(width) * height * 4) return;
+  GLint previousTexture = 0, previousAlignment = 4;
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &previousTexture);
+  glGetIntegerv(GL_UNPACK_ALIGNMENT, &previousAlignment);
+  const bool sameSize = texture_ && width == width_ && height == height_;
+  if (!sameSize) {
+    texture_ = GlTexture::make();
+    width_ = width;
+    height_ = height;
+  }
+  glBindTexture(GL_TEXTURE_2D, texture_.id());
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  if (sameSize) {
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, pixels.data());
+  } else {
+    labelGlObject(texture_, "interface layer");
+    // Linear, not sRGB: the painter's values are blended as they are.
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, pixels.data());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  }
+  glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previousTexture));
+  glPixelStorei(GL_UNPACK_ALIGNMENT, previousAlignment);
+}
+
+LayerCompositor::Created LayerCompositor::create() {
+  std::unique_ptr<LayerCompositor> compositor(new LayerCompositor());
+  ProgramBuild built = buildProgram({"interface layer", shaders::overlay_vert, shaders::overlay_frag},
+                                    "#version 330 core\n", "");
+  if (!built.error.empty()) return {nullptr, built.error};
+  compositor->program_ = std::move(built.program);
+  const GLuint id = compositor->program_.id();
+  compositor->rectLocation_ = glGetUniformLocation(id, "rect");
+  compositor->targetLocation_ = glGetUniformLocation(id, "targetSize");
+  compositor->opacityLocation_ = glGetUniformLocation(id, "opacity");
+  setSamplerUnit(compositor->program_, "picture", 0);
+  glUseProgram(0);
+  // Core profiles draw nothing without a vertex array, even one with no
+  // attributes: the quad's corners come from the vertex number.
+  compositor->vertexArray_ = GlVertexArray::make();
+  return {std::move(compositor), {}};
+}
+
+void LayerCompositor::draw(const OverlayLayer& layer, const LayerPlacement& placement, int targetWidth,
+                           int targetHeight) const {
+  if (layer.empty() || placement.opacity <= 0 || targetWidth <= 0 || targetHeight <= 0) return;
+  GLint program = 0, vertexArray = 0, texture = 0, activeTexture = 0, srcRgb = 0, dstRgb = 0, srcAlpha = 0,
+        dstAlpha = 0;
+  GLint viewport[4];
+  glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+  glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &vertexArray);
+  glGetIntegerv(GL_ACTIVE_TEXTURE, &activeTexture);
+  glActiveTexture(GL_TEXTURE0);
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &texture);
+  glGetIntegerv(GL_BLEND_SRC_RGB, &srcRgb);
+  glGetIntegerv(GL_BLEND_DST_RGB, &dstRgb);
+  glGetIntegerv(GL_BLEND_SRC_ALPHA, &srcAlpha);
+  glGetIntegerv(GL_BLEND_DST_ALPHA, &dstAlpha);
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  const GLboolean blend = glIsEnabled(GL_BLEND), depth = glIsEnabled(GL_DEPTH_TEST),
+                  cull = glIsEnabled(GL_CULL_FACE), srgb = glIsEnabled(GL_FRAMEBUFFER_SRGB),
+                  scissor = glIsEnabled(GL_SCISSOR_TEST);
+
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+  glDisable(GL_DEPTH_TEST);
+  glDisable(GL_CULL_FACE);
+  glDisable(GL_SCISSOR_TEST);
+  // Stored values in, stored values out: the target's sRGB encoding is the
+  // space the painter blended in too.
+  glDisable(GL_FRAMEBUFFER_SRGB);
+  glViewport(0, 0, targetWidth, targetHeight);
+  glUseProgram(program_.id());
+  glBindVertexArray(vertexArray_.id());
+  glBindTexture(GL_TEXTURE_2D, layer.texture());
+  const float s = placement.scale;
+  const float x = placement.anchorX + (0 - placement.anchorX) * s + placement.offsetX;
+  const float y = placement.anchorY + (0 - placement.anchorY) * s + placement.offsetY;
+  glUniform4f(rectLocation_, x, y, static_cast<float>(layer.width()) * s, static_cast<float>(layer.height()) * s);
+  glUniform2f(targetLocation_, static_cast<float>(targetWidth), static_cast<float>(targetHeight));
+  glUniform1f(opacityLocation_, placement.opacity > 1 ? 1.0f : placement.opacity);
+  glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+
+  glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
+  glActiveTexture(static_cast<GLenum>(activeTexture));
+  glBindVertexArray(static_cast<GLuint>(vertexArray));
+  glUseProgram(static_cast<GLuint>(program));
+  glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+  glBlendFuncSeparate(static_cast<GLenum>(srcRgb), static_cast<GLenum>(dstRgb), static_cast<GLenum>(srcAlpha),
+                      static_cast<GLenum>(dstAlpha));
+  const auto restore = [](GLenum cap, GLboolean on) { on ? glEnable(cap) : glDisable(cap); };
+  restore(GL_BLEND, blend);
+  restore(GL_DEPTH_TEST, depth);
+  restore(GL_CULL_FACE, cull);
+  restore(GL_FRAMEBUFFER_SRGB, srgb);
+  restore(GL_SCISSOR_TEST, scissor);
+}
+
+}  // namespace sorvel
