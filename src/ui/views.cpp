@@ -1,0 +1,206 @@
+#include "ui/views.hpp"
+
+#include <utility>
+#include <vector>
+
+#include "ui/texts.hpp"
+
+namespace sorvel::ui {
+
+namespace {
+
+Font sans(float size, Weight weight) { return {Family::sans, size, weight}; }
+Font serif(float size, Weight weight) { return {Family::serif, size, weight}; }
+
+// The faint outline that keeps paper-coloured controls apart from the pale
+// wood behind them.
+Paint outline(float opacity) { return {.stroke = kInk.withOpacity(opacity), .lineWidth = 1}; }
+
+// Both round buttons and the layer control are this wide; the play screen's
+// bottom bar balances one against the other.
+constexpr float kRoundButton = 46;
+
+Node toolSegment(Tool tool, bool selected) {
+  const bool carve = tool == Tool::carve;
+  const Colour content = selected ? kPaper : kInk.withOpacity(0.75f);
+  const Node label = hstack({.spacing = 8}, {icon(carve ? Icon::hammer : Icon::paintbrush, 15, content, 600),
+                                             text(carve ? "Tallar" : "Marcar", sans(16, Weight::semibold), content)})
+                         .padding({.right = 20, .left = 20})
+                         .frame({.height = 48});
+  const Node segment = selected ? label.background(capsule({.fill = carve ? kInk : kTeal})) : label;
+  return segment.control(carve ? Action::carveTool : Action::markTool);
+}
+
+Node layerGauge(int peel, int peelMax) {
+  std::vector<Node> pips;
+  for (int i = peelMax - 1; i >= 0; --i) {
+    pips.push_back(capsule({.fill = i < peel ? kInk : kInk.withOpacity(0.16f)}).frame({.width = 14, .height = 4}));
+  }
+  // Keeps its room with no layers, so the buttons round it do not jump.
+  return vstack({.spacing = 4}, std::move(pips)).frame({.minHeight = 20}).tag("layerGauge");
+}
+
+Node topBar(const InterfaceState& state) {
+  const Colour mistakes = state.mistakes > 0 ? kMistakeRed : kInk.withOpacity(0.45f);
+  return hstack({roundButton(Icon::chevronLeft, Action::back), spacer(),
+                 vstack({.spacing = 1},
+                        {text(state.playTitle, serif(19, Weight::semibold), kInk).tag("title"),
+                         text(mistakesText(state.mistakes), sans(13, Weight::medium), mistakes).tag("mistakes")}),
+                 spacer(), roundButton(Icon::questionMark, Action::help)})
+      .tag("topBar");
+}
+
+Node bottomBar(const InterfaceState& state) {
+  // The bare gap on the left is as wide as the layer control on the right,
+  // so the tool picker stays in the middle of the window.
+  return hstack({.align = VAlign::bottom}, {spacer().frame({.width = kRoundButton}), spacer(), toolPicker(state.tool),
+                                            spacer(), layerControl(state.peel, state.peelMax)})
+      .tag("bottomBar");
+}
+
+bool hasNext(const InterfaceState& state) { return state.current && *state.current + 1 < state.slotCount; }
+
+Node solvedCard(const InterfaceState& state) {
+  return vstack({.spacing = 6},
+                {text(state.currentName, serif(36, Weight::semibold), kInk),
+                 text(summaryText(state.lastTime, state.mistakes), sans(15, Weight::medium), kInk.withOpacity(0.55f)),
+                 hstack({.spacing = 10}, {pillButton("Volver a la mesa", false, Action::home),
+                                          hasNext(state) ? pillButton("Siguiente", true, Action::next) : Node{}})
+                     .padding({.top = 14}),
+                 text("Tallar otra vez", sans(13, Weight::medium), kInk.withOpacity(0.45f))
+                     .padding({.top = 6})
+                     .control(Action::carveAgain)})
+      .padding({.bottom = 6})
+      .tag("solvedCard");
+}
+
+// A badge for the tutorial's rows, drawn in ink in a column of its own so
+// that the texts beside them line up.
+Node badge(Node content) { return content.frame({.width = 36}); }
+
+Node tutorialRow(Node badgeContent, std::string body) {
+  Node words = text(std::move(body), sans(15, Weight::regular), kInk.withOpacity(0.8f), Wrap::words);
+  return hstack({.spacing = 14}, {badge(std::move(badgeContent)), std::move(words)});
+}
+
+}  // namespace
+
+Node roundButton(Icon glyph, Action action) {
+  return icon(glyph, 17, kInk, 600)
+      .frame({.width = kRoundButton, .height = kRoundButton})
+      .background(circle({.fill = kPaper}))
+      .overlay(circle(outline(0.14f)))
+      .control(action);
+}
+
+Node pillButton(std::string title, bool primary, Action action) {
+  return text(std::move(title), sans(17, Weight::semibold), primary ? kPaper : kInk)
+      .padding({.right = 26, .left = 26})
+      .frame({.height = 50})
+      .background(capsule({.fill = primary ? kInk : kPaper}))
+      .overlay(capsule(outline(primary ? 0 : 0.16f)))
+      .control(action);
+}
+
+Node guideCard(const Guide& guide) {
+  const Node stepLine = guide.step >= 1 ? text(guideStepText(guide.step, guide.total), sans(12, Weight::semibold),
+                                               kInk.withOpacity(0.45f))
+                                        : Node{};
+  Node button;
+  if (guide.button) {
+    button = hstack({spacer(), text(*guide.button, sans(15, Weight::semibold), kPaper)
+                                   .padding({.right = 22, .left = 22})
+                                   .frame({.height = 40})
+                                   .background(capsule({.fill = kInk}))
+                                   .control(Action::guideNext)});
+  }
+  // As wide as it may be, so that the card keeps its width from step to step.
+  return vstack({.spacing = 10, .align = Align::leading},
+                {stepLine, text(guide.text, sans(16, Weight::regular), kInk, Wrap::words), button})
+      .padding({.top = 16, .right = 20, .bottom = 16, .left = 20})
+      .frame({.maxWidth = 460, .fill = Fill::width, .align = Align::leading})
+      .background(rectangle({.fill = kPaper}, 18))
+      .overlay(rectangle(outline(0.12f), 18))
+      .tag("guideCard");
+}
+
+Node toolPicker(Tool tool) {
+  return hstack({.spacing = 4},
+                {toolSegment(Tool::carve, tool == Tool::carve), toolSegment(Tool::mark, tool == Tool::mark)})
+      .padding(4)
+      .background(capsule({.fill = kPaper}))
+      .overlay(capsule(outline(0.14f)))
+      .tag("toolPicker");
+}
+
+Node layerControl(int peel, int peelMax) {
+  return vstack({.spacing = 8}, {roundButton(Icon::chevronUp, Action::peelUp), layerGauge(peel, peelMax),
+                                 roundButton(Icon::chevronDown, Action::peelDown),
+                                 text("Capas", sans(12, Weight::medium), kInk.withOpacity(0.5f))});
+}
+
+Node homeOverlay(const InterfaceState& state) {
+  const Node progress =
+      vstack({.spacing = 6},
+             {text(progressText(state.solvedCount, state.figureCount), serif(19, Weight::medium), kInk).tag("progress"),
+              text("Toca un bloque para empezar a tallar", sans(14, Weight::regular), kInk.withOpacity(0.5f))});
+  return vstack({.spacing = 0, .align = Align::leading},
+                {text("Sorvel", serif(44, Weight::semibold), kInk).tag("title"),
+                 text("Capítulo 1 · La costa", sans(16, Weight::medium), kInk.withOpacity(0.55f)).padding({.top = 2}),
+                 spacer(), hstack({spacer(), progress, spacer()}).padding({.bottom = 8})})
+      .padding({.top = 22, .right = 28, .bottom = 22, .left = 28})
+      .frame({.fill = Fill::both, .align = Align::leading, .valign = VAlign::top});
+}
+
+Node playOverlay(const InterfaceState& state) {
+  const bool guided = state.guide && !state.guide->text.empty();
+  return vstack({topBar(state), guided ? guideCard(*state.guide).padding({.top = 10}) : Node{}, spacer(),
+                 bottomBar(state)})
+      .padding({.top = 18, .right = 20, .bottom = 18, .left = 20})
+      .frame({.fill = Fill::both});
+}
+
+Node solvedOverlay(const InterfaceState& state) {
+  return vstack({hstack({roundButton(Icon::chevronLeft, Action::back), spacer()}), spacer(),
+                 state.revealCard ? solvedCard(state) : Node{}})
+      .padding({.top = 18, .right = 20, .bottom = 18, .left = 20})
+      .frame({.fill = Fill::both});
+}
+
+Node screenOverlay(const InterfaceState& state) {
+  switch (state.screen) {
+    case Screen::home: return homeOverlay(state);
+    case Screen::playing: return playOverlay(state);
+    case Screen::solved: return solvedOverlay(state);
+  }
+  return homeOverlay(state);
+}
+
+Node tutorialCard() {
+  const Node ring = text("3", sans(17, Weight::bold), kInk)
+                        .frame({.width = 32, .height = 32})
+                        .overlay(circle({.stroke = kInk, .lineWidth = 2}));
+  const Node box = text("4", sans(17, Weight::bold), kInk)
+                       .frame({.width = 30, .height = 30})
+                       .overlay(rectangle({.stroke = kInk, .lineWidth = 2}, 6));
+  return vstack(
+             {.spacing = 16, .align = Align::leading},
+             {text("Cómo se talla", serif(28, Weight::semibold), kInk),
+              tutorialRow(text("3", sans(20, Weight::bold), kInk),
+                          "Cada número dice cuántos cubos se quedan en esa fila, de punta a punta."),
+              tutorialRow(ring, "Con círculo, esos cubos están en dos grupos separados."),
+              tutorialRow(box, "Con cuadrado, en tres grupos o más. Sin número, no hay pista."),
+              tutorialRow(icon(Icon::hammer, 18, kInk, 400),
+                          "Talla los cubos que sobran. Marca los que seguro se quedan para no romperlos sin querer."),
+              tutorialRow(icon(Icon::handDrawing, 18, kInk, 400),
+                          "Arrastra para girar el bloque. Usa Capas para ver por dentro."),
+              hstack({spacer(), pillButton("Empezar", true, Action::tutorialDone)}).padding({.top = 4})})
+      .padding(26)
+      .frame({.maxWidth = 440})
+      .background(rectangle({.fill = kPaper}, 22))
+      .overlay(rectangle(outline(0.12f), 22))
+      .tag("tutorialCard")
+      .padding(20);
+}
+
+}  // namespace sorvel::ui

@@ -1,0 +1,161 @@
+#include "ui/views.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace sorvel::ui {
+namespace {
+
+// Each character half the font size wide, lines 1.2 times the size apart,
+// broken at any character.
+class FakeMeasure : public TextMeasure {
+ public:
+  Size measure(const std::string& text, const Font& font, float wrapWidth) const override {
+    const float width = font.size / 2 * static_cast<float>(text.size());
+    const float lines = wrapWidth > 0 ? std::max(1.f, std::ceil(width / wrapWidth)) : 1;
+    return {wrapWidth > 0 ? std::min(width, wrapWidth) : width, font.size * 1.2f * lines};
+  }
+};
+
+const Size kWindow{1360, 880};
+
+Layout lay(const Node& root, Size window = kWindow) { return layout(root, window, FakeMeasure{}); }
+
+std::vector<TextCommand> texts(const Layout& l) {
+  std::vector<TextCommand> found;
+  for (const DrawCommand& c : l.drawList) {
+    if (const auto* t = std::get_if<TextCommand>(&c)) found.push_back(*t);
+  }
+  return found;
+}
+
+bool shows(const Layout& l, std::string_view text) {
+  const auto all = texts(l);
+  return std::any_of(all.begin(), all.end(), [&](const TextCommand& t) { return t.text.find(text) == 0; });
+}
+
+InterfaceState playing() {
+  InterfaceState s;
+  s.screen = Screen::playing;
+  s.playTitle = "Barco de vela";
+  s.peel = 2;
+  s.peelMax = 5;
+  return s;
+}
+
+TEST(UiViews, HomeShowsTheTitleTopLeftAndTheProgressCentredAtTheBottom) {
+  InterfaceState s;
+  s.solvedCount = 3;
+  s.figureCount = 12;
+  const Layout l = lay(screenOverlay(s));
+  EXPECT_EQ(l.frameOf("title")->x, 28);
+  EXPECT_EQ(l.frameOf("title")->y, 22);
+  const Rect progress = *l.frameOf("progress");
+  EXPECT_FLOAT_EQ(progress.x + progress.width / 2, kWindow.width / 2);
+  EXPECT_GT(progress.y, kWindow.height - 100);
+  EXPECT_TRUE(shows(l, "3 de 12 figuras talladas"));
+
+  s.solvedCount = 12;
+  EXPECT_TRUE(shows(lay(homeOverlay(s)), "Capítulo completo"));
+}
+
+TEST(UiViews, TheBottomBarKeepsTheToolPickerCentred) {
+  for (float width : {700.f, 1360.f}) {
+    const Rect picker = *lay(playOverlay(playing()), {width, 880}).frameOf("toolPicker");
+    EXPECT_FLOAT_EQ(picker.x + picker.width / 2, width / 2);
+  }
+}
+
+TEST(UiViews, TheGaugeFillsOnePipPerLayerShownFromTheBottom) {
+  const Layout l = lay(layerControl(2, 5));
+  const Rect gauge = *l.frameOf("layerGauge");
+  std::vector<ShapeCommand> pips;
+  for (const DrawCommand& c : l.drawList) {
+    const auto* s = std::get_if<ShapeCommand>(&c);
+    if (s && gauge.contains({s->rect.x, s->rect.y})) pips.push_back(*s);
+  }
+  ASSERT_EQ(pips.size(), 5u);
+  std::sort(pips.begin(), pips.end(), [](const auto& a, const auto& b) { return a.rect.y < b.rect.y; });
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(pips[size_t(i)].paint.fill, i >= 3 ? kInk : kInk.withOpacity(0.16f)) << i;
+
+  EXPECT_EQ(lay(layerControl(0, 0)).frameOf("layerGauge")->height, 20);
+}
+
+TEST(UiViews, TheMistakesLineTurnsRedAtTheFirstMistake) {
+  InterfaceState s = playing();
+  auto colour = [&](int mistakes) {
+    s.mistakes = mistakes;
+    const Layout l = lay(playOverlay(s));
+    const Rect line = *l.frameOf("mistakes");
+    for (const TextCommand& t : texts(l)) {
+      if (t.origin == Point{line.x, line.y}) return t.colour;
+    }
+    return Colour{};
+  };
+  EXPECT_EQ(colour(0), kInk.withOpacity(0.45f));
+  EXPECT_EQ(colour(1), kMistakeRed);
+}
+
+TEST(UiViews, PartsShowOnlyWhenTheyHaveSomethingToSay) {
+  InterfaceState s;
+  s.screen = Screen::solved;
+  s.revealCard = true;
+  s.slotCount = 3;
+  s.current = 1;
+  EXPECT_TRUE(shows(lay(solvedOverlay(s)), "Siguiente"));
+  s.current = 2;
+  EXPECT_FALSE(shows(lay(solvedOverlay(s)), "Siguiente"));
+  s.revealCard = false;
+  EXPECT_FALSE(lay(solvedOverlay(s)).frameOf("solvedCard"));
+
+  EXPECT_FALSE(shows(lay(guideCard({0, 3, "Hola", "Vale"})), "Paso"));
+  EXPECT_TRUE(shows(lay(guideCard({1, 3, "Hola", "Vale"})), "Paso 1 de 3"));
+  s = playing();
+  s.guide = Guide{1, 3, "", std::nullopt};
+  EXPECT_FALSE(lay(playOverlay(s)).frameOf("guideCard"));
+}
+
+TEST(UiViews, TheTutorialCardKeepsItsWidthAndWrapsWhenNarrow) {
+  const Rect wide = *lay(tutorialCard()).frameOf("tutorialCard");
+  const Rect narrow = *lay(tutorialCard(), {360, 880}).frameOf("tutorialCard");
+  EXPECT_EQ(wide.width, 440);
+  EXPECT_EQ(narrow.width, 360 - 2 * 20);
+  EXPECT_GT(narrow.height, wide.height);
+}
+
+TEST(UiViews, EveryButtonIsHitInItsFrameAndTheSceneElsewhere) {
+  InterfaceState play = playing();
+  play.guide = Guide{1, 3, "Talla los cubos que sobran.", "Siguiente"};
+  InterfaceState solved;
+  solved.screen = Screen::solved;
+  solved.revealCard = true;
+  solved.slotCount = 3;
+  solved.current = 0;
+  using enum Action;
+  const std::pair<Node, std::set<Action>> screens[] = {
+      {screenOverlay(play), {back, help, guideNext, carveTool, markTool, peelUp, peelDown}},
+      {screenOverlay(solved), {back, home, next, carveAgain}},
+      {tutorialCard(), {tutorialDone}}};
+  for (const auto& [root, actions] : screens) {
+    const Layout l = lay(root);
+    std::set<Action> hit;
+    for (const Control& c : l.controls) {
+      const auto top = l.hit({c.frame.x + c.frame.width / 2, c.frame.y + c.frame.height / 2});
+      if (top) hit.insert(static_cast<Action>(top->action));
+    }
+    EXPECT_EQ(hit, actions);
+  }
+  const Layout l = lay(screenOverlay(play));
+  for (Point empty : {Point{680, 440}, Point{100, 440}, Point{1300, 300}, Point{200, 850}}) {
+    EXPECT_FALSE(l.hit(empty)) << empty.x << "," << empty.y;
+  }
+  EXPECT_FALSE(lay(screenOverlay(InterfaceState{})).hit({680, 440}));
+}
+
+}  // namespace
+}  // namespace sorvel::ui
