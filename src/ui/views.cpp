@@ -16,6 +16,14 @@ Font serif(float size, Weight weight) { return {Family::serif, size, weight}; }
 // wood behind them.
 Paint outline(float opacity) { return {.stroke = kInk.withOpacity(opacity), .lineWidth = 1}; }
 
+// Icons are sized like the text beside them, as a font size: the picture
+// itself then stands taller than a letter's x-height, as a symbol in a line
+// of text does. Our artwork keeps margins within its square, so the square is
+// this much larger than the font size.
+Node symbol(Icon picture, float fontSize, Colour colour, float weight) {
+  return icon(picture, fontSize * 1.35f, colour, weight);
+}
+
 // Both round buttons and the layer control are this wide; the play screen's
 // bottom bar balances one against the other.
 constexpr float kRoundButton = 46;
@@ -23,7 +31,7 @@ constexpr float kRoundButton = 46;
 Node toolSegment(Tool tool, bool selected) {
   const bool carve = tool == Tool::carve;
   const Colour content = selected ? kPaper : kInk.withOpacity(0.75f);
-  const Node label = hstack({.spacing = 8}, {icon(carve ? Icon::hammer : Icon::paintbrush, 15, content, 600),
+  const Node label = hstack({.spacing = 8}, {symbol(carve ? Icon::hammer : Icon::paintbrush, 15, content, 600),
                                              text(carve ? "Tallar" : "Marcar", sans(16, Weight::semibold), content)})
                          .padding({.right = 20, .left = 20})
                          .frame({.height = 48});
@@ -86,7 +94,7 @@ Node tutorialRow(Node badgeContent, std::string body) {
 }  // namespace
 
 Node roundButton(Icon glyph, Action action) {
-  return icon(glyph, 17, kInk, 600)
+  return symbol(glyph, 17, kInk, 600)
       .frame({.width = kRoundButton, .height = kRoundButton})
       .background(circle({.fill = kPaper}))
       .overlay(circle(outline(0.14f)))
@@ -190,9 +198,9 @@ Node tutorialCard() {
                           "Cada número dice cuántos cubos se quedan en esa fila, de punta a punta."),
               tutorialRow(ring, "Con círculo, esos cubos están en dos grupos separados."),
               tutorialRow(box, "Con cuadrado, en tres grupos o más. Sin número, no hay pista."),
-              tutorialRow(icon(Icon::hammer, 18, kInk, 400),
+              tutorialRow(symbol(Icon::hammer, 18, kInk, 400),
                           "Talla los cubos que sobran. Marca los que seguro se quedan para no romperlos sin querer."),
-              tutorialRow(icon(Icon::handDrawing, 18, kInk, 400),
+              tutorialRow(symbol(Icon::handDrawing, 18, kInk, 400),
                           "Arrastra para girar el bloque. Usa Capas para ver por dentro."),
               hstack({spacer(), pillButton("Empezar", true, Action::tutorialDone)}).padding({.top = 4})})
       .padding(26)
