@@ -79,6 +79,7 @@ GameWindow::Opened GameWindow::open(const std::optional<WindowState>& place) {
   if (SDL_GL_SetSwapInterval(-1) != 0) SDL_GL_SetSwapInterval(1);
 
   window->grabCursor_ = makeGrabCursor();
+  window->handCursor_ = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_HAND);
   window->arrowCursor_ = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW);
 
   const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
@@ -90,6 +91,7 @@ GameWindow::Opened GameWindow::open(const std::optional<WindowState>& place) {
 
 GameWindow::~GameWindow() {
   if (grabCursor_ != nullptr) SDL_FreeCursor(static_cast<SDL_Cursor*>(grabCursor_));
+  if (handCursor_ != nullptr) SDL_FreeCursor(static_cast<SDL_Cursor*>(handCursor_));
   if (arrowCursor_ != nullptr) SDL_FreeCursor(static_cast<SDL_Cursor*>(arrowCursor_));
   if (context_ != nullptr) SDL_GL_DeleteContext(static_cast<SDL_GLContext>(context_));
   if (window_ != nullptr) SDL_DestroyWindow(window_);
@@ -146,11 +148,11 @@ void GameWindow::toggleFullscreen() {
   SDL_SetWindowFullscreen(window_, fullscreen ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
 }
 
-void GameWindow::showGrabCursor(bool grabbing) {
-  if (grabbing == grabbing_) return;
-  grabbing_ = grabbing;
-  void* cursor = grabbing ? grabCursor_ : arrowCursor_;
-  if (cursor != nullptr) SDL_SetCursor(static_cast<SDL_Cursor*>(cursor));
+void GameWindow::showCursor(Cursor cursor) {
+  if (cursor == cursor_) return;
+  cursor_ = cursor;
+  void* shape = cursor == Cursor::grab ? grabCursor_ : cursor == Cursor::hand ? handCursor_ : arrowCursor_;
+  if (shape != nullptr) SDL_SetCursor(static_cast<SDL_Cursor*>(shape));
 }
 
 void GameWindow::swap() { SDL_GL_SwapWindow(window_); }

@@ -49,8 +49,10 @@ class GameWindow {
 
   // Desktop fullscreen: the display's own mode, so switching is instant.
   void toggleFullscreen();
-  // A grabbing hand while the player turns the block.
-  void showGrabCursor(bool grabbing);
+  // The pointer's look: a grabbing hand while the player turns the block, a
+  // pointing hand over the interface's controls.
+  enum class Cursor { arrow, hand, grab };
+  void showCursor(Cursor cursor);
   // Shows what was drawn; blocks for vsync where the driver offers it.
   void swap();
   // Frames per second the window's display refreshes at, or 60 when it does
@@ -64,8 +66,9 @@ class GameWindow {
   SDL_Window* window_ = nullptr;
   void* context_ = nullptr;  // SDL_GLContext
   void* grabCursor_ = nullptr;   // SDL_Cursor*
+  void* handCursor_ = nullptr;   // SDL_Cursor*
   void* arrowCursor_ = nullptr;  // SDL_Cursor*
-  bool grabbing_ = false;
+  Cursor cursor_ = Cursor::arrow;
   WindowState normal_;
   int refreshRate_ = 60;
   std::string description_;

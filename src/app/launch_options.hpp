@@ -26,6 +26,8 @@ inline constexpr LaunchOption kLaunchOptions[] = {
     {"sorvelCam", "--cam", "YAW,PITCH,ZOOM", "camera for the still: radians, radians, zoom factor"},
     {"sorvelWait", "--wait", "SECONDS", "simulated time before the still is taken (default 5)"},
     {"sorvelSpin", "--spin", "RADIANS", "turn of the solved figure in the still"},
+    {"sorvelUI", "--ui", "", "draw the interface of the screen over the still"},
+    {"sorvelUIScale", "--ui-scale", "PIXELS", "pixels per point of the still's interface (default 1)"},
 };
 
 struct CommandLine {

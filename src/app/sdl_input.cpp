@@ -4,6 +4,7 @@
 
 #include "app/game_window.hpp"
 #include "app/input_map.hpp"
+#include "app/pointer_router.hpp"
 
 namespace sorvel {
 
@@ -51,28 +52,30 @@ std::optional<PointerButton> buttonFor(Uint8 button) {
 
 }  // namespace
 
-WindowRequest handleSdlEvent(const SDL_Event& event, GameWindow& window, InputMap& input) {
+WindowRequest handleSdlEvent(const SDL_Event& event, GameWindow& window, PointerRouter& pointer, InputMap& keys) {
   switch (event.type) {
     case SDL_QUIT:
       return WindowRequest::quit;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
       if (const auto button = buttonFor(event.button.button)) {
-        input.button({.button = *button,
-                      .pressed = event.type == SDL_MOUSEBUTTONDOWN,
-                      .at = viewPoint(window, event.button.x, event.button.y),
-                      .mods = heldModifiers()});
+        pointer.button({.button = *button,
+                        .pressed = event.type == SDL_MOUSEBUTTONDOWN,
+                        .at = viewPoint(window, event.button.x, event.button.y),
+                        .mods = heldModifiers()},
+                       {static_cast<float>(event.button.x), static_cast<float>(event.button.y)});
       }
       return WindowRequest::none;
     case SDL_MOUSEMOTION:
-      input.motion({.at = viewPoint(window, event.motion.x, event.motion.y),
-                    .delta = {static_cast<float>(event.motion.xrel), static_cast<float>(event.motion.yrel)}});
+      pointer.motion({.at = viewPoint(window, event.motion.x, event.motion.y),
+                      .delta = {static_cast<float>(event.motion.xrel), static_cast<float>(event.motion.yrel)}},
+                     {static_cast<float>(event.motion.x), static_cast<float>(event.motion.y)});
       return WindowRequest::none;
     case SDL_MOUSEWHEEL:
-      input.wheel({.x = event.wheel.preciseX, .y = event.wheel.preciseY, .mods = heldModifiers()});
+      pointer.wheel({.x = event.wheel.preciseX, .y = event.wheel.preciseY, .mods = heldModifiers()});
       return WindowRequest::none;
     case SDL_KEYDOWN:
-      switch (input.key({.key = keyFor(event.key.keysym.sym),
+      switch (keys.key({.key = keyFor(event.key.keysym.sym),
                          .mods = modifiers(event.key.keysym.mod),
                          .repeat = event.key.repeat != 0})) {
         case KeyResult::quit: return WindowRequest::quit;
@@ -84,10 +87,10 @@ WindowRequest handleSdlEvent(const SDL_Event& event, GameWindow& window, InputMa
     case SDL_WINDOWEVENT:
       switch (event.window.event) {
         case SDL_WINDOWEVENT_LEAVE:
-          input.leave();
+          pointer.leave();
           break;
         case SDL_WINDOWEVENT_FOCUS_LOST:
-          input.cancel();
+          pointer.cancel();
           break;
         case SDL_WINDOWEVENT_MOVED:
         case SDL_WINDOWEVENT_RESIZED:

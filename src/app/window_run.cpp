@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,12 +17,17 @@
 #include "app/game_window.hpp"
 #include "app/input_map.hpp"
 #include "app/quit_request.hpp"
+#include "app/pointer_router.hpp"
 #include "app/sdl_input.hpp"
 #include "app/window_state.hpp"
 #include "game/game.hpp"
 #include "platform_audio/sdl_audio_output.hpp"
+#include "render/layer_compositor.hpp"
 #include "render/offscreen_target.hpp"
 #include "render/renderer.hpp"
+#include "ui/composite.hpp"
+#include "ui/interface.hpp"
+#include "ui/painter.hpp"
 
 namespace sorvel {
 
@@ -63,7 +69,9 @@ std::optional<long> environmentNumber(const char* name) {
 class Presenter {
  public:
   // False, with nothing shown, when no target of that size can be had.
-  bool present(Renderer& renderer, const Frame& frame, glm::ivec2 pixels) {
+  // `overlay` draws over the scene, into the target, before it is shown.
+  bool present(Renderer& renderer, const Frame& frame, glm::ivec2 pixels,
+               const std::function<void(int width, int height)>& overlay) {
     if (!target_ || target_->width() != pixels.x || target_->height() != pixels.y) {
       target_.reset();
       OffscreenTarget::Created made = OffscreenTarget::create(pixels.x, pixels.y);
@@ -77,6 +85,8 @@ class Presenter {
       reportOnce("a picture of " + std::to_string(pixels.x) + "x" + std::to_string(pixels.y) + " pixels");
       return false;
     }
+    target_->bind();
+    overlay(pixels.x, pixels.y);
     // The target already holds sRGB-encoded values: copy them as they are.
     glDisable(GL_FRAMEBUFFER_SRGB);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, target_->framebuffer());
@@ -103,7 +113,7 @@ class Presenter {
 struct Stats {
   bool enabled = std::getenv("SORVEL_STATS") != nullptr;
   Clock::time_point start = Clock::now();
-  double window = 0, renderer = 0, game = 0;
+  double window = 0, renderer = 0, fonts = 0, game = 0;
   long frames = 0;
   // Main-thread CPU: events, tick and frame assembly; then the renderer's
   // submission (on a software GL this includes the driver's own work).
@@ -113,9 +123,9 @@ struct Stats {
   void firstFrame(double frameMs) const {
     if (!enabled) return;
     std::fprintf(stderr,
-                 "sorvel: first frame shown %.0f ms after start (window and GL %.0f, renderer %.0f, game %.0f, "
-                 "first frame %.0f)\n",
-                 millisecondsSince(start), window, renderer, game, frameMs);
+                 "sorvel: first frame shown %.0f ms after start (window and GL %.0f, renderer %.0f, fonts %.0f, "
+                 "game %.0f, first frame %.0f)\n",
+                 millisecondsSince(start), window, renderer, fonts, game, frameMs);
   }
   void end() const {
     if (!enabled || frames == 0) return;
@@ -166,7 +176,20 @@ int playInWindow(SettingsStore& store, QuitRequest& quit) {
     return 1;
   }
   Renderer& renderer = *made.renderer;
+  LayerCompositor::Created compositor = LayerCompositor::create();
+  if (!compositor.compositor) {
+    std::fprintf(stderr, "sorvel: %s (%s)\n", compositor.error.c_str(), window.describe().c_str());
+    return 1;
+  }
   stats.renderer = millisecondsSince(step);
+
+  // Fonts found and faces loaded before the window shows: a cold font cache
+  // costs seconds.
+  step = Clock::now();
+  const ui::Painter painter;
+  ui::Interface interface(painter);
+  ui::CompositedInterface overlays(*compositor.compositor);
+  stats.fonts = millisecondsSince(step);
 
   step = Clock::now();
   Game game(GameOptions{.persist = true,
@@ -177,6 +200,10 @@ int playInWindow(SettingsStore& store, QuitRequest& quit) {
   stats.game = millisecondsSince(step);
 
   InputMap input(game);
+  PointerRouter pointer(
+      input, [&interface](ui::Point p) { return interface.hit(p); },
+      [&game](ui::Action action) { ui::perform(action, game); });
+  const Clock::time_point epoch = Clock::now();
   const std::optional<long> quitAfter = environmentNumber("SORVEL_QUIT_AFTER_FRAMES");
   quit.setWake([] {
     SDL_Event event{};
@@ -194,7 +221,7 @@ int playInWindow(SettingsStore& store, QuitRequest& quit) {
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
       if (event.type == SDL_QUIT) running = false;
-      switch (handleSdlEvent(event, window, input)) {
+      switch (handleSdlEvent(event, window, pointer, input)) {
         case WindowRequest::none:
           break;
         case WindowRequest::quit:
@@ -205,7 +232,9 @@ int playInWindow(SettingsStore& store, QuitRequest& quit) {
           break;
       }
     }
-    window.showGrabCursor(input.orbiting());
+    window.showCursor(input.orbiting()         ? GameWindow::Cursor::grab
+                      : pointer.overControl() ? GameWindow::Cursor::hand
+                                              : GameWindow::Cursor::arrow);
 
     // A minimised window draws nothing and its game stands still; the
     // clock starts again from the moment it is back.
@@ -224,8 +253,15 @@ int playInWindow(SettingsStore& store, QuitRequest& quit) {
     game.tick(dt);
     if (pixels.x <= 0 || pixels.y <= 0) continue;
     const Frame frame = game.frame();
+    const glm::ivec2 points = window.points();
+    const float scale = points.x > 0 ? static_cast<float>(pixels.x) / static_cast<float>(points.x) : 1.0f;
+    interface.update(ui::snapshot(game), game.touchFX(),
+                     {static_cast<float>(points.x), static_cast<float>(points.y)}, scale,
+                     std::chrono::duration<double>(Clock::now() - epoch).count());
     const double cpuFrame = threadCpuSeconds();
-    const bool shown = presenter.present(renderer, frame, pixels);
+    const bool shown = presenter.present(renderer, frame, pixels, [&](int width, int height) {
+      overlays.draw(interface.layers(), width, height);
+    });
     stats.gameSeconds += cpuFrame - cpuStart;
     stats.renderSeconds += threadCpuSeconds() - cpuFrame;
     window.swap();

@@ -11,6 +11,10 @@
 #include "capture/still_options.hpp"
 #include "game/game.hpp"
 #include "image/png_io.hpp"
+#include "render/layer_compositor.hpp"
+#include "ui/composite.hpp"
+#include "ui/interface.hpp"
+#include "ui/painter.hpp"
 
 namespace sorvel {
 namespace {
@@ -28,6 +32,23 @@ std::optional<double> numberOption(const SettingsStore& options, const char* key
 // Short of straight up or down, where the view would have no up direction.
 constexpr float kMaxStillPitch = 1.55f;
 
+// The interface of the game's screen, settled, over the picture already
+// drawn: the same layers and compositor as the window's.
+std::string drawInterface(CaptureSession& session, float scale) {
+  LayerCompositor::Created compositor = LayerCompositor::create();
+  if (!compositor.compositor) return compositor.error;
+  const ui::Painter painter;
+  ui::Interface interface(painter);
+  const Game& game = session.game();
+  const ui::Size points{static_cast<float>(session.width()) / scale, static_cast<float>(session.height()) / scale};
+  interface.update(ui::snapshot(game), game.touchFX(), points, scale, 0);
+  ui::CompositedInterface overlays(*compositor.compositor);
+  glBindFramebuffer(GL_FRAMEBUFFER, session.renderTarget().framebuffer);
+  overlays.draw(interface.layers(), session.width(), session.height());
+  glFinish();
+  return {};
+}
+
 int takeStill(const SettingsStore& options, const std::string& output) {
   // A path that cannot be written is reported before any of the work.
   if (const std::string refusal = refusalToWrite(output); !refusal.empty()) return refuse(refusal);
@@ -37,6 +58,11 @@ int takeStill(const SettingsStore& options, const std::string& output) {
   if (!settle.error.empty()) return refuse(settle.error);
   const int width = size.size.width;
   const int height = size.size.height;
+  const bool withInterface = options.boolean("sorvelUI");
+  const float uiScale = static_cast<float>(numberOption(options, "sorvelUIScale").value_or(1));
+  if (withInterface && !(uiScale >= 0.5f && uiScale <= 4)) {
+    return refuse("sorvelUIScale must be between 0.5 and 4 pixels a point");
+  }
 
   CaptureSession::Created created = CaptureSession::create({.width = width, .height = height});
   if (!created.session) return refuse(created.error);
@@ -55,6 +81,9 @@ int takeStill(const SettingsStore& options, const std::string& output) {
   if (const auto spin = numberOption(options, "sorvelSpin")) game.setToySpin(static_cast<float>(*spin));
 
   if (const std::string error = session.draw(); !error.empty()) return refuse(error);
+  if (withInterface) {
+    if (const std::string error = drawInterface(session, uiScale); !error.empty()) return refuse(error);
+  }
   const std::vector<std::uint8_t> pixels = session.read(PixelOrder::Rgba);
   if (const std::string error = writePng(output, pixels, width, height); !error.empty()) return refuse(error);
   std::printf("Imagen: %s\n", output.c_str());
