@@ -107,3 +107,39 @@ eval "$(xdotool getwindowgeometry --shell "$window")"
 xdotool key --clearmodifiers ctrl+q
 finish
 echo "ok: the window's size is remembered"
+
+# 5. The interface over the scene, clicked where it is laid out in a window of
+#    this size: "Marcar" switches the tool and a click then marks; the back
+#    chevron leaves the block; a solved block's "Siguiente" opens the next.
+export SORVEL_DATA_DIR="$scratch/data2"
+settings="$SORVEL_DATA_DIR/settings.json"
+click_at() {
+  xdotool mousemove --window "$window" "$1" "$2"
+  sleep 0.5
+  xdotool click 1
+  sleep 2
+}
+start --demo "tap:1"
+eval "$(xdotool getwindowgeometry --shell "$window")"
+click_at $((WIDTH / 2 + 66)) $((HEIGHT - 46))
+click_at $((WIDTH / 2)) $((HEIGHT / 2))
+[[ "$(value state)" == *1* ]] && [ "$(value mistakes)" = 0 ] ||
+  fail "after Marcar a click did not mark (state '$(value state)', mistakes $(value mistakes))"
+click_at 43 41
+at_home=$(value time)
+sleep 2
+xdotool key --clearmodifiers ctrl+q
+finish
+[ "$(value time)" = "$at_home" ] || fail "the back chevron left the block in play"
+echo "ok: Marcar marks, the back chevron goes to the table"
+
+start --demo "solved:1"
+xdotool key --clearmodifiers ctrl+q
+finish
+start --demo "tap:1"  # opened again, a solved block shows its card at once
+eval "$(xdotool getwindowgeometry --shell "$window")"
+click_at $((WIDTH / 2 + 98)) $((HEIGHT - 77))
+xdotool key --clearmodifiers ctrl+q
+finish
+grep -q '"sorvel.time.ancla"' "$settings" || fail "Siguiente did not open the next block"
+echo "ok: Siguiente on a solved block opens the next one"
