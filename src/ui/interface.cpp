@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
+#include <utility>
+#include <variant>
 
 #include "game/game.hpp"
 
@@ -12,15 +15,60 @@ namespace {
 // How long each change takes to show; all ease out.
 constexpr double kScreenFade = 0.35;
 constexpr double kTutorialFade = 0.25;
+constexpr double kGuideFade = 0.3;
+constexpr double kSolvedCardRise = 0.45;
 constexpr double kRipple = 0.55;
-constexpr float kCardStartScale = 0.97f;
+constexpr float kTutorialStartScale = 0.97f;
 constexpr float kDimOpacity = 0.18f;
+// Room round a card's picture for its outline's outer half and the
+// antialiasing, in points.
+constexpr float kCardMargin = 2;
 // The ripple's ring spreads from the disc's size to this.
 constexpr float kRippleStart = 46, kRippleEnd = 90, kRippleBox = 96;
 
 float easeOut(double t) {
   const double c = std::clamp(t, 0.0, 1.0);
   return static_cast<float>(c * (2 - c));
+}
+
+int pixels(float points, float scale) { return std::max(1, static_cast<int>(std::lround(points * scale))); }
+
+// Whether two draw lists paint the same picture, so that a layer whose list
+// came out as before is not painted again.
+bool same(const Paint& a, const Paint& b) {
+  return a.fill == b.fill && a.stroke == b.stroke && a.lineWidth == b.lineWidth;
+}
+bool same(const ShapeCommand& a, const ShapeCommand& b) {
+  return a.rect == b.rect && a.cornerRadius == b.cornerRadius && same(a.paint, b.paint);
+}
+bool same(const TextCommand& a, const TextCommand& b) {
+  return a.text == b.text && a.font == b.font && a.colour == b.colour && a.origin == b.origin &&
+         a.wrapWidth == b.wrapWidth;
+}
+bool same(const IconCommand& a, const IconCommand& b) {
+  return a.icon == b.icon && a.rect == b.rect && a.colour == b.colour && a.weight == b.weight;
+}
+bool sameDrawing(const DrawList& a, const DrawList& b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const DrawCommand& x, const DrawCommand& y) {
+    return x.index() == y.index() &&
+           std::visit([&y](const auto& c) { return same(c, std::get<std::decay_t<decltype(c)>>(y)); }, x);
+  });
+}
+
+DrawList moved(DrawList list, Point by) {
+  for (DrawCommand& command : list) {
+    std::visit(
+        [by](auto& c) {
+          if constexpr (std::is_same_v<std::decay_t<decltype(c)>, TextCommand>) {
+            c.origin = {c.origin.x + by.x, c.origin.y + by.y};
+          } else {
+            c.rect.x += by.x;
+            c.rect.y += by.y;
+          }
+        },
+        command);
+  }
+  return list;
 }
 
 }  // namespace
@@ -60,18 +108,42 @@ void perform(Action action, Game& game) {
 }
 
 float Interface::Fade::at(double now) const {
-  if (start < 0) return in ? 1.0f : 0.0f;
-  const float t = easeOut((now - start) / duration);
-  return in ? t : 1 - t;
+  if (!running()) return to;
+  return from + (to - from) * easeOut((now - start) / duration);
 }
 
 void Interface::paintInto(LayerPicture& picture, const Layout& layout) {
-  picture.width = std::max(1, static_cast<int>(std::lround(points_.width * scale_)));
-  picture.height = std::max(1, static_cast<int>(std::lround(points_.height * scale_)));
+  picture.width = pixels(points_.width, scale_);
+  picture.height = pixels(points_.height, scale_);
   picture.pixels.resize(static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height));
   painter_.paint(layout.drawList, {picture.pixels, picture.width, picture.height}, scale_);
   picture.version = ++versions_;
   ++paintings_;
+}
+
+void Interface::paintCard(Card& card, Layout layout) {
+  // Only the card's own box is painted, in whole pixels, so that its edges
+  // fall on the same pixels as in the whole overlay.
+  card.frame = layout.frameOf(kCardTag).value_or(Rect{});
+  const Rect& f = card.frame;
+  auto pixel = [this](float points, auto round, int most) {
+    return std::clamp(static_cast<int>(round(points * scale_)), 0, most);
+  };
+  const auto down = [](float v) { return std::floor(v); };
+  const auto up = [](float v) { return std::ceil(v); };
+  const int width = pixels(points_.width, scale_), height = pixels(points_.height, scale_);
+  card.x = pixel(f.x - kCardMargin, down, width);
+  card.y = pixel(f.y - kCardMargin, down, height);
+  LayerPicture& picture = card.picture;
+  picture.width = std::max(1, pixel(f.x + f.width + kCardMargin, up, width) - card.x);
+  picture.height = std::max(1, pixel(f.y + f.height + kCardMargin, up, height) - card.y);
+  picture.pixels.resize(static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height));
+  const Point corner{static_cast<float>(card.x) / scale_, static_cast<float>(card.y) / scale_};
+  const DrawList list = moved(layout.drawList, {-corner.x, -corner.y});
+  painter_.paint(list, {picture.pixels, picture.width, picture.height}, scale_);
+  picture.version = ++versions_;
+  ++paintings_;
+  card.layout = std::move(layout);
 }
 
 void Interface::paintRipple(const TouchFX& fx, double now) {
@@ -86,12 +158,119 @@ void Interface::paintRipple(const TouchFX& fx, double now) {
                    .cornerRadius = ring / 2,
                    .paint = {.stroke = kWhite.withOpacity(0.9f * (1 - grow)), .lineWidth = 3}},
   };
-  ripple_.width = ripple_.height = std::max(1, static_cast<int>(std::lround(kRippleBox * scale_)));
+  ripple_.width = ripple_.height = pixels(kRippleBox, scale_);
   ripple_.pixels.resize(static_cast<std::size_t>(ripple_.width) * static_cast<std::size_t>(ripple_.height));
   painter_.paint(list, {ripple_.pixels, ripple_.width, ripple_.height}, scale_);
   ripple_.version = ++versions_;
   ++paintings_;
   ripplePlace_ = fx;
+}
+
+int Interface::currentCard() const {
+  for (std::size_t i = 0; i < cards_.size(); ++i) {
+    if (cards_[i].key && cards_[i].current) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+Interface::Card& Interface::claimCard(int key, bool slides, Fade fade) {
+  auto slot = std::find_if(cards_.begin(), cards_.end(), [](const Card& c) { return !c.key; });
+  if (slot == cards_.end()) {
+    // All taken: the faintest of those on their way out makes room.
+    auto seen = [this](const Card& c) { return c.current ? 2 : cardPlacement(c).opacity; };
+    slot = std::min_element(cards_.begin(), cards_.end(),
+                            [&seen](const Card& x, const Card& y) { return seen(x) < seen(y); });
+  }
+  Card& card = *slot;
+  card.key = key;
+  card.current = true;
+  card.overlay = shown_;
+  card.slides = slides;
+  card.fade = fade;
+  return card;
+}
+
+float Interface::overlayOpacity(int overlay) const {
+  const float in = screenFade_.at(now_);
+  if (overlay == shown_) return in;
+  return screenFade_.running() ? 1 - in : 0;
+}
+
+Placement Interface::cardPlacement(const Card& card) const {
+  const float shown = card.fade.at(now_);
+  // Rising, the card's top starts at the window's bottom edge.
+  const float rise =
+      card.slides ? (1 - shown) * (static_cast<float>(pixels(points_.height, scale_)) - card.frame.y * scale_) : 0;
+  return {.opacity = overlayOpacity(card.overlay) * shown,
+          .offsetX = static_cast<float>(card.x),
+          .offsetY = static_cast<float>(card.y) + rise};
+}
+
+void Interface::settle() {
+  if (screenFade_.running() && now_ - screenFade_.start >= screenFade_.duration) screenFade_ = {};
+  if (tutorialFade_.running() && now_ - tutorialFade_.start >= tutorialFade_.duration) tutorialFade_.start = -1;
+  for (Card& card : cards_) {
+    if (card.fade.running() && now_ - card.fade.start >= card.fade.duration) card.fade.start = -1;
+    // Gone out, or gone with the screen it belonged to.
+    if ((!card.fade.running() && card.fade.to <= 0) || (card.overlay != shown_ && !screenFade_.running())) {
+      card.key.reset();
+      card.current = false;
+    }
+  }
+}
+
+void Interface::updateOverlay(const InterfaceState& state, bool resized, bool screenChanged) {
+  if (screenChanged) {
+    // The old screen's picture stays, fading out, while the new one fades in.
+    shown_ = 1 - shown_;
+    screenFade_ = {.start = now_, .duration = kScreenFade, .from = 0, .to = 1};
+  }
+  Layout next = layout(screenOverlay(state, Part::withoutCard), points_, painter_.textMeasure());
+  if (screenChanged || resized || overlay_[shown_].pixels.empty() ||
+      !sameDrawing(next.drawList, overlayLayout_.drawList)) {
+    paintInto(overlay_[shown_], next);
+  }
+  overlayLayout_ = std::move(next);
+}
+
+void Interface::updateCards(const InterfaceState& state, bool resized, bool screenChanged) {
+  const std::optional<int> key = cardKey(state);
+  const bool slides = state.screen == Screen::solved;
+  auto cardLayout = [&] { return layout(screenOverlay(state, Part::cardOnly), points_, painter_.textMeasure()); };
+  const int up = currentCard();
+  Card* current = up >= 0 ? &cards_[static_cast<std::size_t>(up)] : nullptr;
+
+  if (!state_ || screenChanged) {
+    // Cards come and go with their screens: a card of the screen fading out
+    // fades with it, one of an older screen goes with the picture it lay on.
+    for (Card& card : cards_) {
+      card.current = false;
+      if (card.overlay == shown_) card.key.reset();
+    }
+    if (key) paintCard(claimCard(*key, slides, {}), cardLayout());
+    return;
+  }
+
+  if (resized) {
+    // Those on their way out were painted for the old window; they just go.
+    for (Card& card : cards_) {
+      if (!card.current) card.key.reset();
+    }
+  }
+  if (current && current->key == key) {
+    Layout next = cardLayout();
+    if (resized || !sameDrawing(next.drawList, current->layout.drawList)) paintCard(*current, std::move(next));
+    return;
+  }
+  // Another card, or none: the one up gives way from where it is.
+  const double duration = slides ? kSolvedCardRise : kGuideFade;
+  if (current) {
+    current->current = false;
+    current->fade = {.start = now_, .duration = duration, .from = current->fade.at(now_), .to = 0};
+  }
+  if (key) {
+    paintCard(claimCard(*key, slides, {.start = now_, .duration = duration, .from = 0, .to = 1}), cardLayout());
+  }
 }
 
 void Interface::update(const InterfaceState& state, const std::optional<TouchFX>& touch, Size points, float scale,
@@ -100,30 +279,28 @@ void Interface::update(const InterfaceState& state, const std::optional<TouchFX>
   const bool resized = points != points_ || scale != scale_;
   points_ = points;
   scale_ = scale;
-  const TextMeasure& measure = painter_.textMeasure();
+  settle();
 
-  const bool screenChanged = state_ && state_->screen != state.screen;
   if (!state_ || resized || state != *state_) {
-    if (screenChanged) {
-      // The old screen's picture stays, fading out, while the new one fades in.
-      shown_ = 1 - shown_;
-      screenFade_ = {.start = now, .duration = kScreenFade, .in = true};
-    }
-    overlayLayout_ = layout(screenOverlay(state), points, measure);
-    paintInto(overlay_[shown_], overlayLayout_);
+    const bool screenChanged = state_ && state_->screen != state.screen;
+    updateOverlay(state, resized, screenChanged);
+    updateCards(state, resized, screenChanged);
   }
-  if (screenFade_.start >= 0 && now - screenFade_.start >= screenFade_.duration) screenFade_ = {};
 
-  const bool tutorialChanged = state_ && state_->showTutorial != state.showTutorial;
-  if (tutorialChanged) tutorialFade_ = {.start = now, .duration = kTutorialFade, .in = state.showTutorial};
-  if (tutorialFade_.start >= 0 && now - tutorialFade_.start >= tutorialFade_.duration) tutorialFade_.start = -1;
-  const bool cardShows = state.showTutorial || tutorialFade_.start >= 0;
-  if (cardShows && (resized || card_.pixels.empty())) {
-    cardLayout_ = layout(tutorialCard(), points, measure);
-    paintInto(card_, cardLayout_);
-    paintInto(dim_, layout(rectangle({.fill = {0, 0, 0, 1}}), points, measure));
+  if (resized) tutorialStale_ = true;
+  const float tutorialTo = state.showTutorial ? 1 : 0;
+  if (!state_) {
+    tutorialFade_ = {.to = tutorialTo};
+  } else if (state.showTutorial != state_->showTutorial) {
+    tutorialFade_ = {.start = now, .duration = kTutorialFade, .from = tutorialFade_.at(now), .to = tutorialTo};
   }
-  if (!state_) tutorialFade_ = {.start = -1, .in = state.showTutorial};
+  if ((state.showTutorial || tutorialFade_.running()) && tutorialStale_) {
+    const TextMeasure& measure = painter_.textMeasure();
+    tutorialLayout_ = layout(tutorialCard(), points, measure);
+    paintInto(tutorial_, tutorialLayout_);
+    paintInto(dim_, layout(rectangle({.fill = {0, 0, 0, 1}}), points, measure));
+    tutorialStale_ = false;
+  }
 
   // Each new touch starts a fresh ripple, even at the same place.
   const bool newTouch = touch && (!ripplePlace_ || touch->id != ripplePlace_->id);
@@ -140,25 +317,35 @@ std::vector<LayerToDraw> Interface::layers() const {
   std::vector<LayerToDraw> out;
   if (rippleStart_ >= 0 && ripplePlace_) {
     const float half = kRippleBox * scale_ / 2;
-    out.push_back({.slot = 0,
+    out.push_back({.slot = kRippleSlot,
                    .picture = &ripple_,
                    .placement = {.offsetX = ripplePlace_->x * points_.width * scale_ - half,
                                  .offsetY = ripplePlace_->y * points_.height * scale_ - half}});
   }
-  const float in = screenFade_.at(now_);
-  if (screenFade_.start >= 0 && !overlay_[1 - shown_].pixels.empty()) {
-    out.push_back({.slot = 2 - shown_, .picture = &overlay_[1 - shown_], .placement = {.opacity = 1 - in}});
-  }
-  if (!overlay_[shown_].pixels.empty()) {
-    out.push_back({.slot = 1 + shown_, .picture = &overlay_[shown_], .placement = {.opacity = in}});
-  }
-  const float card = tutorialFade_.at(now_);
-  if (card > 0 && !card_.pixels.empty()) {
-    out.push_back({.slot = 3, .picture = &dim_, .placement = {.opacity = kDimOpacity * card}});
-    const float s = kCardStartScale + (1 - kCardStartScale) * card;
-    out.push_back({.slot = 4,
-                   .picture = &card_,
-                   .placement = {.opacity = card,
+  // Each overlay with its cards over it, those on their way out under the
+  // one coming.
+  auto overlay = [&](int i) {
+    if (overlay_[i].pixels.empty()) return;
+    out.push_back({.slot = kOverlaySlot + i, .picture = &overlay_[i], .placement = {.opacity = overlayOpacity(i)}});
+    for (const bool current : {false, true}) {
+      for (std::size_t c = 0; c < cards_.size(); ++c) {
+        const Card& card = cards_[c];
+        if (card.key && card.overlay == i && card.current == current) {
+          out.push_back(
+              {.slot = kCardSlot + static_cast<int>(c), .picture = &card.picture, .placement = cardPlacement(card)});
+        }
+      }
+    }
+  };
+  if (screenFade_.running()) overlay(1 - shown_);
+  overlay(shown_);
+  const float tutorial = tutorialFade_.at(now_);
+  if (tutorial > 0 && !tutorial_.pixels.empty()) {
+    out.push_back({.slot = kDimSlot, .picture = &dim_, .placement = {.opacity = kDimOpacity * tutorial}});
+    const float s = kTutorialStartScale + (1 - kTutorialStartScale) * tutorial;
+    out.push_back({.slot = kTutorialSlot,
+                   .picture = &tutorial_,
+                   .placement = {.opacity = tutorial,
                                  .scale = s,
                                  .anchorX = points_.width * scale_ / 2,
                                  .anchorY = points_.height * scale_ / 2}});
@@ -167,15 +354,25 @@ std::vector<LayerToDraw> Interface::layers() const {
 }
 
 bool Interface::animating(double now) const {
-  return screenFade_.start >= 0 || tutorialFade_.start >= 0 || (rippleStart_ >= 0 && now - rippleStart_ <= kRipple);
+  return screenFade_.running() || tutorialFade_.running() ||
+         std::any_of(cards_.begin(), cards_.end(), [](const Card& c) { return c.key && c.fade.running(); }) ||
+         (rippleStart_ >= 0 && now - rippleStart_ <= kRipple);
 }
 
 Interface::Hit Interface::hit(Point p) const {
   // While the tutorial card is up, it and its dimming take every press.
   if (state_ && state_->showTutorial) {
-    const std::optional<Control> control = cardLayout_.hit(p);
+    const std::optional<Control> control = tutorialLayout_.hit(p);
     return {.action = control ? std::optional(static_cast<Action>(control->action)) : std::nullopt,
             .sceneMayHave = false};
+  }
+  if (const int up = currentCard(); up >= 0) {
+    // Its controls are where the card is now, risen or still rising.
+    const Card& card = cards_[static_cast<std::size_t>(up)];
+    const float rise = (cardPlacement(card).offsetY - static_cast<float>(card.y)) / scale_;
+    if (const std::optional<Control> control = card.layout.hit({p.x, p.y - rise})) {
+      return {.action = static_cast<Action>(control->action), .sceneMayHave = false};
+    }
   }
   if (const std::optional<Control> control = overlayLayout_.hit(p)) {
     return {.action = static_cast<Action>(control->action), .sceneMayHave = false};

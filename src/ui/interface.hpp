@@ -2,12 +2,14 @@
 
 // The interface over the scene, as a stack of painted layers: the touch
 // ripple, the screen's overlay (two while one screen fades into the next),
-// and the dimming and tutorial card. Each layer is painted again only when
-// what it shows changed (the game's published state, the window's size or
-// pixel scale); its fades, slides and scaling are placements the compositor
-// applies on the GPU. No GL here: the window and the still upload what
-// changed and composite.
+// the screen's card on a layer of its own (two while a guide step gives way
+// to the next), and the dimming and tutorial card. Each layer is painted
+// again only when what it shows changed (the game's published state, the
+// window's size or pixel scale); its fades, slides and scaling are
+// placements the compositor applies on the GPU. No GL here: the window and
+// the still upload what changed and composite.
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -51,7 +53,14 @@ struct LayerToDraw {
 
 class Interface {
  public:
-  static constexpr int kSlots = 5;  // ripple, two overlays, dimming, card
+  // The uploader keeps one texture per slot.
+  static constexpr int kRippleSlot = 0;
+  static constexpr int kOverlaySlot = 1;  // and the next: a screen fading into another
+  static constexpr int kDimSlot = 3;
+  static constexpr int kTutorialSlot = 4;
+  static constexpr int kCardSlot = 5;  // and the next two: cards coming and going
+  static constexpr int kCards = 3;
+  static constexpr int kSlots = kCardSlot + kCards;
 
   explicit Interface(const Painter& painter) : painter_(painter) {}
 
@@ -76,15 +85,40 @@ class Interface {
   int paintings() const { return paintings_; }
 
  private:
+  // A value eased from `from` to `to`; at rest at `to`.
   struct Fade {
-    double start = -1;
+    double start = -1;  // below 0: at rest
     double duration = 0;
-    bool in = true;
-    float at(double now) const;  // 0..1 eased, 1 when done in, 0 when done out
+    float from = 1, to = 1;
+    float at(double now) const;
+    bool running() const { return start >= 0; }
+  };
+
+  // A screen's card, painted just round its frame.
+  struct Card {
+    std::optional<int> key;  // what it shows (see cardKey); none: the slot is free
+    bool current = false;    // the card of the state now, not one on its way out
+    int overlay = 0;         // the overlay it belongs to, whose fade it shares
+    bool slides = false;     // rises from the window's bottom edge as it fades in
+    Fade fade;
+    Layout layout;  // the card alone, where it sits in the window
+    Rect frame;     // the card's own frame, points
+    int x = 0, y = 0;  // where the picture's top-left pixel lands
+    LayerPicture picture;
   };
 
   void paintInto(LayerPicture& picture, const Layout& layout);
+  void paintCard(Card& card, Layout layout);
   void paintRipple(const TouchFX& fx, double now);
+  // Ends the transitions that are over, and lets cards that are gone go.
+  void settle();
+  void updateOverlay(const InterfaceState& state, bool resized, bool screenChanged);
+  void updateCards(const InterfaceState& state, bool resized, bool screenChanged);
+  int currentCard() const;  // its index, or -1 with none
+  // A free card slot, made the current card on the overlay shown.
+  Card& claimCard(int key, bool slides, Fade fade);
+  float overlayOpacity(int overlay) const;
+  Placement cardPlacement(const Card& card) const;
 
   const Painter& painter_;
   std::optional<InterfaceState> state_;
@@ -96,9 +130,12 @@ class Interface {
   int shown_ = 0;  // which of the two overlays is the current screen's
   Fade screenFade_;
 
-  LayerPicture dim_, card_;
-  Layout cardLayout_;
-  Fade tutorialFade_;
+  std::array<Card, kCards> cards_;
+
+  LayerPicture dim_, tutorial_;
+  Layout tutorialLayout_;
+  bool tutorialStale_ = true;  // painted for another window, or not yet
+  Fade tutorialFade_{.to = 0};
 
   LayerPicture ripple_;
   std::optional<TouchFX> ripplePlace_;

@@ -66,6 +66,15 @@ Node bottomBar(const InterfaceState& state) {
       .tag("bottomBar");
 }
 
+// Shows `node` only in the parts of an overlay it belongs to, keeping its room
+// in the others.
+Node shownIn(Part part, bool card, Node node) {
+  if (!node || part == Part::all || (part == Part::cardOnly) == card) return node;
+  return node.opacity(0);
+}
+
+bool guided(const InterfaceState& state) { return state.guide && !state.guide->text.empty(); }
+
 bool hasNext(const InterfaceState& state) { return state.current && *state.current + 1 < state.slotCount; }
 
 Node solvedCard(const InterfaceState& state) {
@@ -160,28 +169,35 @@ Node homeOverlay(const InterfaceState& state) {
       .frame({.fill = Fill::both, .align = Align::leading, .valign = VAlign::top});
 }
 
-Node playOverlay(const InterfaceState& state) {
-  const bool guided = state.guide && !state.guide->text.empty();
-  return vstack({topBar(state), guided ? guideCard(*state.guide).padding({.top = 10}) : Node{}, spacer(),
-                 bottomBar(state)})
+std::optional<int> cardKey(const InterfaceState& state) {
+  if (state.screen == Screen::playing && guided(state)) return state.guide->step;
+  if (state.screen == Screen::solved && state.revealCard) return kSolvedCard;
+  return std::nullopt;
+}
+
+Node playOverlay(const InterfaceState& state, Part part) {
+  const Node card = guided(state) ? guideCard(*state.guide).tag(std::string(kCardTag)).padding({.top = 10}) : Node{};
+  return vstack({shownIn(part, false, topBar(state)), shownIn(part, true, card), spacer(),
+                 shownIn(part, false, bottomBar(state))})
       .padding({.top = 18, .right = 20, .bottom = 18, .left = 20})
       .frame({.fill = Fill::both});
 }
 
-Node solvedOverlay(const InterfaceState& state) {
-  return vstack({hstack({roundButton(Icon::chevronLeft, Action::back), spacer()}), spacer(),
-                 state.revealCard ? solvedCard(state) : Node{}})
+Node solvedOverlay(const InterfaceState& state, Part part) {
+  const Node card = state.revealCard ? solvedCard(state).tag(std::string(kCardTag)) : Node{};
+  return vstack({shownIn(part, false, hstack({roundButton(Icon::chevronLeft, Action::back), spacer()})), spacer(),
+                 shownIn(part, true, card)})
       .padding({.top = 18, .right = 20, .bottom = 18, .left = 20})
       .frame({.fill = Fill::both});
 }
 
-Node screenOverlay(const InterfaceState& state) {
+Node screenOverlay(const InterfaceState& state, Part part) {
   switch (state.screen) {
-    case Screen::home: return homeOverlay(state);
-    case Screen::playing: return playOverlay(state);
-    case Screen::solved: return solvedOverlay(state);
+    case Screen::home: return shownIn(part, false, homeOverlay(state));
+    case Screen::playing: return playOverlay(state, part);
+    case Screen::solved: return solvedOverlay(state, part);
   }
-  return homeOverlay(state);
+  return shownIn(part, false, homeOverlay(state));
 }
 
 Node tutorialCard() {

@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "game/types.hpp"
 #include "ui/layout.hpp"
@@ -48,12 +49,28 @@ enum class Action {
   tutorialDone
 };
 
+// A screen's card (the guide card while playing, the solved card once the
+// figure is revealed) comes and goes with transitions of its own, so it is
+// painted apart from the rest of its overlay. Each part keeps the room of the
+// part left out, so the card sits exactly where it sits in the whole overlay.
+enum class Part { all, withoutCard, cardOnly };
+
+// The tag of the card's own frame, in any overlay that shows one.
+inline constexpr std::string_view kCardTag = "card";
+
+// Which card the state's screen shows: the guide's step while a guide card is
+// up, kSolvedCard once the solved card is, none otherwise. A card under
+// another key is a new card, the old one giving way to it; under the same
+// key only its details changed.
+inline constexpr int kSolvedCard = -1;
+std::optional<int> cardKey(const InterfaceState& state);
+
 // The screens, each filling the window.
 Node homeOverlay(const InterfaceState& state);
-Node playOverlay(const InterfaceState& state);
-Node solvedOverlay(const InterfaceState& state);
+Node playOverlay(const InterfaceState& state, Part part = Part::all);
+Node solvedOverlay(const InterfaceState& state, Part part = Part::all);
 // The overlay of the state's screen.
-Node screenOverlay(const InterfaceState& state);
+Node screenOverlay(const InterfaceState& state, Part part = Part::all);
 // How to play, centred in the window with a margin round it.
 Node tutorialCard();
 

@@ -120,6 +120,20 @@ TEST(UiViews, PartsShowOnlyWhenTheyHaveSomethingToSay) {
   EXPECT_FALSE(lay(playOverlay(s)).frameOf("guideCard"));
 }
 
+TEST(UiViews, TheCardAndTheRestSplitWithoutMoving) {
+  InterfaceState play = playing();
+  play.guide = Guide{0, 3, "Talla los cubos que sobran.", "Vale"};
+  for (const InterfaceState& s : {play, InterfaceState{.screen = Screen::solved, .revealCard = true}}) {
+    const Layout all = lay(screenOverlay(s)), card = lay(screenOverlay(s, Part::cardOnly));
+    const Layout rest = lay(screenOverlay(s, Part::withoutCard));
+    const Rect frame = *all.frameOf(kCardTag);
+    EXPECT_EQ(card.frameOf(kCardTag), frame);
+    EXPECT_EQ(rest.drawList.size() + card.drawList.size(), all.drawList.size());
+    EXPECT_EQ(rest.controls.size() + card.controls.size(), all.controls.size());
+    for (const TextCommand& t : texts(card)) EXPECT_TRUE(frame.contains(t.origin)) << t.text;
+  }
+}
+
 TEST(UiViews, TheTutorialCardKeepsItsWidthAndWrapsWhenNarrow) {
   const Rect wide = *lay(tutorialCard()).frameOf("tutorialCard");
   const Rect narrow = *lay(tutorialCard(), {360, 880}).frameOf("tutorialCard");
