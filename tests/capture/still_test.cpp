@@ -76,5 +76,31 @@ TEST_F(Still, AZoomThePlayerCannotReachIsBroughtBackAndSaidSo) {
   EXPECT_GT(distinct, 200);
 }
 
+// The interface as a player sees it over a block with one mistake, laid out
+// in 960x640 points: the carving tool chosen, the mistakes line in red.
+TEST_F(Still, TheInterfaceIsDrawnOverTheSceneInItsOwnColours) {
+  const auto file = dir / "ui.png";
+  const auto run = still("--still '" + file.string() + "' --ui --demo tap:3:0.5,0.45 --wait 0.5 --size 960x640");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const RgbaImage image = picture(file);
+  ASSERT_EQ(image.width, 960);
+  const auto near = [&](int x, int y, int r, int g, int b) {
+    const std::size_t i = (static_cast<std::size_t>(y) * 960 + x) * 4;
+    return std::abs(image.pixels[i] - r) <= 3 && std::abs(image.pixels[i + 1] - g) <= 3 &&
+           std::abs(image.pixels[i + 2] - b) <= 3;
+  };
+  // The chosen tool's capsule is ink; the other segment sits on paper.
+  EXPECT_TRUE(near(400, 590, 43, 36, 31));
+  EXPECT_TRUE(near(540, 590, 249, 244, 236));
+  int red = 0;
+  for (int y = 44; y < 64; ++y)
+    for (int x = 430; x < 530; ++x) red += near(x, y, 179, 56, 41);
+  EXPECT_GT(red, 10) << "the mistakes line is not in mistake red";
+
+  const auto refused = still("--still '" + file.string() + "' --ui --ui-scale 9 --size 32x20");
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_THAT(refused.err, HasSubstr("sorvelUIScale"));
+}
+
 }  // namespace
 }  // namespace sorvel
