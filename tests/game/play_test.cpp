@@ -38,6 +38,17 @@ TEST(Launch, FirstLaunchOpensTheTutorialAndTheSecondStaysOnTheTable) {
   EXPECT_FALSE(second->current());
 }
 
+TEST(Launch, TheTutorialCardsDoneActionHidesItAndRemembersItWasSeen) {
+  Rig rig;
+  auto game = rig.start(true);
+  game->showTutorialCard();
+  EXPECT_TRUE(game->showTutorial());
+  EXPECT_FALSE(rig.store->boolean("sorvel.tutorialSeen"));
+  game->dismissTutorialCard();
+  EXPECT_FALSE(game->showTutorial());
+  EXPECT_TRUE(rig.store->boolean("sorvel.tutorialSeen"));
+}
+
 TEST(Screens, NextPuzzleWrapsAroundAndSavesTheBlockItLeaves) {
   Rig rig;
   auto game = rig.start(true);  // on the tutorial, as at every first launch
