@@ -57,6 +57,7 @@ struct Paint {
   Colour fill{0, 0, 0, 0};
   Colour stroke{0, 0, 0, 0};
   float lineWidth = 0;
+  friend bool operator==(const Paint&, const Paint&) = default;
 };
 
 // A rectangle with round corners; a radius of half the shorter side makes a
@@ -65,6 +66,7 @@ struct ShapeCommand {
   Rect rect;
   float cornerRadius = 0;
   Paint paint;
+  friend bool operator==(const ShapeCommand&, const ShapeCommand&) = default;
 };
 
 // Text laid out from its top-left corner: wrapped at `wrapWidth` points
@@ -75,6 +77,7 @@ struct TextCommand {
   Colour colour;
   Point origin;
   float wrapWidth = 0;
+  friend bool operator==(const TextCommand&, const TextCommand&) = default;
 };
 
 // An icon drawn to fill `rect` (its artwork keeps its own margins).
@@ -83,6 +86,7 @@ struct IconCommand {
   Rect rect;
   Colour colour;
   float weight = 600;  // stroke weight, as a font weight: 400 regular, 600 semibold
+  friend bool operator==(const IconCommand&, const IconCommand&) = default;
 };
 
 using DrawCommand = std::variant<ShapeCommand, TextCommand, IconCommand>;

@@ -33,28 +33,6 @@ float easeOut(double t) {
 
 int pixels(float points, float scale) { return std::max(1, static_cast<int>(std::lround(points * scale))); }
 
-// Whether two draw lists paint the same picture, so that a layer whose list
-// came out as before is not painted again.
-bool same(const Paint& a, const Paint& b) {
-  return a.fill == b.fill && a.stroke == b.stroke && a.lineWidth == b.lineWidth;
-}
-bool same(const ShapeCommand& a, const ShapeCommand& b) {
-  return a.rect == b.rect && a.cornerRadius == b.cornerRadius && same(a.paint, b.paint);
-}
-bool same(const TextCommand& a, const TextCommand& b) {
-  return a.text == b.text && a.font == b.font && a.colour == b.colour && a.origin == b.origin &&
-         a.wrapWidth == b.wrapWidth;
-}
-bool same(const IconCommand& a, const IconCommand& b) {
-  return a.icon == b.icon && a.rect == b.rect && a.colour == b.colour && a.weight == b.weight;
-}
-bool sameDrawing(const DrawList& a, const DrawList& b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const DrawCommand& x, const DrawCommand& y) {
-    return x.index() == y.index() &&
-           std::visit([&y](const auto& c) { return same(c, std::get<std::decay_t<decltype(c)>>(y)); }, x);
-  });
-}
-
 DrawList moved(DrawList list, Point by) {
   for (DrawCommand& command : list) {
     std::visit(
@@ -227,7 +205,7 @@ void Interface::updateOverlay(const InterfaceState& state, bool resized, bool sc
   }
   Layout next = layout(screenOverlay(state, Part::withoutCard), points_, painter_.textMeasure());
   if (screenChanged || resized || overlay_[shown_].pixels.empty() ||
-      !sameDrawing(next.drawList, overlayLayout_.drawList)) {
+      next.drawList != overlayLayout_.drawList) {
     paintInto(overlay_[shown_], next);
   }
   overlayLayout_ = std::move(next);
@@ -259,7 +237,7 @@ void Interface::updateCards(const InterfaceState& state, bool resized, bool scre
   }
   if (current && current->key == key) {
     Layout next = cardLayout();
-    if (resized || !sameDrawing(next.drawList, current->layout.drawList)) paintCard(*current, std::move(next));
+    if (resized || next.drawList != current->layout.drawList) paintCard(*current, std::move(next));
     return;
   }
   // Another card, or none: the one up gives way from where it is.
