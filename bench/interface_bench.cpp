@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <stdexcept>
+#include <vector>
 
 #include "capture/capture_session.hpp"
 #include "render/layer_compositor.hpp"
@@ -65,6 +66,28 @@ void BM_PaintAndUploadTheLargestLayerAt2x(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_PaintAndUploadTheLargestLayerAt2x)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Painting alone: the same largest layer, repainted after a change.
+void BM_PaintTheLargestLayerAt2x(benchmark::State& state) {
+  const ui::Painter painter;
+  const ui::Layout laid = layout(ui::screenOverlay(playWithGuide(1)), kWindow, painter.textMeasure());
+  std::vector<std::uint32_t> pixels(2720 * 1760);
+  for (auto _ : state) painter.paint(laid.drawList, {pixels, 2720, 1760}, kScale);
+}
+BENCHMARK(BM_PaintTheLargestLayerAt2x)->Unit(benchmark::kMillisecond);
+
+// The upload alone: one full-window picture at 2x sent again.
+void BM_UploadAFullWindowLayerAt2x(benchmark::State& state) {
+  Rig rig;
+  const std::vector<std::uint8_t> pixels(2720 * 1760 * 4, 0x80);
+  OverlayLayer layer;
+  layer.upload(pixels, 2720, 1760);
+  for (auto _ : state) {
+    layer.upload(pixels, 2720, 1760);
+    glFinish();
+  }
+}
+BENCHMARK(BM_UploadAFullWindowLayerAt2x)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_CompositeUnchangedLayers(benchmark::State& state) {
   Rig rig;

@@ -220,7 +220,6 @@ int playInWindow(SettingsStore& store, QuitRequest& quit) {
     const double cpuStart = threadCpuSeconds();
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
-      if (event.type == SDL_QUIT) running = false;
       switch (handleSdlEvent(event, window, pointer, input)) {
         case WindowRequest::none:
           break;
