@@ -5,6 +5,7 @@
 #include <sys/resource.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -212,6 +213,8 @@ int playInWindow(SettingsStore& store, QuitRequest& quit) {
   });
 
   Presenter presenter;
+  std::optional<ui::InterfaceState> shownState;
+  std::uint64_t shownRevision = 0;
   window.show();
   Clock::time_point last = Clock::now();
   bool running = true;
@@ -254,7 +257,13 @@ int playInWindow(SettingsStore& store, QuitRequest& quit) {
     const Frame frame = game.frame();
     const glm::ivec2 points = window.points();
     const float scale = points.x > 0 ? static_cast<float>(pixels.x) / static_cast<float>(points.x) : 1.0f;
-    interface.update(ui::snapshot(game), game.touchFX(),
+    // The interface reads only published fields: a new snapshot (strings and
+    // all) only when one of them changed.
+    if (!shownState || game.revision() != shownRevision) {
+      shownState = ui::snapshot(game);
+      shownRevision = game.revision();
+    }
+    interface.update(*shownState, game.touchFX(),
                      {static_cast<float>(points.x), static_cast<float>(points.y)}, scale,
                      std::chrono::duration<double>(Clock::now() - epoch).count());
     const double cpuFrame = threadCpuSeconds();
