@@ -4,21 +4,11 @@
 #include <string>
 
 #include "app/window_run.hpp"
+#include "capture/film.hpp"
 #include "capture/still.hpp"
 #include "puzzle/library.hpp"
 
 namespace sorvel {
-
-namespace {
-
-// Modes that later parts of the game bring; until they exist, asking for one
-// must fail loudly rather than look like it worked.
-int unavailable(const char* what) {
-  std::fprintf(stderr, "sorvel: %s is not available in this build yet\n", what);
-  return 1;
-}
-
-}  // namespace
 
 SettingsStore::Options settingsOptionsFor(const ArgumentLayer& arguments) {
   // Read as the game reads them, so "-sorvelReset NO" means no.
@@ -38,7 +28,7 @@ int startApplication(SettingsStore& store, QuitRequest& quit) {
     std::printf("sorvel: saved progress removed (%s)\n", store.file().c_str());
   }
   if (const auto still = store.string("sorvelStill")) return captureStill(store, *still);
-  if (store.string("sorvelFilm")) return unavailable("the film (--film)");
+  if (const auto film = store.string("sorvelFilm")) return makeFilm(store, *film);
 
   // A broken chapter stops the program here with its reason, before a
   // window flashes up.

@@ -65,7 +65,8 @@ TEST_F(Cli, ADamagedSettingsFileIsSetAsideByTheGameButLeftAloneByACapture) {
   };
   // A wait too long to simulate refuses the still before it needs a GPU.
   EXPECT_EQ(run("--still x.png --wait 1e300"), 1);
-  EXPECT_EQ(run("--film x.mp4"), 1);  // the film is yet to come
+  // An odd size refuses the film before it needs a GPU or an encoder.
+  EXPECT_EQ(run("--film x.mp4 --size 33x20"), 1);
   EXPECT_THAT(out, Not(HasSubstr("is damaged")));
   EXPECT_EQ(setAside(), 0);
   EXPECT_EQ(test::readFile(file), damaged);

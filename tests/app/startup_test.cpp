@@ -54,8 +54,8 @@ const std::pair<std::string, std::string> kEndlessWait{"sorvelWait", "1e300"};
 TEST_F(Startup, ModesFailLoudlyAndAStillComesBeforeAFilm) {
   EXPECT_EQ(start({kStill, kEndlessWait}), 1);
   EXPECT_THAT(err, HasSubstr("no still picture: sorvelWait"));
-  EXPECT_NE(start({{"sorvelFilm", "a.mp4"}}), 0);
-  EXPECT_THAT(err, HasSubstr("film"));
+  EXPECT_EQ(start({{"sorvelFilm", "a.mp4"}, {"sorvelSize", "33x20"}}), 1);
+  EXPECT_THAT(err, HasSubstr("no film: sorvelSize 33x20"));
   start({kStill, kEndlessWait, {"sorvelFilm", "a.mp4"}});
   EXPECT_THAT(err, HasSubstr("still"));
   EXPECT_THAT(err, Not(HasSubstr("film")));

@@ -1,0 +1,217 @@
+#include "capture/encoder_process.hpp"
+
+#include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+
+extern char** environ;
+
+namespace sorvel {
+namespace encoder {
+namespace {
+
+bool isExecutableFile(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::access(path.c_str(), X_OK) == 0;
+}
+
+}  // namespace
+
+Located locate(const char* asked, const char* searchPath) {
+  if (asked != nullptr && *asked == '\0') {
+    return {{}, std::string(kOverride) + " is set but empty: unset it to use ffmpeg from PATH, or set it to the encoder"};
+  }
+  const std::string name = asked != nullptr ? asked : "ffmpeg";
+  const std::string origin = asked != nullptr ? std::string(" (from ") + kOverride + ")" : "";
+  if (name.find('/') != std::string::npos) {
+    if (isExecutableFile(name)) return {name, {}};
+    return {{}, "the video encoder " + name + origin + " is not an executable file"};
+  }
+  const std::string folders = searchPath != nullptr ? searchPath : "";
+  std::size_t from = 0;
+  while (from <= folders.size()) {
+    const std::size_t colon = std::min(folders.find(':', from), folders.size());
+    const std::string folder = folders.substr(from, colon - from);
+    // An empty entry means the current folder, as for the shell.
+    const std::string candidate = (folder.empty() ? "." : folder) + "/" + name;
+    if (isExecutableFile(candidate)) return {candidate, {}};
+    from = colon + 1;
+  }
+  return {{},
+          "cannot find the video encoder \"" + name + "\"" + origin +
+              " on PATH; install ffmpeg (on Debian: apt install ffmpeg) or set " + kOverride + " to its path"};
+}
+
+Located locate() { return locate(std::getenv(kOverride), std::getenv("PATH")); }
+
+std::vector<std::string> arguments(int width, int height, const std::string& output) {
+  return {"-y",       "-loglevel", "error",   "-f",
+          "rawvideo", "-pix_fmt",  "bgra",    "-s",
+          std::to_string(width) + "x" + std::to_string(height),
+          "-r",       "60",        "-i",      "-",
+          "-c:v",     "libx264",   "-preset", "slow",
+          "-crf",     "19",        "-pix_fmt", "yuv420p",
+          "-movflags", "+faststart", output};
+}
+
+}  // namespace encoder
+
+namespace {
+
+// How much of the encoder's error output is kept for the report.
+constexpr std::size_t kErrorBytesKept = 8192;
+constexpr int kErrorLinesShown = 8;
+
+std::string lastLines(const std::string& text, int count) {
+  std::vector<std::string> lines;
+  std::istringstream stream(text);
+  for (std::string line; std::getline(stream, line);) {
+    if (!line.empty()) lines.push_back(line);
+  }
+  std::string tail;
+  const std::size_t first = lines.size() > static_cast<std::size_t>(count) ? lines.size() - count : 0;
+  for (std::size_t i = first; i < lines.size(); ++i) tail += (tail.empty() ? "" : "\n") + lines[i];
+  return tail;
+}
+
+std::string describe(int status) {
+  if (WIFEXITED(status)) return "exited with status " + std::to_string(WEXITSTATUS(status));
+  if (WIFSIGNALED(status)) {
+    const char* name = sigdescr_np(WTERMSIG(status));
+    return "was killed by signal " + std::to_string(WTERMSIG(status)) + (name ? std::string(" (") + name + ")" : "");
+  }
+  return "ended with wait status " + std::to_string(status);
+}
+
+void closeBoth(int fds[2]) {
+  ::close(fds[0]);
+  ::close(fds[1]);
+}
+
+}  // namespace
+
+EncoderProcess::Started EncoderProcess::start(const std::string& program, const std::vector<std::string>& arguments) {
+  int input[2];
+  int errors[2];
+  if (::pipe2(input, O_CLOEXEC) != 0) return {nullptr, std::string("cannot make a pipe: ") + std::strerror(errno)};
+  if (::pipe2(errors, O_CLOEXEC) != 0) {
+    const int error = errno;
+    closeBoth(input);
+    return {nullptr, std::string("cannot make a pipe: ") + std::strerror(error)};
+  }
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, input[0], STDIN_FILENO);
+  posix_spawn_file_actions_adddup2(&actions, errors[1], STDERR_FILENO);
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t none;
+  sigemptyset(&none);
+  posix_spawnattr_setsigmask(&attributes, &none);
+  sigset_t defaults;
+  sigemptyset(&defaults);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE}) sigaddset(&defaults, signal);
+  posix_spawnattr_setsigdefault(&attributes, &defaults);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(program.c_str()));
+  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+
+  pid_t pid = -1;
+  const int spawned = posix_spawnp(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  posix_spawnattr_destroy(&attributes);
+  ::close(input[0]);
+  ::close(errors[1]);
+  if (spawned != 0) {
+    ::close(input[1]);
+    ::close(errors[0]);
+    return {nullptr, "cannot start the video encoder " + program + ": " + std::strerror(spawned)};
+  }
+
+  std::unique_ptr<EncoderProcess> process(new EncoderProcess());
+  process->pid_ = pid;
+  process->input_ = input[1];
+  process->errorReader_ = std::thread([raw = process.get(), fd = errors[0]] { raw->collectErrors(fd); });
+  return {std::move(process), {}};
+}
+
+EncoderProcess::~EncoderProcess() {
+  if (!finished_) finish();
+}
+
+void EncoderProcess::collectErrors(int fd) {
+  char buffer[4096];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    std::lock_guard lock(errorMutex_);
+    errors_.append(buffer, static_cast<std::size_t>(n));
+    if (errors_.size() > kErrorBytesKept) errors_.erase(0, errors_.size() - kErrorBytesKept);
+  }
+  ::close(fd);
+}
+
+bool EncoderProcess::write(std::span<const std::uint8_t> bytes) {
+  if (input_ < 0) return false;
+  // A write into a pipe nobody reads raises SIGPIPE, which would end the
+  // whole game without a word. Held back in this thread, the write fails
+  // with EPIPE instead, and the signal it left pending is taken away.
+  sigset_t pipeSignal;
+  sigemptyset(&pipeSignal);
+  sigaddset(&pipeSignal, SIGPIPE);
+  sigset_t previous;
+  pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
+  bool written = true;
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(input_, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      written = false;
+      break;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  if (!written) {
+    const timespec noWait{0, 0};
+    while (sigtimedwait(&pipeSignal, nullptr, &noWait) > 0) {
+    }
+  }
+  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+  return written;
+}
+
+EncoderProcess::Exit EncoderProcess::finish() {
+  if (finished_) return exit_;
+  finished_ = true;
+  if (input_ >= 0) ::close(input_);
+  input_ = -1;
+  int status = 0;
+  pid_t waited = -1;
+  do {
+    waited = ::waitpid(pid_, &status, 0);
+  } while (waited < 0 && errno == EINTR);
+  if (errorReader_.joinable()) errorReader_.join();
+  exit_.success = waited == pid_ && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  exit_.status = waited == pid_ ? describe(status) : std::string("could not be waited for: ") + std::strerror(errno);
+  std::lock_guard lock(errorMutex_);
+  exit_.errorTail = lastLines(errors_, kErrorLinesShown);
+  return exit_;
+}
+
+}  // namespace sorvel

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <span>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace sorvel {
+
+// The video encoder the film pipes its frames into: an outside program with
+// a pipe on its standard input, its error output kept for the report when it
+// fails.
+namespace encoder {
+
+// The program asked for: $SORVEL_FFMPEG when set, else "ffmpeg".
+inline constexpr const char* kOverride = "SORVEL_FFMPEG";
+
+struct Located {
+  std::string path;   // the executable to start
+  std::string error;  // why there is none; empty when `path` is one
+};
+
+// Finds the encoder before any work is done: `asked` (a path, or a name
+// looked up in `searchPath` as a shell would), else "ffmpeg" on `searchPath`.
+Located locate(const char* asked, const char* searchPath);
+// The same, from this process's environment.
+Located locate();
+
+// The command line after the program's own name: raw BGRA frames of
+// width x height at 60 a second on standard input, H.264 in `output`.
+std::vector<std::string> arguments(int width, int height, const std::string& output);
+
+}  // namespace encoder
+
+class EncoderProcess {
+ public:
+  struct Started;
+
+  // Starts `program` with `arguments`, its standard input a pipe from us. The
+  // child gets an empty signal mask and the default handling of interrupts,
+  // so Ctrl+C stops it even though the game's threads block them.
+  static Started start(const std::string& program, const std::vector<std::string>& arguments);
+
+  EncoderProcess(const EncoderProcess&) = delete;
+  EncoderProcess& operator=(const EncoderProcess&) = delete;
+  // Closes the pipe and waits for the program, if finish() was not called.
+  ~EncoderProcess();
+
+  // Writes all of `bytes` (blocking while the pipe is full). False once the
+  // program stopped reading: it exited or closed its input. Never raises
+  // SIGPIPE in this process.
+  bool write(std::span<const std::uint8_t> bytes);
+
+  struct Exit {
+    bool success = false;
+    // "exited with status 1", "was killed by signal 9"
+    std::string status;
+    // The last lines it wrote on its error output.
+    std::string errorTail;
+  };
+  // Ends its input and waits for it to exit.
+  Exit finish();
+
+ private:
+  EncoderProcess() = default;
+  void collectErrors(int fd);
+
+  pid_t pid_ = -1;
+  int input_ = -1;
+  std::thread errorReader_;
+  std::mutex errorMutex_;
+  std::string errors_;
+  bool finished_ = false;
+  Exit exit_;
+};
+
+struct EncoderProcess::Started {
+  std::unique_ptr<EncoderProcess> process;
+  std::string error;
+};
+
+}  // namespace sorvel

@@ -1,0 +1,122 @@
+#include "capture/film.hpp"
+
+#include <cinttypes>
+#include <cstdio>
+#include <exception>
+#include <new>
+#include <optional>
+#include <string>
+
+#include "audio/wav.hpp"
+#include "capture/capture_session.hpp"
+#include "capture/encoder_process.hpp"
+#include "capture/film_progress.hpp"
+#include "capture/film_script.hpp"
+#include "capture/film_soundtrack.hpp"
+#include "capture/frame_pipeline.hpp"
+#include "capture/output_path.hpp"
+#include "capture/still_options.hpp"
+
+namespace sorvel {
+namespace {
+
+int refuse(const std::string& why) {
+  std::fprintf(stderr, "sorvel: no film: %s\n", why.c_str());
+  return 1;
+}
+
+// The encoder takes a leading "-" for an option of its own; the same file
+// named from the current folder cannot be mistaken.
+std::string encoderOutputPath(const std::string& output) {
+  return output.starts_with('-') ? "./" + output : output;
+}
+
+std::string encoderFailure(const encoder::Located& encoder, const EncoderProcess::Exit& exit, std::int64_t frames) {
+  std::string why = "the video encoder " + encoder.path + " " +
+                    (exit.success ? std::string("stopped reading") : exit.status) + " after " +
+                    std::to_string(frames) + " frames";
+  if (!exit.errorTail.empty()) why += "; it said:\n" + exit.errorTail;
+  return why;
+}
+
+int shootFilm(const SettingsStore& options, const std::string& output) {
+  const std::string soundPath = output + ".wav";
+  // Everything that can be known wrong is refused before any of the work.
+  for (const std::string& path : {output, soundPath}) {
+    if (const std::string refusal = refusalToWrite(path); !refusal.empty()) return refuse(refusal);
+  }
+  const still::SizeParse size = still::parseSize(options.string("sorvelSize"), still::kFilmSize);
+  if (!size.error.empty()) return refuse(size.error);
+  const int width = size.size.width;
+  const int height = size.size.height;
+  if (width % 2 != 0 || height % 2 != 0) {
+    return refuse("sorvelSize " + std::to_string(width) + "x" + std::to_string(height) +
+                  ": the film's 4:2:0 video needs an even width and height");
+  }
+  const encoder::Located encoderProgram = encoder::locate();
+  if (!encoderProgram.error.empty()) return refuse(encoderProgram.error);
+
+  CaptureSession::Created created = CaptureSession::create({.width = width, .height = height});
+  if (!created.session) return refuse(created.error);
+  CaptureSession& session = *created.session;
+  Game& game = session.game();
+  if (const std::string refusal = film::chapterRefusal(game); !refusal.empty()) return refuse(refusal);
+  const std::int64_t expected = film::expectedFrames(game);
+
+  EncoderProcess::Started started =
+      EncoderProcess::start(encoderProgram.path, encoder::arguments(width, height, encoderOutputPath(output)));
+  if (!started.process) return refuse(started.error);
+  EncoderProcess& encoder = *started.process;
+  FramePipeline::Created pipe = FramePipeline::create(
+      width, height, [&encoder](std::span<const std::uint8_t> frame) { return encoder.write(frame); });
+  if (!pipe.pipeline) return refuse(pipe.error);
+  FramePipeline& pipeline = *pipe.pipeline;
+
+  // The film's clock: frames handed on so far. A sound played while frame n
+  // is made is placed at n's time, however far behind the encoder is.
+  std::int64_t frames = 0;
+  film::Soundtrack soundtrack;
+  game.setSoundRecorder(
+      [&](std::span<const float> samples, float volume) { soundtrack.hear(frames, samples, volume); });
+
+  std::string drawError;
+  film::Progress progress(stderr, expected);
+  film::Director director(game, [&] {
+    if (!session.renderer().render(game.frame(), session.renderTarget())) {
+      drawError = "the GPU could not draw frame " + std::to_string(frames + 1);
+      return false;
+    }
+    if (!pipeline.submit(session.renderTarget().framebuffer)) return false;
+    ++frames;
+    progress.frameDone(frames);
+    return true;
+  });
+  const bool wholeFilm = director.playWholeFilm();
+  const bool allWritten = wholeFilm && pipeline.finish();
+  pipe.pipeline.reset();
+  const EncoderProcess::Exit exit = encoder.finish();
+  progress.clear();
+  if (!drawError.empty()) return refuse(drawError);
+  if (!allWritten || !exit.success) return refuse(encoderFailure(encoderProgram, exit, frames));
+
+  if (const std::string error = writeWav(soundPath, soundtrack.finish(frames)); !error.empty()) return refuse(error);
+  std::printf("Audio: %s\n", soundPath.c_str());
+  std::printf("Vídeo: %s · %" PRId64 " frames (%.1f s)\n", output.c_str(), frames,
+              static_cast<double>(frames) / film::kFps);
+  std::fflush(stdout);
+  return 0;
+}
+
+}  // namespace
+
+int makeFilm(const SettingsStore& options, const std::string& output) {
+  try {
+    return shootFilm(options, output);
+  } catch (const std::bad_alloc&) {
+    return refuse("not enough memory for frames of that size");
+  } catch (const std::exception& error) {
+    return refuse(error.what());
+  }
+}
+
+}  // namespace sorvel

@@ -1,0 +1,118 @@
+// The encoder as an outside process: found, started with a clean signal
+// state, fed through a pipe, and reported on when it fails.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "capture/encoder_process.hpp"
+#include "support/temp_dir.hpp"
+
+namespace sorvel {
+namespace {
+
+using ::testing::HasSubstr;
+
+void writeScript(const std::filesystem::path& path, const std::string& body) {
+  test::writeFile(path, "#!/bin/sh\n" + body + "\n");
+  std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+}
+
+TEST(EncoderLocate, FindsTheEncoderOnTheSearchPathOrWhereItWasPointedAndSaysWhatIsMissing) {
+  test::TempDir dir;
+  writeScript(dir / "bin/ffmpeg", "exit 0");
+  test::writeFile(dir / "other/ffmpeg", "not executable");
+  const std::string path = (dir / "other").string() + "::" + (dir / "bin").string();
+  EXPECT_EQ(encoder::locate(nullptr, path.c_str()).path, (dir / "bin/ffmpeg").string());
+
+  encoder::Located none = encoder::locate(nullptr, (dir / "other").string().c_str());
+  EXPECT_EQ(none.path, "");
+  EXPECT_THAT(none.error, HasSubstr("cannot find the video encoder \"ffmpeg\" on PATH"));
+  EXPECT_THAT(none.error, HasSubstr("apt install ffmpeg"));
+  EXPECT_THAT(none.error, HasSubstr("SORVEL_FFMPEG"));
+
+  const std::string pointed = (dir / "other/ffmpeg").string();
+  EXPECT_THAT(encoder::locate(pointed.c_str(), path.c_str()).error,
+              HasSubstr(pointed + " (from SORVEL_FFMPEG) is not an executable file"));
+  EXPECT_THAT(encoder::locate(dir.path().c_str(), path.c_str()).error, HasSubstr("is not an executable file"));
+  EXPECT_THAT(encoder::locate("", path.c_str()).error, HasSubstr("SORVEL_FFMPEG is set but empty"));
+  // A bare name is looked up on the path like any command.
+  EXPECT_EQ(encoder::locate("ffmpeg", path.c_str()).path, (dir / "bin/ffmpeg").string());
+}
+
+TEST(EncoderArguments, AskForRawBgraAtSixtyAFrameAndH264WithTheOutputLast) {
+  EXPECT_THAT(encoder::arguments(1920, 1080, "out dir/film.mp4"),
+              ::testing::ElementsAre("-y", "-loglevel", "error", "-f", "rawvideo", "-pix_fmt", "bgra", "-s",
+                                     "1920x1080", "-r", "60", "-i", "-", "-c:v", "libx264", "-preset", "slow",
+                                     "-crf", "19", "-pix_fmt", "yuv420p", "-movflags", "+faststart",
+                                     "out dir/film.mp4"));
+}
+
+TEST(EncoderProcess, TakesEveryByteAndReportsItsStatusAndLastErrorLines) {
+  test::TempDir dir;
+  const std::string received = (dir / "received").string();
+  auto started = EncoderProcess::start(
+      "/bin/sh", {"-c", "cat > \"$0\"; for n in 1 2 3 4 5 6 7 8 9 10; do echo line $n >&2; done; exit 3", received});
+  ASSERT_TRUE(started.process) << started.error;
+  std::vector<std::uint8_t> frame(1 << 20);
+  for (std::size_t i = 0; i < frame.size(); ++i) frame[i] = static_cast<std::uint8_t>(i * 7);
+  for (int n = 0; n < 5; ++n) ASSERT_TRUE(started.process->write(frame));
+  const EncoderProcess::Exit exit = started.process->finish();
+  EXPECT_FALSE(exit.success);
+  EXPECT_EQ(exit.status, "exited with status 3");
+  EXPECT_EQ(exit.errorTail, "line 3\nline 4\nline 5\nline 6\nline 7\nline 8\nline 9\nline 10");
+  const std::string bytes = test::readFile(received);
+  ASSERT_EQ(bytes.size(), 5u << 20);
+  EXPECT_EQ(static_cast<std::uint8_t>(bytes[(4u << 20) + 3]), static_cast<std::uint8_t>(3 * 7));
+}
+
+TEST(EncoderProcess, AnEncoderThatStopsReadingFailsTheWriteWithoutASignal) {
+  // Were SIGPIPE raised, this test process would die here.
+  auto started = EncoderProcess::start("/bin/sh", {"-c", "exit 0"});
+  ASSERT_TRUE(started.process) << started.error;
+  const std::vector<std::uint8_t> frame(1 << 20, 1);
+  bool written = true;
+  for (int n = 0; n < 50 && written; ++n) written = started.process->write(frame);
+  EXPECT_FALSE(written);
+  EXPECT_TRUE(started.process->finish().success);
+
+  auto killed = EncoderProcess::start("/bin/sh", {"-c", "kill -9 $$"});
+  ASSERT_TRUE(killed.process);
+  EXPECT_THAT(killed.process->finish().status, HasSubstr("was killed by signal 9"));
+}
+
+TEST(EncoderProcess, StartsWithNoSignalBlockedOrIgnoredWhateverTheGameBlocks) {
+  test::TempDir dir;
+  sigset_t interrupts;
+  sigemptyset(&interrupts);
+  sigaddset(&interrupts, SIGINT);
+  sigaddset(&interrupts, SIGTERM);
+  sigset_t previous;
+  ASSERT_EQ(pthread_sigmask(SIG_BLOCK, &interrupts, &previous), 0);
+  const auto oldPipe = signal(SIGPIPE, SIG_IGN);
+  auto started = EncoderProcess::start(
+      "/bin/sh", {"-c", "exec grep -E '^Sig(Blk|Ign)' /proc/self/status > \"$0\"", (dir / "status").string()});
+  signal(SIGPIPE, oldPipe);
+  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+  ASSERT_TRUE(started.process) << started.error;
+  EXPECT_TRUE(started.process->finish().success);
+  // Each line holds a mask in hex, bit n - 1 for signal n.
+  const std::string status = test::readFile(dir / "status");
+  ASSERT_THAT(status, ::testing::MatchesRegex("SigBlk:\t[0-9a-f]+\nSigIgn:\t[0-9a-f]+\n"));
+  const unsigned long long blocked = std::stoull(status.substr(8, 16), nullptr, 16);
+  const unsigned long long ignored = std::stoull(status.substr(33, 16), nullptr, 16);
+  EXPECT_EQ(blocked, 0u);
+  for (int signal : {SIGINT, SIGTERM, SIGPIPE}) EXPECT_EQ(ignored & (1ull << (signal - 1)), 0u) << signal;
+}
+
+TEST(EncoderProcess, AProgramThatCannotBeStartedIsReported) {
+  auto started = EncoderProcess::start("/no/such/encoder", {});
+  EXPECT_FALSE(started.process);
+  EXPECT_THAT(started.error, HasSubstr("cannot start the video encoder /no/such/encoder"));
+}
+
+}  // namespace
+}  // namespace sorvel
