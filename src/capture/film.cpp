@@ -1,5 +1,6 @@
 #include "capture/film.hpp"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <exception>
@@ -35,7 +36,14 @@ std::string encoderFailure(const encoder::Located& encoder, const EncoderProcess
   std::string why = "the video encoder " + encoder.path + " " +
                     (exit.success ? std::string("stopped reading") : exit.status) + " after " +
                     std::to_string(frames) + " frames";
-  if (!exit.errorTail.empty()) why += "; it said:\n" + exit.errorTail;
+  if (exit.errorTail.empty()) return why;
+  why += "; it said:";
+  std::size_t from = 0;
+  while (from < exit.errorTail.size()) {
+    const std::size_t end = std::min(exit.errorTail.find('\n', from), exit.errorTail.size());
+    why += "\n  " + exit.errorTail.substr(from, end - from);
+    from = end + 1;
+  }
   return why;
 }
 

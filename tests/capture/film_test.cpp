@@ -1,0 +1,189 @@
+// The film end to end: the executable renders the whole sequence, pipes it
+// into the encoder and writes the sound track, as `sorvel --film` does for a
+// player; and each way the encoder or the paths can fail is reported.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+
+#include "support/run_sorvel.hpp"
+#include "support/temp_dir.hpp"
+
+namespace sorvel {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+namespace fs = std::filesystem;
+
+const fs::path kShippedResources = SORVEL_RESOURCES_DIR;
+
+// The frames the film must have, worked out from the chapter's files: the
+// fixed steps, and for each of blocks 1 to 3 one hold per surplus cube.
+std::int64_t expectedFrames(const fs::path& resources) {
+  const auto chapter = nlohmann::json::parse(test::readFile(resources / "puzzles/chapter.json"));
+  const double paces[3][2] = {{0.16, 0.11}, {0.12, 0.075}, {0.12, 0.075}};
+  std::int64_t frames = 1927;
+  for (int block = 1; block <= 3; ++block) {
+    const std::string id = chapter.at("puzzles").at(block);
+    const std::string solution =
+        nlohmann::json::parse(test::readFile(resources / "puzzles" / (id + ".json"))).at("solution");
+    const auto surplus = std::count(solution.begin(), solution.end(), '0');
+    const double m = std::max<double>(static_cast<double>(surplus), 1);
+    const auto [a, b] = paces[block - 1];
+    for (int i = 1; i <= surplus; ++i) frames += std::llround(60 * (a - b * std::min(i / m, 1.0)));
+  }
+  return frames;
+}
+
+std::uint32_t little32(const std::string& bytes, std::size_t at) {
+  std::uint32_t value = 0;
+  for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
+  return value;
+}
+std::uint16_t little16(const std::string& bytes, std::size_t at) {
+  return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[at]) |
+                                    static_cast<unsigned char>(bytes[at + 1]) << 8);
+}
+
+std::string commandOutput(const std::string& command) {
+  std::string out;
+  if (std::FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
+    pclose(pipe);
+  }
+  return out;
+}
+
+class Film : public ::testing::Test {
+ protected:
+  void TearDown() override { unsetenv("SORVEL_FFMPEG"); }
+
+  // An encoder of our own, put where the game looks first.
+  void useEncoder(const std::string& body) {
+    const fs::path script = dir / "encoder/ffmpeg";
+    test::writeFile(script, "#!/bin/sh\nD=\"$(dirname \"$0\")\"\n" + body + "\n");
+    fs::permissions(script, fs::perms::owner_all);
+    setenv("SORVEL_FFMPEG", script.c_str(), 1);
+  }
+
+  test::SorvelRun film(const std::string& args, const fs::path& resources = test::fixtureResources()) {
+    return test::runSorvel(SORVEL_EXECUTABLE, args, dir, resources);
+  }
+
+  test::TempDir dir;
+};
+
+TEST_F(Film, TheWholeFilmReachesTheEncoderWithItsSoundTrackBeside) {
+  // The real encoder, behind a script that keeps its arguments and counts
+  // every byte it is handed.
+  useEncoder(
+      "printf '%s\\n' \"$@\" > \"$D/args\"\n"
+      "mkfifo \"$D/tap\"\n"
+      "wc -c < \"$D/tap\" > \"$D/bytes\" &\n"
+      "tee \"$D/tap\" | ffmpeg \"$@\"\n"
+      "status=$?\n"
+      "wait\n"
+      "exit $status");
+  const fs::path video = dir / "la costa.mp4";
+  const auto run = film("--film '" + video.string() + "' --size 192x108", kShippedResources);
+  ASSERT_EQ(run.status, 0) << run.err;
+
+  const std::int64_t frames = expectedFrames(kShippedResources);
+  char seconds[32];
+  std::snprintf(seconds, sizeof seconds, "%.1f", static_cast<double>(frames) / 60.0);
+  EXPECT_EQ(run.out, "Audio: " + video.string() + ".wav\nVídeo: " + video.string() + " · " +
+                         std::to_string(frames) + " frames (" + seconds + " s)\n");
+  // Nothing on standard error when it is not a terminal: no progress line.
+  EXPECT_EQ(run.err, "");
+
+  EXPECT_EQ(test::readFile(dir / "encoder/args"),
+            "-y\n-loglevel\nerror\n-f\nrawvideo\n-pix_fmt\nbgra\n-s\n192x108\n-r\n60\n-i\n-\n-c:v\nlibx264\n"
+            "-preset\nslow\n-crf\n19\n-pix_fmt\nyuv420p\n-movflags\n+faststart\n" +
+                video.string() + "\n");
+  EXPECT_EQ(std::stoll(test::readFile(dir / "encoder/bytes")), frames * 192 * 108 * 4);
+  EXPECT_EQ(commandOutput("ffprobe -v error -count_frames -select_streams v:0 -show_entries "
+                          "stream=width,height,r_frame_rate,nb_read_frames -of csv=p=0 '" +
+                          video.string() + "'"),
+            "192,108,60/1," + std::to_string(frames) + "\n");
+
+  const std::string wav = test::readFile(video.string() + ".wav");
+  const auto samples = static_cast<std::uint32_t>(static_cast<double>(frames) / 60.0 * 44100.0);
+  ASSERT_EQ(wav.size(), 44 + 2 * std::size_t{samples});
+  EXPECT_EQ(wav.substr(0, 4), "RIFF");
+  EXPECT_EQ(little32(wav, 4), 36 + 2 * samples);
+  EXPECT_EQ(wav.substr(8, 8), "WAVEfmt ");
+  EXPECT_EQ(little32(wav, 16), 16u);
+  EXPECT_EQ(little16(wav, 20), 1);  // PCM
+  EXPECT_EQ(little16(wav, 22), 1);  // mono
+  EXPECT_EQ(little32(wav, 24), 44100u);
+  EXPECT_EQ(little32(wav, 28), 88200u);
+  EXPECT_EQ(little16(wav, 32), 2);
+  EXPECT_EQ(little16(wav, 34), 16);
+  EXPECT_EQ(wav.substr(36, 4), "data");
+  EXPECT_EQ(little32(wav, 40), 2 * samples);
+  int loudest = 0;
+  for (std::size_t at = 44; at < wav.size(); at += 2) {
+    loudest = std::max(loudest, std::abs(static_cast<std::int16_t>(little16(wav, at))));
+  }
+  EXPECT_GT(loudest, 3000) << "the carving and reveals are heard";
+}
+
+TEST_F(Film, AMissingEncoderIsNamedBeforeAnyWork) {
+  setenv("SORVEL_FFMPEG", (dir / "no/ffmpeg").c_str(), 1);
+  const auto run = film("--film '" + (dir / "a.mp4").string() + "' --size 64x36");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_THAT(run.err, HasSubstr("no film: the video encoder " + (dir / "no/ffmpeg").string() +
+                                 " (from SORVEL_FFMPEG) is not an executable file"));
+  EXPECT_FALSE(fs::exists(dir / "a.mp4.wav"));
+}
+
+TEST_F(Film, AnEncoderThatFailsAtOnceOrHalfwayIsReportedWithWhatItSaid) {
+  useEncoder("echo \"Unknown encoder 'libx264'\" >&2\nexit 1");
+  auto run = film("--film '" + (dir / "a.mp4").string() + "' --size 64x36");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_THAT(run.err, HasSubstr("exited with status 1 after"));
+  EXPECT_THAT(run.err, HasSubstr("Unknown encoder 'libx264'"));
+  EXPECT_THAT(run.out, Not(HasSubstr("Vídeo:")));
+  EXPECT_FALSE(fs::exists(dir / "a.mp4.wav"));
+
+  // Ten frames in, the disk fills up.
+  useEncoder("head -c " + std::to_string(10 * 64 * 36 * 4) + " > /dev/null\necho 'No space left' >&2\nexit 2");
+  run = film("--film '" + (dir / "b.mp4").string() + "' --size 64x36");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_THAT(run.err, HasSubstr("exited with status 2 after"));
+  EXPECT_THAT(run.err, HasSubstr("No space left"));
+  EXPECT_THAT(run.out, Not(HasSubstr("Vídeo:")));
+
+  // One that reads everything but never writes a film is a failure too.
+  useEncoder("head -c " + std::to_string(5 * 64 * 36 * 4) + " > /dev/null\nexit 0");
+  run = film("--film '" + (dir / "c.mp4").string() + "' --size 64x36");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_THAT(run.err, HasSubstr("stopped reading after"));
+}
+
+TEST_F(Film, PathsAndSizesThatCannotBeMadeAreRefusedBeforeTheEncoderStarts) {
+  useEncoder("touch \"$D/started\"\ncat > /dev/null");
+  fs::create_directories(dir / "a.mp4.wav");
+  auto run = film("--film '" + (dir / "a.mp4").string() + "' --size 64x36");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_THAT(run.err, HasSubstr((dir / "a.mp4.wav").string()));
+
+  run = film("--film '" + (dir / "missing/a.mp4").string() + "' --size 64x36");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_THAT(run.err, HasSubstr("there is no folder " + (dir / "missing").string()));
+
+  run = film("--film '" + (dir / "b.mp4").string() + "' --size 191x108");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_THAT(run.err, HasSubstr("sorvelSize 191x108: the film's 4:2:0 video needs an even width and height"));
+  EXPECT_FALSE(fs::exists(dir / "encoder/started"));
+}
+
+}  // namespace
+}  // namespace sorvel
