@@ -61,7 +61,9 @@ std::vector<std::string> arguments(int width, int height, const std::string& out
           "-r",       "60",        "-i",      "-",
           "-c:v",     "libx264",   "-preset", "slow",
           "-crf",     "19",        "-pix_fmt", "yuv420p",
-          "-movflags", "+faststart", output};
+          "-movflags", "+faststart",
+          // The encoder would take a leading "-" for an option of its own.
+          output.starts_with('-') ? "./" + output : output};
 }
 
 }  // namespace encoder

@@ -26,12 +26,6 @@ int refuse(const std::string& why) {
   return 1;
 }
 
-// The encoder takes a leading "-" for an option of its own; the same file
-// named from the current folder cannot be mistaken.
-std::string encoderOutputPath(const std::string& output) {
-  return output.starts_with('-') ? "./" + output : output;
-}
-
 std::string encoderFailure(const encoder::Located& encoder, const EncoderProcess::Exit& exit, std::int64_t frames) {
   std::string why = "the video encoder " + encoder.path + " " +
                     (exit.success ? std::string("stopped reading") : exit.status) + " after " +
@@ -72,7 +66,7 @@ int shootFilm(const SettingsStore& options, const std::string& output) {
   const std::int64_t expected = film::expectedFrames(game);
 
   EncoderProcess::Started started =
-      EncoderProcess::start(encoderProgram.path, encoder::arguments(width, height, encoderOutputPath(output)));
+      EncoderProcess::start(encoderProgram.path, encoder::arguments(width, height, output));
   if (!started.process) return refuse(started.error);
   EncoderProcess& encoder = *started.process;
   FramePipeline::Created pipe = FramePipeline::create(

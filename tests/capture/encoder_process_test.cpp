@@ -49,6 +49,7 @@ TEST(EncoderArguments, AskForRawBgraAtSixtyAFrameAndH264WithTheOutputLast) {
                                      "1920x1080", "-r", "60", "-i", "-", "-c:v", "libx264", "-preset", "slow",
                                      "-crf", "19", "-pix_fmt", "yuv420p", "-movflags", "+faststart",
                                      "out dir/film.mp4"));
+  EXPECT_EQ(encoder::arguments(2, 2, "-film.mp4").back(), "./-film.mp4");
 }
 
 TEST(EncoderProcess, TakesEveryByteAndReportsItsStatusAndLastErrorLines) {
