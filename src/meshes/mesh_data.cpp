@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace sorvel::Meshes {
 
@@ -73,13 +74,20 @@ void fixWinding(std::span<const float> vertices, std::span<std::uint32_t> indice
   }
 }
 
-MeshData roundedCube(float h, float r) {
+MeshData roundedCube(float h, float r, int steps) {
+  if (steps < 1) throw std::invalid_argument("a rounded cube needs at least one step per edge");
   const float a = h - r;
-  const std::array<float, 10> t = {-h, -a - 0.75f * r, -a - 0.5f * r, -a - 0.25f * r, -a,
-                                   a,  a + 0.25f * r,  a + 0.5f * r,  a + 0.75f * r,  h};
+  // Grid lines across each face: the rounded edge in `steps` strips, the
+  // flat middle, then the far edge.
+  std::vector<float> t;
+  for (int k = 0; k <= steps; ++k) t.push_back(-a - r * static_cast<float>(steps - k) / static_cast<float>(steps));
+  for (int k = 0; k <= steps; ++k) t.push_back(a + r * static_cast<float>(k) / static_cast<float>(steps));
+  t.front() = -h;
+  t.back() = h;
+  const auto lines = static_cast<std::uint32_t>(t.size());
   MeshData mesh{.stride = kCubeStride};
-  mesh.vertices.reserve(600 * kCubeStride);
-  mesh.indices.reserve(2916);
+  mesh.vertices.reserve(6 * lines * lines * kCubeStride);
+  mesh.indices.reserve(6 * 6 * (lines - 1) * (lines - 1));
   for (std::size_t f = 0; f < kCubeFaces.size(); ++f) {
     const CubeFace& face = kCubeFaces[f];
     const auto base = static_cast<std::uint32_t>(mesh.vertexCount());
@@ -97,7 +105,7 @@ MeshData roundedCube(float h, float r) {
                               1 - (ti / (2 * h) + 0.5f), static_cast<float>(f)});
       }
     }
-    appendGridQuads(mesh.indices, base, 10, 9, 9);
+    appendGridQuads(mesh.indices, base, lines, lines - 1, lines - 1);
   }
   fixWinding(mesh.vertices, mesh.indices, kCubeStride);
   return mesh;

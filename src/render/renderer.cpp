@@ -11,6 +11,7 @@
 #include "base/maths.hpp"
 #include "image/png_io.hpp"
 #include "meshes/mesh_data.hpp"
+#include "render/cube_detail.hpp"
 #include "render/gl_state.hpp"
 #include "render/glyph_atlas.hpp"
 #include "render/shader_prelude.hpp"
@@ -123,7 +124,11 @@ std::string Renderer::build() {
 
   if (std::string error = buildShadowMap(); !error.empty()) return error;
 
-  cubeMesh_ = makeMesh(Meshes::roundedCube(kCubeHalf, kCubeBevel), "rounded cube");
+  for (std::size_t level = 0; level < kCubeDetailSteps.size(); ++level) {
+    const int steps = kCubeDetailSteps[level];
+    cubeMeshes_[level] =
+        makeMesh(Meshes::roundedCube(kCubeHalf, kCubeBevel, steps), "rounded cube, " + std::to_string(steps) + " steps");
+  }
   shadowBox_ = makeMesh(shadowBox(kCubeHalf), "shadow box");
 
   try {
@@ -344,10 +349,9 @@ void Renderer::upload(const Frame& frame, const FramePacking& packing, const Rin
   if (bytes != nullptr) glUnmapBuffer(GL_ARRAY_BUFFER);
 }
 
-void Renderer::drawCubes(const Frame& frame, GLuint buffer, std::size_t base, bool main) {
+void Renderer::drawCubes(const Frame& frame, GLuint buffer, std::size_t base, const GpuMesh& cube, bool main) {
   if (frame.cubes.empty()) return;
   glUseProgram(main ? cubeProgram_.id() : cubeShadowProgram_.id());
-  const GpuMesh& cube = main ? cubeMesh_ : shadowBox_;
   glBindVertexArray(cube.vertexArray.id());
   glBindBuffer(GL_ARRAY_BUFFER, buffer);
   constexpr std::size_t stride = sizeof(CubeInst);
@@ -403,7 +407,7 @@ void Renderer::shadowPass(const Frame& frame, const FramePacking& packing, GLuin
   applyPassState(boxes);
   glClearDepth(1.0);
   glClear(GL_DEPTH_BUFFER_BIT);
-  drawCubes(frame, buffer, packing.cubes, false);
+  drawCubes(frame, buffer, packing.cubes, shadowBox_, false);
   applyPassState({.offsetFactor = boxes.offsetFactor, .offsetUnits = boxes.offsetUnits});
   drawObjects(frame, buffer, packing.groups, false);
 }
@@ -425,7 +429,10 @@ void Renderer::mainPass(const Frame& frame, const FramePacking& packing, GLuint 
   glDrawArrays(GL_TRIANGLES, 0, 6);
 
   applyPassState({.cull = GL_BACK, .srgbWrites = true});
-  drawCubes(frame, buffer, packing.cubes, true);
+  lastCubeDetail_ = cubeDetailSteps(frame, target.width, target.height);
+  const auto level = static_cast<std::size_t>(
+      std::find(kCubeDetailSteps.begin(), kCubeDetailSteps.end(), lastCubeDetail_) - kCubeDetailSteps.begin());
+  drawCubes(frame, buffer, packing.cubes, cubeMeshes_.at(level), true);
   applyPassState({.srgbWrites = true});
   drawObjects(frame, buffer, packing.groups, true);
 

@@ -63,6 +63,8 @@ class Renderer final : public GpuResources {
   int ringIndex() const { return ringIndex_; }
   // Counts how often the multisampled targets were (re)made.
   int targetBuilds() const { return targetBuilds_; }
+  // Strips per rounded edge of the cubes in the last frame drawn.
+  int lastCubeDetail() const { return lastCubeDetail_; }
 
  private:
   struct GpuMesh {
@@ -88,13 +90,14 @@ class Renderer final : public GpuResources {
   RingSlot& nextRingSlot(std::size_t bytes);
   void shadowPass(const Frame& frame, const FramePacking& packing, GLuint buffer);
   void mainPass(const Frame& frame, const FramePacking& packing, GLuint buffer, const RenderTarget& target);
-  void drawCubes(const Frame& frame, GLuint buffer, std::size_t base, bool main);
+  void drawCubes(const Frame& frame, GLuint buffer, std::size_t base, const GpuMesh& cube, bool main);
   void drawObjects(const Frame& frame, GLuint buffer, const std::vector<std::size_t>& offsets, bool main);
   const GpuMesh* mesh(MeshHandle handle) const;
 
   bool clipControl_ = false;
   GlProgram cubeProgram_, objProgram_, floorProgram_, cubeShadowProgram_, objShadowProgram_;
-  GpuMesh cubeMesh_;
+  // One rounded cube for each level of detail in kCubeDetailSteps.
+  std::array<GpuMesh, 3> cubeMeshes_;
   GpuMesh shadowBox_;
   GlVertexArray emptyVertexArray_;
   GlTexture glyphs_;
@@ -108,6 +111,7 @@ class Renderer final : public GpuResources {
   int targetWidth_ = 0;
   int targetHeight_ = 0;
   int targetBuilds_ = 0;
+  int lastCubeDetail_ = 0;
   bool targetsComplete_ = false;
 
   std::array<RingSlot, kRingSize> ring_{};

@@ -121,6 +121,26 @@ TEST_F(RendererTest, TargetsAreRemadeOnlyWhenTheSizeChangesAndEachFrameTakesTheN
   EXPECT_EQ(renderer_->targetBuilds(), builds + 2);
 }
 
+TEST_F(RendererTest, CubesAFewPixelsWideAreDrawnCoarserAndCloseOnesInFull) {
+  Game& table = makeGame(160, 100);
+  for (int i = 0; i < 60; ++i) table.tick(1.0 / 60.0);
+  const auto small = draw(table.frame(), 160, 100);
+  EXPECT_EQ(renderer_->lastCubeDetail(), 1);
+  // The coarse cubes still stand there: pale wood, unlike the plinths'
+  // dark brown and the grey table.
+  int cubes = 0;
+  for (std::size_t i = 0; i < small.size(); i += 4) {
+    cubes += small[i] > 200 && small[i + 1] > 170 && small[i + 2] + 40 < small[i];
+  }
+  EXPECT_GT(cubes, 800) << "of some 1,200 with every cube whole";
+
+  Game& play = makeGame(400, 400);
+  play.demo("play:1:0");
+  for (int i = 0; i < 120; ++i) play.tick(1.0 / 60.0);
+  draw(play.frame(), 400, 400);
+  EXPECT_EQ(renderer_->lastCubeDetail(), 4);
+}
+
 TEST_F(RendererTest, ASizeTheDriverCannotMakeDrawsNothingAndSaysSo) {
   Game& game = makeGame(8, 8);
   auto target = OffscreenTarget::create(8, 8);

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <array>
+
+#include "game/gpu_records.hpp"
+
+namespace sorvel {
+
+// The rounded cubes come in these levels of detail: strips per rounded edge.
+inline constexpr std::array<int, 3> kCubeDetailSteps = {1, 2, 4};
+
+// How finely a frame's cubes must be drawn in a width x height picture: by
+// how many pixels the nearest cube's rounded edge covers. Under a pixel a
+// chamfer looks the same as a curve, and most of a fine cube's triangles lie
+// in its rounded corners, where they would each cover a fraction of a pixel
+// and still cost a whole triangle's set-up.
+int cubeDetailSteps(const Frame& frame, int width, int height);
+
+}  // namespace sorvel
