@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <exception>
 #include <new>
-#include <optional>
 #include <string>
 
 #include "audio/wav.hpp"

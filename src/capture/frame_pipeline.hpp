@@ -51,8 +51,6 @@ class FramePipeline {
   // sink. False if the sink failed on any of them.
   bool finish();
 
-  std::size_t frameBytes() const { return frameBytes_; }
-
  private:
   FramePipeline(int width, int height, Sink sink);
   // Copies the frame waiting in pixel buffer `slot` into a queue buffer.
