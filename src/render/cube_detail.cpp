@@ -33,8 +33,12 @@ int cubeDetailSteps(const Frame& frame, int width, int height) {
     step[axis] = radius;
     pixels = std::max(pixels, glm::distance(pixel(centre + step), pixel(centre)));
   }
-  if (pixels < 1.0f) return kCubeDetailSteps[0];
-  if (pixels < 2.5f) return kCubeDetailSteps[1];
+  // With two strips a side the widest strip turns through atan(1/2), so its
+  // chord strays from the curve by under a thirty-seventh of the rounding:
+  // about a quarter of a pixel at 10. The chamfer's coarser shading shows
+  // sooner than its outline, hence its lower bound.
+  if (pixels < 1.5f) return kCubeDetailSteps[0];
+  if (pixels < 10.0f) return kCubeDetailSteps[1];
   return kCubeDetailSteps[2];
 }
 

@@ -24,16 +24,19 @@ Frame cubesSeenFrom(float distance, std::vector<glm::vec3> centres, float aspect
 
 TEST(CubeDetail, TheNearestCubeInFrontOfTheEyeSetsTheDetailForThePictureSize) {
   const float wide = 1920.0f / 1080.0f;
-  // The rounding is 0.085 wide: 2.5 pixels at about 60 units in a 1080-row
-  // picture with this lens, a pixel at about 150.
+  // The rounding is 0.085 wide: 10 pixels at about 15 units in a 1080-row
+  // picture with this lens, 1.5 at about 100.
   EXPECT_EQ(cubeDetailSteps(cubesSeenFrom(8, {{0, 0, 0}}, wide), 1920, 1080), 4);
-  EXPECT_EQ(cubeDetailSteps(cubesSeenFrom(100, {{0, 0, 0}}, wide), 1920, 1080), 2);
+  EXPECT_EQ(cubeDetailSteps(cubesSeenFrom(13, {{0, 0, 0}}, wide), 1920, 1080), 4);
+  EXPECT_EQ(cubeDetailSteps(cubesSeenFrom(17, {{0, 0, 0}}, wide), 1920, 1080), 2);
+  EXPECT_EQ(cubeDetailSteps(cubesSeenFrom(90, {{0, 0, 0}}, wide), 1920, 1080), 2);
+  EXPECT_EQ(cubeDetailSteps(cubesSeenFrom(110, {{0, 0, 0}}, wide), 1920, 1080), 1);
   EXPECT_EQ(cubeDetailSteps(cubesSeenFrom(200, {{0, 0, 0}}, wide), 1920, 1080), 1);
   // The same view in a tenth of the pixels.
   EXPECT_EQ(cubeDetailSteps(cubesSeenFrom(8, {{0, 0, 0}}, wide), 192, 108), 2);
   EXPECT_EQ(cubeDetailSteps(cubesSeenFrom(30, {{0, 0, 0}}, wide), 192, 108), 1);
   // A far block with one cube near the eye, off to the side: that one counts.
-  EXPECT_EQ(cubeDetailSteps(cubesSeenFrom(200, {{0, 0, 0}, {20, 0, 190}}, wide), 1920, 1080), 4);
+  EXPECT_EQ(cubeDetailSteps(cubesSeenFrom(200, {{0, 0, 0}, {20, 0, 192}}, wide), 1920, 1080), 4);
   // Cubes behind the eye are not seen at all.
   EXPECT_EQ(cubeDetailSteps(cubesSeenFrom(200, {{0, 0, 0}, {0, 0, 230}}, wide), 1920, 1080), 1);
   // Seen from straight above, where vertical lengths vanish.

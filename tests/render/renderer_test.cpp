@@ -134,10 +134,10 @@ TEST_F(RendererTest, CubesAFewPixelsWideAreDrawnCoarserAndCloseOnesInFull) {
   }
   EXPECT_GT(cubes, 800) << "of some 1,200 with every cube whole";
 
-  Game& play = makeGame(400, 400);
+  Game& play = makeGame(1200, 1200);
   play.demo("play:1:0");
   for (int i = 0; i < 120; ++i) play.tick(1.0 / 60.0);
-  draw(play.frame(), 400, 400);
+  draw(play.frame(), 1200, 1200);
   EXPECT_EQ(renderer_->lastCubeDetail(), 4);
 }
 
