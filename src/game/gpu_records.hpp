@@ -23,11 +23,12 @@ struct alignas(16) Uniforms {
   glm::vec4 lightDir{0};  // from the scene towards the light
   glm::vec4 bg{0};        // linear RGB; also the clear colour
   glm::vec4 params{0};    // time, clue fade, 0.92, shadow map size
+  glm::vec4 shadowCasters{0};  // the renderer's too: see ShadowFootprint
 };
-static_assert(sizeof(Uniforms) == 192);
+static_assert(sizeof(Uniforms) == 208);
 static_assert(offsetof(Uniforms, lightViewProj) == 64 && offsetof(Uniforms, camPos) == 128);
 static_assert(offsetof(Uniforms, lightDir) == 144 && offsetof(Uniforms, bg) == 160);
-static_assert(offsetof(Uniforms, params) == 176);
+static_assert(offsetof(Uniforms, params) == 176 && offsetof(Uniforms, shadowCasters) == 192);
 
 // --- Values the shaders share. The renderer hands each one to GLSL as a
 // #define in the prelude it puts before every stage, so they are written

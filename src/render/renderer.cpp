@@ -16,6 +16,7 @@
 #include "render/glyph_atlas.hpp"
 #include "render/shader_prelude.hpp"
 #include "render/shader_sources.hpp"
+#include "render/shadow_footprint.hpp"
 
 namespace sorvel {
 namespace {
@@ -207,6 +208,11 @@ Renderer::GpuMesh Renderer::makeMesh(const MeshData& data, const std::string& la
   glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &previousBuffer);
   GpuMesh m;
   m.count = static_cast<GLsizei>(data.indices.size());
+  for (std::size_t v = 0; v + 2 < data.vertices.size(); v += static_cast<std::size_t>(data.stride)) {
+    const glm::vec3 p(data.vertices[v], data.vertices[v + 1], data.vertices[v + 2]);
+    m.low = v == 0 ? p : glm::min(m.low, p);
+    m.high = v == 0 ? p : glm::max(m.high, p);
+  }
   m.vertexArray = GlVertexArray::make();
   glBindVertexArray(m.vertexArray.id());
   labelGlObject(m.vertexArray, label);
@@ -320,11 +326,29 @@ Renderer::RingSlot& Renderer::nextRingSlot(std::size_t bytes) {
   return slot;
 }
 
+glm::vec4 Renderer::shadowFootprint(const Frame& frame, const glm::mat4& lightViewProj) const {
+  ShadowFootprint footprint(lightViewProj);
+  // As the shadow pass places them: boxes of half the cube's scale, shaken
+  // sideways with it.
+  for (const CubeInst& cube : frame.cubes) {
+    const float half = 0.5f * cube.posScale.w;
+    const glm::vec3 centre = glm::vec3(cube.posScale) + glm::vec3(cube.anim.x, 0, 0);
+    footprint.addBox(glm::mat4(1), centre - half, centre + half);
+  }
+  for (const ObjectGroup& group : frame.objects) {
+    const GpuMesh* m = mesh(group.mesh);
+    if (m == nullptr || m->count == 0) continue;
+    for (const ObjInst& inst : group.insts) footprint.addBox(inst.model, m->low, m->high);
+  }
+  return footprint.bounds();
+}
+
 void Renderer::upload(const Frame& frame, const FramePacking& packing, const RingSlot& slot) {
   Uniforms uniforms = frame.uniforms;
   uniforms.lightViewProj =
       lightViewProjection(glm::vec3(uniforms.lightDir), frame.shadowCenter, frame.shadowRadius);
   uniforms.params.w = static_cast<float>(kShadowMapSize);
+  uniforms.shadowCasters = shadowFootprint(frame, uniforms.lightViewProj);
 
   glBindBuffer(GL_ARRAY_BUFFER, slot.buffer.id());
   // The fence already proved the GPU is done with this buffer, so the driver

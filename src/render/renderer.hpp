@@ -72,6 +72,7 @@ class Renderer final : public GpuResources {
     GlBuffer vertices;
     GlBuffer indices;
     GLsizei count = 0;
+    glm::vec3 low{0}, high{0};  // the box that holds it
   };
   struct RingSlot {
     GlBuffer buffer;
@@ -86,6 +87,8 @@ class Renderer final : public GpuResources {
   // (Re)makes the multisampled targets for a new size; false when the driver
   // cannot give them.
   bool ensureTargets(int width, int height);
+  // The rectangle of the shadow map the frame's casters can darken.
+  glm::vec4 shadowFootprint(const Frame& frame, const glm::mat4& lightViewProj) const;
   void upload(const Frame& frame, const FramePacking& packing, const RingSlot& slot);
   RingSlot& nextRingSlot(std::size_t bytes);
   void shadowPass(const Frame& frame, const FramePacking& packing, GLuint buffer);

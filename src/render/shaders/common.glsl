@@ -7,6 +7,7 @@ layout(std140) uniform FrameBlock {
   vec4 lightDir;  // from the scene towards the light
   vec4 bg;        // linear RGB
   vec4 params;    // time, clue fade, 0.92, shadow map size
+  vec4 shadowCasters;  // map rectangle holding every caster: min xy, max xy
 } u;
 
 // The matrices map depth to [0, 1]. Where the driver cannot be told so, the

@@ -30,6 +30,12 @@ float shadowAt(vec3 world, vec3 normal) {
   if (s.x <= 0.0 || s.y <= 0.0 || s.x >= 1.0 || s.y >= 1.0 || s.z >= 1.0) return 1.0;
   // The penumbra has a fixed width in the world, whatever area the map covers.
   vec2 step = vec2(max(0.07 / (2.0 * radius), 1.5 / u.params.w));
+  // Every tap, with the texel its filter reaches beyond, would read the
+  // cleared map outside the casters' rectangle: lit, so they need not be made.
+  vec2 reach = step + 1.0 / u.params.w;
+  if (any(lessThan(s.xy + reach, u.shadowCasters.xy)) || any(greaterThan(s.xy - reach, u.shadowCasters.zw))) {
+    return 1.0;
+  }
   // Four taps first: where they agree the point is fully lit or fully in
   // shadow, as most of the picture is, and the other eight are not needed.
   float lit = 0.0;
