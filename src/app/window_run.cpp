@@ -18,6 +18,7 @@
 #include "app/game_window.hpp"
 #include "app/input_map.hpp"
 #include "app/quit_request.hpp"
+#include "app/scene_scale.hpp"
 #include "app/pointer_router.hpp"
 #include "app/sdl_input.hpp"
 #include "app/window_state.hpp"
@@ -66,29 +67,33 @@ std::optional<long> environmentNumber(const char* name) {
 
 // The picture goes through a target of our own, as it does for a still, and
 // is then copied to the window: the window and the captures share one path,
-// and no driver's idea of an sRGB window matters.
+// and no driver's idea of an sRGB window matters. A scene drawn smaller than
+// the window goes through a second target first and is scaled up into the
+// first, so the interface over it keeps every pixel.
 class Presenter {
  public:
   // False, with nothing shown, when no target of that size can be had.
   // `overlay` draws over the scene, into the target, before it is shown.
-  bool present(Renderer& renderer, const Frame& frame, glm::ivec2 pixels,
+  bool present(Renderer& renderer, const Frame& frame, glm::ivec2 pixels, glm::ivec2 scene,
                const std::function<void(int width, int height)>& overlay) {
-    if (!target_ || target_->width() != pixels.x || target_->height() != pixels.y) {
-      target_.reset();
-      OffscreenTarget::Created made = OffscreenTarget::create(pixels.x, pixels.y);
-      if (!made.target) {
-        reportOnce("the window's picture (" + made.error + ")");
-        return false;
-      }
-      target_ = std::move(made.target);
-    }
-    if (!renderer.render(frame, {target_->framebuffer(), pixels.x, pixels.y})) {
-      reportOnce("a picture of " + std::to_string(pixels.x) + "x" + std::to_string(pixels.y) + " pixels");
+    if (!fit(target_, pixels, "the window's picture")) return false;
+    const bool scaled = scene != pixels;
+    if (scaled && !fit(sceneTarget_, scene, "the window's scene")) return false;
+    if (!scaled) sceneTarget_.reset();
+    const OffscreenTarget& drawn = scaled ? *sceneTarget_ : *target_;
+    if (!renderer.render(frame, {drawn.framebuffer(), scene.x, scene.y})) {
+      reportOnce("a picture of " + std::to_string(scene.x) + "x" + std::to_string(scene.y) + " pixels");
       return false;
+    }
+    // Both hold sRGB-encoded values: copy (and scale) them as they are.
+    glDisable(GL_FRAMEBUFFER_SRGB);
+    if (scaled) {
+      glBindFramebuffer(GL_READ_FRAMEBUFFER, sceneTarget_->framebuffer());
+      glBindFramebuffer(GL_DRAW_FRAMEBUFFER, target_->framebuffer());
+      glBlitFramebuffer(0, 0, scene.x, scene.y, 0, 0, pixels.x, pixels.y, GL_COLOR_BUFFER_BIT, GL_LINEAR);
     }
     target_->bind();
     overlay(pixels.x, pixels.y);
-    // The target already holds sRGB-encoded values: copy them as they are.
     glDisable(GL_FRAMEBUFFER_SRGB);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, target_->framebuffer());
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
@@ -99,12 +104,25 @@ class Presenter {
   }
 
  private:
+  bool fit(std::optional<OffscreenTarget>& target, glm::ivec2 size, const char* what) {
+    if (target && target->width() == size.x && target->height() == size.y) return true;
+    target.reset();
+    OffscreenTarget::Created made = OffscreenTarget::create(size.x, size.y);
+    if (!made.target) {
+      reportOnce(std::string(what) + " (" + made.error + ")");
+      return false;
+    }
+    target = std::move(made.target);
+    return true;
+  }
+
   void reportOnce(const std::string& what) {
     if (!reported_) std::fprintf(stderr, "sorvel: the driver cannot draw %s; waiting for another size\n", what.c_str());
     reported_ = true;
   }
 
   std::optional<OffscreenTarget> target_;
+  std::optional<OffscreenTarget> sceneTarget_;
   bool reported_ = false;
 };
 
@@ -116,6 +134,7 @@ struct Stats {
   Clock::time_point start = Clock::now();
   double window = 0, renderer = 0, fonts = 0, game = 0;
   long frames = 0;
+  double sceneScaleSum = 0;
   // Main-thread CPU: events, tick and frame assembly; then the renderer's
   // submission (on a software GL this includes the driver's own work).
   double gameSeconds = 0, renderSeconds = 0;
@@ -133,10 +152,11 @@ struct Stats {
     const double seconds = std::chrono::duration<double>(Clock::now() - loopStart).count();
     const double n = static_cast<double>(frames);
     std::fprintf(stderr,
-                 "sorvel: %ld frames in %.1f s (%.1f a second); main thread CPU a frame: %.2f ms for events, tick "
-                 "and frame, %.2f ms rendering; peak memory %ld MiB\n",
-                 frames, seconds, n / seconds, 1000 * gameSeconds / n, 1000 * renderSeconds / n,
-                 peakResidentKiB() / 1024);
+                 "sorvel: %ld frames in %.1f s (%.1f a second), the scene at %.0f%% of the window on average; "
+                 "main thread CPU a frame: %.2f ms for events, tick and frame, %.2f ms rendering; peak memory "
+                 "%ld MiB\n",
+                 frames, seconds, n / seconds, 100 * sceneScaleSum / n, 1000 * gameSeconds / n,
+                 1000 * renderSeconds / n, peakResidentKiB() / 1024);
   }
 };
 
@@ -177,6 +197,10 @@ int playInWindow(SettingsStore& store, QuitRequest& quit) {
     return 1;
   }
   Renderer& renderer = *made.renderer;
+  const auto* rendererName = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+  const PinnedSceneScale pinned = parsePinnedSceneScale(std::getenv("SORVEL_SCENE_SCALE"));
+  if (!pinned.problem.empty()) std::fprintf(stderr, "sorvel: %s\n", pinned.problem.c_str());
+  SceneScale sceneScale(isSoftwareRenderer(rendererName != nullptr ? rendererName : ""), pinned.scale);
   LayerCompositor::Created compositor = LayerCompositor::create();
   if (!compositor.compositor) {
     std::fprintf(stderr, "sorvel: %s (%s)\n", compositor.error.c_str(), window.describe().c_str());
@@ -267,12 +291,15 @@ int playInWindow(SettingsStore& store, QuitRequest& quit) {
                      {static_cast<float>(points.x), static_cast<float>(points.y)}, scale,
                      std::chrono::duration<double>(Clock::now() - epoch).count());
     const double cpuFrame = threadCpuSeconds();
-    const bool shown = presenter.present(renderer, frame, pixels, [&](int width, int height) {
-      overlays.draw(interface.layers(), width, height);
-    });
+    const bool shown = presenter.present(renderer, frame, pixels, sceneScale.sceneSize(pixels),
+                                         [&](int width, int height) { overlays.draw(interface.layers(), width, height); });
     stats.gameSeconds += cpuFrame - cpuStart;
     stats.renderSeconds += threadCpuSeconds() - cpuFrame;
     window.swap();
+    if (shown) {
+      sceneScale.frameShown(std::chrono::duration<double>(Clock::now() - frameStart).count());
+      stats.sceneScaleSum += sceneScale.scale();
+    }
     if (shown && ++stats.frames == 1) {
       stats.loopStart = Clock::now();
       stats.firstFrame(millisecondsSince(frameStart));
