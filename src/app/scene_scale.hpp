@@ -30,7 +30,6 @@ class SceneScale {
   SceneScale(bool softwareRenderer, std::optional<float> pinned);
 
   float scale() const { return scale_; }
-  bool pinned() const { return pinned_; }
 
   // After each frame shown: how long it took, from its events to its swap.
   void frameShown(double seconds);

@@ -208,7 +208,8 @@ Renderer::GpuMesh Renderer::makeMesh(const MeshData& data, const std::string& la
   glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &previousBuffer);
   GpuMesh m;
   m.count = static_cast<GLsizei>(data.indices.size());
-  for (std::size_t v = 0; v + 2 < data.vertices.size(); v += static_cast<std::size_t>(data.stride)) {
+  const auto floatsPerVertex = static_cast<std::size_t>(std::max(data.stride, 3));
+  for (std::size_t v = 0; v + 2 < data.vertices.size(); v += floatsPerVertex) {
     const glm::vec3 p(data.vertices[v], data.vertices[v + 1], data.vertices[v + 2]);
     m.low = v == 0 ? p : glm::min(m.low, p);
     m.high = v == 0 ? p : glm::max(m.high, p);
