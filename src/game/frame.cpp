@@ -148,10 +148,31 @@ void Game::addSlotCubes(const Slot& slot, bool isCurrent, float grow, std::vecto
       if (w >= 0) glow += 0.8f * w;
     }
     cube.anim = {shake, slot.flash[cell], isCurrent ? slot.mark[cell] : 0.0f, glow};
-    cube.nbr = {neighbourMask(slot, c.x, c.y, c.z, isCurrent, solved), seed, 0, 0};
+    const std::uint32_t neighbours = neighbourMask(slot, c.x, c.y, c.z, isCurrent, solved);
+    cube.nbr = {neighbours, seed, stillNeighbours(slot, c, neighbours), 0};
     cube.origin = glm::vec4(slot.origin, 0);
     cubes.push_back(cube);
   }
+}
+
+std::uint32_t Game::stillNeighbours(const Slot& slot, glm::ivec3 c, std::uint32_t neighbours) const {
+  // A shaking cube, or one beside it, shows the faces they otherwise press
+  // together: the shaders may hide a cube only behind neighbours that stand
+  // still.
+  const Puzzle& p = slot.puzzle;
+  if (slot.shake[static_cast<size_t>(p.index(c.x, c.y, c.z))] > 0) return 0;
+  std::uint32_t still = 0;
+  for (int axis = 0; axis < 3; ++axis) {
+    for (int side = -1; side <= 1; side += 2) {
+      glm::ivec3 d(0);
+      d[axis] = side;
+      const std::uint32_t bit = neighbourBit(d.x, d.y, d.z);
+      if ((neighbours & bit) == 0) continue;
+      const glm::ivec3 n = c + d;
+      if (slot.shake[static_cast<size_t>(p.index(n.x, n.y, n.z))] == 0) still |= bit;
+    }
+  }
+  return still;
 }
 
 std::uint32_t Game::neighbourMask(const Slot& slot, int x, int y, int z, bool active, bool solved) const {

@@ -249,6 +249,9 @@ class Game {
   // Frame assembly.
   void addSlotCubes(const Slot& slot, bool isCurrent, float grow, std::vector<CubeInst>& cubes) const;
   std::uint32_t neighbourMask(const Slot& slot, int x, int y, int z, bool active, bool solved) const;
+  // Of the face neighbours in `neighbours`, those standing still beside a
+  // cube that stands still itself.
+  std::uint32_t stillNeighbours(const Slot& slot, glm::ivec3 c, std::uint32_t neighbours) const;
 
   // Tick.
   void tickCells(Slot& slot, float d);

@@ -85,7 +85,7 @@ struct alignas(16) CubeInst {
   glm::vec4 posScale{0};  // centre, uniform scale
   glm::uvec4 clues{0};    // codes along x, y, z; flags (bit 0 in play, bit 1 guided)
   glm::vec4 anim{0};      // shake, flash, mark, glow
-  glm::uvec4 nbr{0};      // 26-neighbour mask, per-block seed
+  glm::uvec4 nbr{0};      // 26-neighbour mask, per-block seed, face neighbours standing still
   glm::vec4 origin{0};    // the block's corner
 };
 static_assert(sizeof(CubeInst) == 80);

@@ -97,6 +97,66 @@ TEST(Frame, TheOpenBlockCarriesCluesFlagsAndWhatItsNeighboursSee) {
   EXPECT_EQ(game->frame().cubes.size(), 9u);
 }
 
+// The shaders drop a cube in play whose six face neighbours are all there:
+// it cannot be seen. That holds only while each of them stands whole and
+// still in its place; any other cube dropped would leave a hole.
+void expectHiddenCubesWalledIn(const Frame& frame, const char* when) {
+  const auto at = [&](glm::vec3 centre) -> const CubeInst* {
+    for (const CubeInst& cube : frame.cubes) {
+      if (glm::distance(glm::vec3(cube.posScale), centre) < 1e-3f) return &cube;
+    }
+    return nullptr;
+  };
+  int hidden = 0;
+  for (const CubeInst& cube : frame.cubes) {
+    if ((cube.clues.w & kCubeInPlay) == 0 || (cube.nbr.z & kFaceNeighbours) != kFaceNeighbours) continue;
+    ++hidden;
+    for (int axis = 0; axis < 3; ++axis) {
+      for (int side = -1; side <= 1; side += 2) {
+        glm::vec3 offset(0);
+        offset[axis] = static_cast<float>(side) * cube.posScale.w;
+        const CubeInst* neighbour = at(glm::vec3(cube.posScale) + offset);
+        ASSERT_NE(neighbour, nullptr) << when << ": a hidden cube's neighbour is missing";
+        EXPECT_EQ(neighbour->posScale.w, cube.posScale.w) << when << ": a hidden cube's neighbour is shrinking";
+        EXPECT_EQ(neighbour->anim.x, 0.0f) << when << ": a hidden cube's neighbour is shaking";
+      }
+    }
+  }
+  EXPECT_GT(hidden, 0) << when << ": the block should hide its inside";
+}
+
+TEST(Frame, ACubeIsHiddenOnlyWhileEveryNeighbourStandsWholeAndStill) {
+  // Four cubes a side; the outer layer of the front face is surplus.
+  std::string solution(64, '1');
+  for (int x = 0; x < 4; ++x) {
+    for (int y = 0; y < 4; ++y) solution[static_cast<std::size_t>((y * 4 + 0) * 4 + x)] = '0';
+  }
+  Rig rig({{"dado", 4, 4, 4, solution}});
+  auto game = rig.start();
+  game->open(0);
+  runFor(*game, 0.5);
+  expectHiddenCubesWalledIn(game->frame(), "whole");
+
+  // A cube carved from the front, still shrinking away.
+  const int front = GameTestAccess::slot(*game, 0).puzzle.index(1, 1, 0);
+  game->act(front, Tool::carve);
+  game->tick(0.05);
+  expectHiddenCubesWalledIn(game->frame(), "carving");
+  runFor(*game, 0.5);
+  expectHiddenCubesWalledIn(game->frame(), "carved");
+
+  // A mistake: a cube of the figure shakes where the carved one was.
+  game->act(GameTestAccess::slot(*game, 0).puzzle.index(1, 1, 1), Tool::carve);
+  game->tick(0.05);
+  expectHiddenCubesWalledIn(game->frame(), "shaking");
+  runFor(*game, 0.5);
+
+  // Layers peeled away.
+  game->setPeel(1);
+  runFor(*game, 0.5);
+  expectHiddenCubesWalledIn(game->frame(), "peeled");
+}
+
 TEST(Frame, ASolvedBlockShowsItsFigureThenPlinthsThenChips) {
   Rig rig;
   writeToy(rig.dir / "toys" / "pieza.mesh");

@@ -19,9 +19,10 @@ vec4 clipFromMatrix(vec4 p) {
   return p;
 }
 
-// Inside the block in play, a cube with all six neighbours present cannot be
-// seen. Blocks on the table count carved neighbours as present, so only the
-// block in play (flag bit 0) can be trusted with this.
+// Inside the block in play, a cube with all six neighbours present and still
+// (the third lane) cannot be seen. Blocks on the table count carved
+// neighbours as present, so only the block in play (flag bit 0) can be
+// trusted with this.
 bool cubeIsHidden(uvec4 clues, uvec4 nbr) {
-  return (clues.w & SORVEL_CUBE_IN_PLAY) != 0u && (nbr.x & SORVEL_FACE_NEIGHBOURS) == SORVEL_FACE_NEIGHBOURS;
+  return (clues.w & SORVEL_CUBE_IN_PLAY) != 0u && (nbr.z & SORVEL_FACE_NEIGHBOURS) == SORVEL_FACE_NEIGHBOURS;
 }
