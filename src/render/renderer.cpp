@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <glm/gtc/matrix_transform.hpp>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -329,12 +330,13 @@ Renderer::RingSlot& Renderer::nextRingSlot(std::size_t bytes) {
 
 glm::vec4 Renderer::shadowFootprint(const Frame& frame, const glm::mat4& lightViewProj) const {
   ShadowFootprint footprint(lightViewProj);
-  // As the shadow pass places them: boxes of half the cube's scale, shaken
-  // sideways with it.
+  // The shadow box placed as the shadow pass places it: scaled to half the
+  // cube's scale over kCubeHalf, shaken sideways with the cube.
   for (const CubeInst& cube : frame.cubes) {
-    const float half = 0.5f * cube.posScale.w;
     const glm::vec3 centre = glm::vec3(cube.posScale) + glm::vec3(cube.anim.x, 0, 0);
-    footprint.addBox(glm::mat4(1), centre - half, centre + half);
+    const float scale = cube.posScale.w / kCubeHalf * 0.5f;
+    footprint.addBox(glm::scale(glm::translate(glm::mat4(1), centre), glm::vec3(scale)), shadowBox_.low,
+                     shadowBox_.high);
   }
   for (const ObjectGroup& group : frame.objects) {
     const GpuMesh* m = mesh(group.mesh);

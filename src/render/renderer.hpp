@@ -13,6 +13,7 @@
 
 #include "game/gpu_records.hpp"
 #include "game/types.hpp"
+#include "render/cube_detail.hpp"
 #include "render/gl_name.hpp"
 #include "render/gl_program.hpp"
 
@@ -100,7 +101,7 @@ class Renderer final : public GpuResources {
   bool clipControl_ = false;
   GlProgram cubeProgram_, objProgram_, floorProgram_, cubeShadowProgram_, objShadowProgram_;
   // One rounded cube for each level of detail in kCubeDetailSteps.
-  std::array<GpuMesh, 3> cubeMeshes_;
+  std::array<GpuMesh, kCubeDetailSteps.size()> cubeMeshes_;
   GpuMesh shadowBox_;
   GlVertexArray emptyVertexArray_;
   GlTexture glyphs_;
