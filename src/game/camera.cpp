@@ -75,6 +75,7 @@ void Game::snapCamera() {
   camera_.pitch = camera_.goalPitch;
   camera_.dist = camera_.goalDist;
   camera_.target = camera_.goalTarget;
+  camera_.zoom = camera_.goalZoom;
 }
 
 void Game::layout() {
@@ -145,13 +146,13 @@ void Game::drag(glm::vec2 d) {
 
 void Game::zoomBy(float factor) {
   if (screen_ == Screen::home || !std::isfinite(factor) || factor <= 0) return;
-  camera_.zoom = std::clamp(camera_.zoom * factor, Camera::kMinZoom, Camera::kMaxZoom);
+  camera_.zoom = camera_.goalZoom = std::clamp(camera_.zoom * factor, Camera::kMinZoom, Camera::kMaxZoom);
 }
 
 void Game::placeCamera(float yaw, float pitch, float zoom) {
   camera_.goalYaw = yaw;
   camera_.goalPitch = pitch;
-  camera_.zoom = zoom;
+  camera_.goalZoom = zoom;
   snapCamera();
 }
 
@@ -162,6 +163,7 @@ void Game::easeCamera(float d) {
   camera_.pitch += (camera_.goalPitch - camera_.pitch) * turn;
   camera_.dist += (camera_.goalDist - camera_.dist) * glide;
   camera_.target += (camera_.goalTarget - camera_.target) * glide;
+  camera_.zoom += (camera_.goalZoom - camera_.zoom) * glide;
   if (screen_ == Screen::home) {
     homeSway_ = std::sin(time_ * 0.25f) * 0.06f;
     camera_.yaw += (camera_.goalYaw + homeSway_ - camera_.yaw) * easeFactor(2, d);

@@ -33,6 +33,9 @@ void Game::act(Slot& slot, int i, Tool tool) {
     } else {
       p.state[cell] = CellState::broken;
       slot.breakT[cell] = 0;
+      // A player who carves has read enough: the guide's introduction
+      // gives way to its first step.
+      guideIntroDone_ = true;
       spawnChips(slot.cellCenter(i), 5, 1);
       sound_.play(SoundKind::carve, 0.85f);
       if (p.solved()) startReveal(slot);

@@ -31,6 +31,11 @@ glm::vec3 grown(const Slot& slot, float e, glm::vec3 v) {
 
 std::uint32_t clueLane(int code) { return code < 0 ? kNoClue : static_cast<std::uint32_t>(code); }
 
+// A block under the pointer on the table rises off its plinth this far and
+// lights up a little, as a cube in play does.
+constexpr float kHoverRise = 0.18f;
+constexpr float kHoverGlow = 0.22f;
+
 }  // namespace
 
 Frame Game::frame() const {
@@ -77,7 +82,8 @@ Frame Game::frame() const {
         if (s > 0 && s < reveal::kBounceLength) bounce = std::sin(2 * kPi * s) * 0.35f;
       }
       const glm::vec3 half(static_cast<float>(p.X) / 2, 0, static_cast<float>(p.Z) / 2);
-      const glm::vec3 stand(slot.origin.x + half.x, slot.origin.y + bounce, slot.origin.z + half.z);
+      const float rise = bounce + kHoverRise * slot.lift;
+      const glm::vec3 stand(slot.origin.x + half.x, slot.origin.y + rise, slot.origin.z + half.z);
       const glm::mat4 model = g * glm::translate(glm::mat4(1), stand) *
                               glm::rotate(glm::mat4(1), slot.toySpin, {0, 1, 0}) *
                               glm::translate(glm::mat4(1), -half);
@@ -110,6 +116,8 @@ void Game::addSlotCubes(const Slot& slot, bool isCurrent, float grow, std::vecto
   const std::uint32_t playFlag = isCurrent && screen_ == Screen::playing ? kCubeInPlay : 0u;
   const std::uint32_t seed = static_cast<std::uint32_t>(slot.index) * 7 + 3;
   const bool solved = p.solved();  // once per block: every cube's neighbours ask
+  // The grain rises with the block, so it does not slide over the cubes.
+  const glm::vec3 rise(0, kHoverRise * slot.lift, 0);
   for (int i = 0; i < p.cellCount(); ++i) {
     const auto cell = static_cast<size_t>(i);
     const bool carved = p.state[cell] == CellState::broken;
@@ -130,7 +138,7 @@ void Game::addSlotCubes(const Slot& slot, bool isCurrent, float grow, std::vecto
     }
     const glm::ivec3 c = p.coords(i);
     CubeInst cube;
-    cube.posScale = glm::vec4(grown(slot, grow, slot.cellCenter(i)), grow * size);
+    cube.posScale = glm::vec4(grown(slot, grow, slot.cellCenter(i)) + rise, grow * size);
     if (isCurrent) {
       const glm::ivec3 codes = p.clues(c.x, c.y, c.z);
       const std::uint32_t guided = guideCells_.contains(i) ? kCubeGuided : 0u;
@@ -141,7 +149,7 @@ void Game::addSlotCubes(const Slot& slot, bool isCurrent, float grow, std::vecto
     const float shake = slot.shake[cell] > 0 ? slot.shake[cell] * std::sin(70 * slot.shake[cell]) * 0.35f : 0;
     // The hovered cell belongs to the open block; other blocks must not light
     // up the cube that happens to share its index.
-    float glow = isCurrent && i == hover_ ? 1.0f : 0.0f;
+    float glow = isCurrent && i == hover_ ? 1.0f : kHoverGlow * slot.lift;
     if (isCurrent && revealT_ >= 0 && revealT_ < reveal::kLightBand) {
       // A band of light climbs through the block as the reveal begins.
       const float w = 1 - std::abs(revealT_ / reveal::kLightBand * static_cast<float>(p.Y + 2) - static_cast<float>(c.y) - 1);
@@ -150,7 +158,7 @@ void Game::addSlotCubes(const Slot& slot, bool isCurrent, float grow, std::vecto
     cube.anim = {shake, slot.flash[cell], isCurrent ? slot.mark[cell] : 0.0f, glow};
     const std::uint32_t neighbours = neighbourMask(slot, c.x, c.y, c.z, isCurrent, solved);
     cube.nbr = {neighbours, seed, stillNeighbours(slot, c, neighbours), 0};
-    cube.origin = glm::vec4(slot.origin, 0);
+    cube.origin = glm::vec4(slot.origin + rise, 0);
     cubes.push_back(cube);
   }
 }

@@ -97,6 +97,7 @@ void Game::open(int index) {
   setMistakes(slot.puzzle.mistakes);
   setPeelValue(0);
   hover_ = -1;
+  hoveredSlot_.reset();
   setRevealCard(false);
 
   if (solvedIDs_.contains(slot.puzzle.def.id) && slot.puzzle.solved()) {
@@ -115,8 +116,10 @@ void Game::open(int index) {
   std::fill(slot.popT.begin(), slot.popT.end(), -1.0f);
   camera_.goalYaw = 0.55f;
   camera_.goalPitch = 0.42f;
-  camera_.zoom = 1;
-  setPeelMax(std::max(1, peelDepth(slot) - 1));
+  camera_.goalZoom = 1;
+  // The layers are counted for this block from the first frame, not left
+  // from the last block's view to change under the first click.
+  updatePeelAxis();
   sound_.play(SoundKind::whoosh, 0.5f);
   guideIntroDone_ = std::any_of(slot.puzzle.state.begin(), slot.puzzle.state.end(),
                                 [](CellState s) { return s == CellState::broken; });
@@ -139,6 +142,9 @@ void Game::goHome(bool animated) {
   camera_.goalYaw = 0;
   camera_.goalPitch = portrait_ ? 0.78f : 0.3f;
   camera_.goalDist = homeDistance();
+  // The table has no zoom of its own: one left from a block would leave
+  // blocks off-screen with no way to bring them back.
+  camera_.goalZoom = 1;
   if (animated) {
     sound_.play(SoundKind::whoosh, 0.5f);
   } else {

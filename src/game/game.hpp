@@ -50,6 +50,7 @@ struct Camera {
   float goalYaw = 0, goalPitch = 0.3f, goalDist = 40;
   glm::vec3 goalTarget{0, 3, 0};
   float zoom = 1;  // the player's own zoom, kept within kMinZoom..kMaxZoom
+  float goalZoom = 1;  // the zoom eases here when a flight resets it
   float aspect = 1.6f;
   float vfov = 0.52359873f;  // 30 degrees, never changed
 
@@ -143,6 +144,9 @@ class Game {
 
   // --- Pointer
   int hover() const { return hover_; }  // the open block's cell under the pointer, or -1
+  // The block under the pointer on the table; it rises a little to say that
+  // a click opens it.
+  std::optional<int> hoveredSlot() const { return hoveredSlot_; }
   void tap(glm::vec2 p, bool alternate);
   void showTouch(glm::vec2 p);
   void hoverAt(std::optional<glm::vec2> p);  // nothing: the pointer left the view
@@ -153,7 +157,13 @@ class Game {
   float revealT() const { return revealT_; }  // see reveal_timing.hpp: kNone, then up from 0 to kOver; kLongOver
   const std::vector<Chip>& chips() const { return chips_; }
   MeshHandle chipMesh() const { return chipMesh_; }
+  // Advances everything by `dt` seconds of real time: animations in steps
+  // of at most kLongestStep, a stall cut to kLongestAnimatedTick; the play
+  // clock by up to kLongestPlayClockTick.
   void tick(double dt);
+  static constexpr double kLongestStep = 0.05;
+  static constexpr double kLongestAnimatedTick = 0.25;
+  static constexpr double kLongestPlayClockTick = 2;
   void clearChips();
   // Turns the open block's figure (a capture's chosen pose).
   void setToySpin(float radians);
@@ -245,6 +255,8 @@ class Game {
   // Picking.
   std::pair<glm::vec3, glm::vec3> ray(glm::vec2 p) const;
   std::optional<int> pick(const Slot& slot, glm::vec2 p) const;
+  // The block on the table at view point `p`, plinth and all.
+  std::optional<int> slotAt(glm::vec2 p) const;
 
   // Frame assembly.
   void addSlotCubes(const Slot& slot, bool isCurrent, float grow, std::vector<CubeInst>& cubes) const;
@@ -254,6 +266,7 @@ class Game {
   std::uint32_t stillNeighbours(const Slot& slot, glm::ivec3 c, std::uint32_t neighbours) const;
 
   // Tick.
+  void step(float d);
   void tickCells(Slot& slot, float d);
   void tickToy(Slot& slot, float d);
   void tickReveal(Slot& slot, float d);
@@ -285,6 +298,7 @@ class Game {
   float revealT_ = -1;
   std::vector<Chip> chips_;
   int hover_ = -1;
+  std::optional<int> hoveredSlot_;
   float homeSway_ = 0;
   glm::vec3 bg_;
   const bool persist_;

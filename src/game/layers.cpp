@@ -9,8 +9,10 @@ int Game::peelDepth(const Slot& slot) const { return peelAxis_ == 0 ? slot.puzzl
 void Game::updatePeelAxis() {
   const Slot* slot = currentSlot();
   if (slot == nullptr) return;
-  const float s = std::sin(camera_.yaw);
-  const float k = std::cos(camera_.yaw);
+  // Where the camera is going rather than where it is on the way: the
+  // layer control must not change under a click made mid-flight.
+  const float s = std::sin(camera_.goalYaw);
+  const float k = std::cos(camera_.goalYaw);
   // Peel across the axis the camera looks along most, from the side it sees.
   const bool alongX = std::abs(k) < std::abs(s);
   peelAxis_ = alongX ? 0 : 2;

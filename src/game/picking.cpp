@@ -87,20 +87,24 @@ void Game::tap(glm::vec2 p, bool alternate) {
     return;
   }
   if (screen_ != Screen::home) return;
+  if (const auto index = slotAt(p)) open(*index);
+}
+
+std::optional<int> Game::slotAt(glm::vec2 p) const {
   const auto [o, d] = ray(p);
-  const Slot* winner = nullptr;
+  std::optional<int> winner;
   float nearest = 0;
   for (const auto& slot : slots_) {
     const float r = slot->plinthRadius;
     const glm::vec3 lo(slot->center.x - r, 0, slot->center.z - r);
     const glm::vec3 hi(slot->center.x + r, slot->origin.y + static_cast<float>(slot->puzzle.Y),
                        slot->center.z + r);
-    if (auto t = enterBox(o, d, lo, hi); t && (winner == nullptr || *t < nearest)) {
-      winner = slot.get();
+    if (auto t = enterBox(o, d, lo, hi); t && (!winner || *t < nearest)) {
+      winner = slot->index;
       nearest = *t;
     }
   }
-  if (winner != nullptr) open(winner->index);
+  return winner;
 }
 
 void Game::showTouch(glm::vec2 p) {
@@ -108,6 +112,7 @@ void Game::showTouch(glm::vec2 p) {
 }
 
 void Game::hoverAt(std::optional<glm::vec2> p) {
+  hoveredSlot_ = p && screen_ == Screen::home ? slotAt(*p) : std::nullopt;
   const Slot* slot = currentSlot();
   if (!p || screen_ != Screen::playing || slot == nullptr) {
     hover_ = -1;

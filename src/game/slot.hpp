@@ -42,6 +42,7 @@ struct Slot {
   std::vector<float> popT;    // -1 idle, counts up once the reveal pops it
   float toySpin = 0;
   float presence = 1;  // 0 sunk into the table, 1 standing
+  float lift = 0;      // 1 raised under the pointer on the table, 0 at rest
 
   glm::vec3 cellCenter(int i) const {
     const glm::ivec3 c = puzzle.coords(i);

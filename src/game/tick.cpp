@@ -17,9 +17,26 @@ float fract(float v) { return v - std::floor(v); }
 }  // namespace
 
 void Game::tick(double dt) {
-  // A stalled frame must not jump the animations, and a clock that stepped
-  // back or read NaN must not poison them for good: both become no time.
-  const float d = dt > 0 ? static_cast<float>(std::min(dt, 0.05)) : 0.0f;
+  // A clock that stepped back or read NaN must not poison anything for good:
+  // it is no time.
+  const double elapsed = dt > 0 ? dt : 0.0;
+  // Slow frames still move everything at the speed of real time, in steps
+  // short enough for the chips to bounce true; only a stall beyond
+  // kLongestAnimatedTick is cut short, so nothing jumps.
+  const double animated = std::min(elapsed, kLongestAnimatedTick);
+  const int steps = std::max(1, static_cast<int>(std::ceil(animated / kLongestStep - 1e-9)));
+  const auto d = static_cast<float>(animated / steps);
+  for (int i = 0; i < steps; ++i) step(d);
+
+  // The play clock counts real time, since it tells the player how long a
+  // carving took; a machine suspended in the middle adds only a moment.
+  Slot* open = openSlot();
+  if (screen_ == Screen::playing && open != nullptr && !showTutorial_ && !playClockPaused_) {
+    open->puzzle.elapsed += std::min(elapsed, kLongestPlayClockTick);
+  }
+}
+
+void Game::step(float d) {
   time_ += d;
 
   if (!script_.empty()) {
@@ -31,11 +48,6 @@ void Game::tick(double dt) {
     }
   }
 
-  Slot* open = openSlot();
-  if (screen_ == Screen::playing && open != nullptr && !showTutorial_ && !playClockPaused_) {
-    open->puzzle.elapsed += d;
-  }
-
   easeCamera(d);
   const float clueGoal = screen_ == Screen::playing ? 1.0f : 0.0f;
   clueAlpha_ += (clueGoal - clueAlpha_) * easeFactor(6, d);
@@ -44,9 +56,11 @@ void Game::tick(double dt) {
     tickCells(*slot, d);
     const bool shown = screen_ == Screen::home || current_ == slot->index;
     slot->presence += ((shown ? 1.0f : 0.0f) - slot->presence) * easeFactor(5, d);
+    const bool raised = screen_ == Screen::home && hoveredSlot_ == slot->index;
+    slot->lift += ((raised ? 1.0f : 0.0f) - slot->lift) * easeFactor(12, d);
     tickToy(*slot, d);
   }
-  if (open != nullptr) tickReveal(*open, d);
+  if (Slot* open = openSlot()) tickReveal(*open, d);
   tickChips(d);
 }
 

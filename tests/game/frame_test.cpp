@@ -66,6 +66,42 @@ TEST(Frame, TheTableShowsPlainBlocksAndTheirPlinths) {
   }
 }
 
+TEST(Frame, ABlockUnderThePointerOnTheTableRisesAndLightsUp) {
+  Rig rig;
+  auto game = rig.start();
+  const Slot& peg = game->slot(2);
+  const Frame still = game->frame();
+  auto ofPeg = [&](const CubeInst& cube) { return cube.origin.x == peg.origin.x && cube.origin.z == peg.origin.z; };
+
+  game->hoverAt(viewPoint(*game, peg.center));
+  EXPECT_EQ(game->hoveredSlot(), 2);
+  runFor(*game, 1);
+  const Frame raised = game->frame();
+  ASSERT_EQ(raised.cubes.size(), still.cubes.size());
+  for (size_t i = 0; i < raised.cubes.size(); ++i) {
+    const CubeInst &a = raised.cubes[i], &b = still.cubes[i];
+    if (ofPeg(b)) {
+      EXPECT_NEAR(a.posScale.y - b.posScale.y, 0.18f, 1e-3f);
+      EXPECT_NEAR(a.origin.y - b.origin.y, 0.18f, 1e-3f) << "the grain slid over the cube";
+      EXPECT_GT(a.anim.w, 0.1f);
+    } else {
+      EXPECT_EQ(a.posScale, b.posScale);
+      EXPECT_EQ(a.anim.w, 0.0f);
+    }
+  }
+
+  // Off the blocks, and in play, nothing is raised.
+  game->hoverAt(viewPoint(*game, {0, 0, 40}));
+  EXPECT_FALSE(game->hoveredSlot());
+  game->hoverAt(viewPoint(*game, peg.center));
+  game->open(2);
+  EXPECT_FALSE(game->hoveredSlot());
+  game->hoverAt(viewPoint(*game, peg.center));
+  EXPECT_FALSE(game->hoveredSlot());
+  runFor(*game, 1);
+  EXPECT_LT(peg.lift, 1e-3f);
+}
+
 TEST(Frame, TheOpenBlockCarriesCluesFlagsAndWhatItsNeighboursSee) {
   Rig rig;
   auto game = rig.start();

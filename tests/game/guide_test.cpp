@@ -16,8 +16,13 @@ TEST(Guide, StepsFollowTheCarvingInOrderAndResumeWithoutTheIntroduction) {
   EXPECT_EQ(game->guide()->button, "Vale");
   EXPECT_TRUE(game->guideCells().empty());
 
-  carve(1);  // the last step's cube, before "Vale": the introduction stays
+  game->act(0, Tool::carve);  // a mistake carves nothing: the introduction stays
+  game->act(2, Tool::mark);
   EXPECT_EQ(step(), 0);
+  // A carved cube ends the introduction, as "Vale" does, even the last
+  // step's cube before the others.
+  carve(1);
+  EXPECT_EQ(step(), 1);
   game->goHome(false);
   EXPECT_FALSE(game->guide());
   game->open(0);  // a cube is carved: straight to the first step

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cmath>
+#include <glm/geometric.hpp>
 
 #include "game_fixture.hpp"
 
@@ -99,32 +100,79 @@ TEST(Screens, RestartingASolvedBlockGivesAFreshBlockInPlay) {
   EXPECT_EQ(rig.store->stringList("sorvel.solved"), std::vector<std::string>{});
 }
 
-TEST(Screens, ThePlayClockRunsOnlyInPlayInFrontAndAtMostATwentiethOfASecondATick) {
+TEST(Screens, ThePlayClockCountsRealTimeOnlyInPlayAndInFront) {
   Rig rig;
   auto game = rig.start();
   game->open(1);
   const double& elapsed = game->slot(1).puzzle.elapsed;
-  game->tick(0.2);  // a stalled frame
-  EXPECT_NEAR(elapsed, 0.05, 1e-7);
+  // A minute at five frames a second is a minute.
+  for (int frame = 0; frame < 300; ++frame) game->tick(0.2);
+  EXPECT_NEAR(elapsed, 60, 0.6);
+  // A machine suspended mid-play adds only a moment.
+  game->tick(3600);
+  EXPECT_NEAR(elapsed, 60 + Game::kLongestPlayClockTick, 0.6);
+  const double before = elapsed;
   // A clock that steps back or reads NaN once must not spoil the time for good.
   game->tick(-1);
   game->tick(std::nan(""));
-  EXPECT_NEAR(elapsed, 0.05, 1e-7);
+  EXPECT_EQ(elapsed, before);
   EXPECT_TRUE(std::isfinite(game->time()));
   game->showTutorialCard();  // the tutorial card stops it
   game->tick(0.05);
   game->dismissTutorialCard();
   // So does a window in the background, while the block still animates.
   game->setPlayClockPaused(true);
-  const float before = game->time();
+  const float time = game->time();
   game->tick(0.05);
-  EXPECT_GT(game->time(), before);
+  EXPECT_GT(game->time(), time);
   game->setPlayClockPaused(false);
   game->tick(0.01);
-  EXPECT_NEAR(elapsed, 0.06, 1e-7);
+  EXPECT_NEAR(elapsed, before + 0.01, 1e-7);
   game->goHome(false);
   game->tick(0.05);
-  EXPECT_NEAR(elapsed, 0.06, 1e-7);
+  EXPECT_NEAR(elapsed, before + 0.01, 1e-7);
+}
+
+// Carves the peg's one surplus cube, which solves it.
+void solvePeg(Game& game) {
+  game.open(2);
+  game.act(game.slot(2).puzzle.index(0, 0, 1), Tool::carve);
+  ASSERT_EQ(game.screen(), Screen::solved);
+}
+
+TEST(Reveal, SlowFramesMoveEverythingAsQuickOnesDoAndTheCardRisesOnTime) {
+  Rig rig;
+  auto slow = rig.start();
+  auto quick = rig.start();  // the same seed: the same chips
+  solvePeg(*slow);
+  solvePeg(*quick);
+  // Five frames a second against twenty: the solved card rises at 2.3 s,
+  // within one slow frame.
+  double shownAt = 0;
+  for (int frame = 1; frame <= 20 && !slow->revealCard(); ++frame) {
+    slow->tick(0.2);
+    for (int i = 0; i < 4; ++i) quick->tick(0.05);
+    shownAt = frame * 0.2;
+    if (frame == 3) {
+      // The carve's chips fly and bounce as they would at a quicker rate.
+      ASSERT_EQ(slow->chips().size(), quick->chips().size());
+      ASSERT_FALSE(slow->chips().empty());
+      for (size_t i = 0; i < slow->chips().size(); ++i) {
+        EXPECT_NEAR(glm::distance(slow->chips()[i].pos, quick->chips()[i].pos), 0, 1e-3f) << "chip " << i;
+      }
+    }
+  }
+  EXPECT_GE(shownAt, 2.3 - 1e-6);
+  EXPECT_LE(shownAt, 2.5 + 1e-6);
+  EXPECT_TRUE(quick->revealCard());
+  EXPECT_NEAR(slow->time(), quick->time(), 1e-4f);
+  EXPECT_NEAR(slow->revealT(), quick->revealT(), 1e-4f);
+  EXPECT_NEAR(slow->camera().yaw, quick->camera().yaw, 1e-4f);
+
+  // A stall moves the animations a quarter of a second at most.
+  const float before = slow->time();
+  slow->tick(10);
+  EXPECT_NEAR(slow->time() - before, Game::kLongestAnimatedTick, 1e-5f);
 }
 
 // The boat: cell 0 is a figure cube, cell 3 a surplus one.

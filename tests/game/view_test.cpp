@@ -122,8 +122,24 @@ TEST(Camera, TheZoomStaysWithinThePlayersRangeAndTheTableHasNone) {
   }
   for (int i = 0; i < 40; ++i) game->zoomBy(1.07f);
   EXPECT_EQ(game->camera().zoom, Camera::kMaxZoom);
+  // Each block opens at the player's own distance, and the table shows
+  // every block again: the zoom eases back with the camera's flight.
   game->open(2);
-  EXPECT_EQ(game->camera().zoom, 1.0f) << "each block opens at the player's own distance";
+  EXPECT_EQ(game->camera().goalZoom, 1.0f);
+  runFor(*game, 2);
+  EXPECT_NEAR(game->camera().zoom, 1.0f, 1e-3f);
+  for (int i = 0; i < 40; ++i) game->zoomBy(0.93f);
+  game->goHome(true);
+  game->tick(0.05);
+  EXPECT_LT(game->camera().zoom, 0.8f) << "the zoom jumped instead of flying back";
+  runFor(*game, 2);
+  EXPECT_NEAR(game->camera().zoom, 1.0f, 1e-3f);
+  game->zoomBy(0.5f);
+  EXPECT_NEAR(game->camera().zoom, 1.0f, 1e-3f) << "zoomed on the table";
+  game->open(1);
+  game->zoomBy(1.5f);
+  game->goHome(false);
+  EXPECT_EQ(game->camera().zoom, 1.0f);
 }
 
 // Turns the camera at once to `yaw`, keeping its pitch and zoom.
@@ -185,6 +201,29 @@ TEST(Layers, SetPeelIsClampedToTheDepthAlongItsAxisAndOnlyAChangeTicks) {
   game->goHome(false);
   game->setPeel(1);
   EXPECT_EQ(game->peel(), 0);
+}
+
+TEST(Layers, TheLayerControlCountsTheOpenBlocksLayersFromTheFirstFrame) {
+  // 5 wide and 2 deep: seen from the front it has one layer to peel, from
+  // the side four.
+  Rig rig({tutorialPuzzle(), FixturePuzzle{"banco", 5, 1, 2, "1010110101"}});
+  auto game = rig.start();
+  game->open(1);
+  EXPECT_EQ(game->peelMax(), 1);
+  turnTo(*game, kPi / 2);
+  game->setPeel(1);
+  game->setPeel(0);
+  EXPECT_EQ(game->peelMax(), 4);
+  // Left turned to the side, and opened again: it opens seen from the front.
+  game->goHome(true);
+  runFor(*game, 1);
+  game->open(1);
+  EXPECT_EQ(game->peelMax(), 1) << "the last view's layers were shown";
+  // A click on the control during the flight peels across the same axis.
+  game->tick(0.05);
+  game->setPeel(1);
+  EXPECT_EQ(game->peelMax(), 1);
+  EXPECT_EQ(game->peel(), 1);
 }
 
 Chip fallingChip(glm::vec3 pos) { return Chip{.pos = pos, .life = 100, .size = {0.1f, 0.03f, 0.1f}}; }

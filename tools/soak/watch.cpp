@@ -12,10 +12,9 @@ namespace {
 // Easing moves a value towards its goal by a fraction of the gap; float
 // rounding may step an ulp or so past the range it eases within.
 constexpr float kSlack = 1e-5f;
-// The longest step tick() will take, whatever dt it is handed.
-constexpr double kLongestStep = 0.05;
-// tickReveal stops counting at 50; open() puts an old reveal at 100.
-constexpr float kRevealStops = 50.0f + 0.051f;
+// tickReveal stops counting at 50, one step past at most; open() puts an
+// old reveal at 100.
+constexpr float kRevealStops = 50.0f + static_cast<float>(Game::kLongestStep) + 0.001f;
 constexpr float kRevealLongOver = 100;
 
 template <typename... Parts>
@@ -322,7 +321,7 @@ void Watch::step(const Game& game, const Change& change) {
     }
     double clock = 0;  // how far the play clock may run
     if (change.kind == Change::Kind::tick && isOpen && inPlay && !showTutorial_) {
-      clock = std::min(change.dt, kLongestStep);
+      clock = std::min(change.dt, Game::kLongestPlayClockTick);
     }
     const double ran = after.elapsed - before.elapsed;
     if (ran < 0 || ran > clock * (1 + 1e-6) + 1e-9) {
