@@ -106,6 +106,14 @@ struct PangoMeasure::Impl {
         pango_layout_set_width(l, static_cast<int>(std::ceil(double(key.wrapWidth) * PANGO_SCALE)));
         pango_layout_set_wrap(l, PANGO_WRAP_WORD_CHAR);
       }
+      if (font.family == Family::serif) {
+        // Vollkorn's default figures are old-style: a 1 reads as a small
+        // capital I, a 0 as an o. Counts and times must read as numbers.
+        PangoAttrList* attributes = pango_attr_list_new();
+        pango_attr_list_insert(attributes, pango_attr_font_features_new("lnum"));
+        pango_layout_set_attributes(l, attributes);
+        pango_attr_list_unref(attributes);
+      }
       pango_layout_set_text(l, text.data(), static_cast<int>(text.size()));
       pango_layout_get_extents(l, nullptr, &made.logical);
       found = cache.emplace(std::move(key), std::move(made)).first;

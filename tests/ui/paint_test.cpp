@@ -123,6 +123,35 @@ TEST(UiPaintText, InkStaysInsideTheMeasuredBox) {
   }
 }
 
+// Rows of a painted text with any ink on them, from the first to the last.
+int inkHeight(const std::string& text, Font font) {
+  Canvas canvas(200, 120);
+  painter().paint({TextCommand{text, font, kInk, {10, 10}}}, canvas.target(), 1);
+  int top = canvas.height, bottom = -1;
+  for (int y = 0; y < canvas.height; ++y) {
+    for (int x = 0; x < canvas.width; ++x) {
+      if (Canvas::alpha(canvas.at(x, y)) > 64) {
+        top = std::min(top, y);
+        bottom = std::max(bottom, y);
+      }
+    }
+  }
+  return bottom - top + 1;
+}
+
+TEST(UiPaintText, SerifDigitsStandAsTallAsCapitals) {
+  // Old-style figures would make "Figura 1 de 9" read "Figura I de 9" and
+  // "0 de 9 figuras" read "o de 9": every digit must reach the capitals'
+  // height, as the 9 and the capitals do.
+  for (const Weight weight : {Weight::medium, Weight::semibold}) {
+    const Font font{Family::serif, 60, weight};
+    const int capital = inkHeight("H", font);
+    for (const char* digit : {"0", "1", "2"}) {
+      EXPECT_GE(inkHeight(digit, font), capital * 0.95) << digit << " beside H, weight " << int(weight);
+    }
+  }
+}
+
 TEST(UiPaintText, MeasuresFollowFontAndWidthWhateverWasMeasuredBefore) {
   const PangoMeasure& measure = painter().textMeasure();
   const std::string text = "Pinta las casillas";
