@@ -129,15 +129,31 @@ void GameWindow::noteGeometry() {
   const bool known = display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0 && mode.refresh_rate > 0;
   refreshRate_ = known ? mode.refresh_rate : 60;
 
+  if (const auto place = normalPlace()) normal_ = *place;
+}
+
+std::optional<WindowState> GameWindow::normalPlace() const {
   const Uint32 flags = SDL_GetWindowFlags(window_);
-  if ((flags & (SDL_WINDOW_MAXIMIZED | SDL_WINDOW_FULLSCREEN | SDL_WINDOW_MINIMIZED)) != 0) return;
-  SDL_GetWindowPosition(window_, &normal_.x, &normal_.y);
-  SDL_GetWindowSize(window_, &normal_.width, &normal_.height);
+  if ((flags & (SDL_WINDOW_MAXIMIZED | SDL_WINDOW_FULLSCREEN | SDL_WINDOW_MINIMIZED)) != 0) return std::nullopt;
+  WindowState place;
+  SDL_GetWindowPosition(window_, &place.x, &place.y);
+  SDL_GetWindowSize(window_, &place.width, &place.height);
+  // SDL says where the window's content is, but a window manager places a
+  // new window by its frame: kept by the frame, the window comes back where
+  // it was left instead of a title bar lower at every start.
+  int top = 0, left = 0;
+  if (SDL_GetWindowBordersSize(window_, &top, &left, nullptr, nullptr) == 0) {
+    place.x -= left;
+    place.y -= top;
+  }
+  return place;
 }
 
 WindowState GameWindow::state() const {
   const Uint32 flags = SDL_GetWindowFlags(window_);
-  WindowState state = normal_;
+  // Looked at again: the frame's size may have become known since the
+  // window last moved.
+  WindowState state = normalPlace().value_or(normal_);
   state.maximised = (flags & SDL_WINDOW_MAXIMIZED) != 0;
   state.fullscreen = (flags & SDL_WINDOW_FULLSCREEN_DESKTOP) == SDL_WINDOW_FULLSCREEN_DESKTOP;
   return state;

@@ -40,7 +40,8 @@ class GameWindow {
   bool minimised() const;
   bool focused() const;
   // Where and how the window stands now, to be remembered at the end: the
-  // place and size it has when neither maximised nor fullscreen.
+  // place (of its frame's top left corner) and size it has when neither
+  // maximised nor fullscreen.
   WindowState state() const;
   // Keeps the window's place and size while it is neither maximised nor
   // fullscreen, and its display's refresh rate; called whenever it moves,
@@ -62,6 +63,8 @@ class GameWindow {
 
  private:
   GameWindow() = default;
+  // The place and size now, nothing while maximised, fullscreen or minimised.
+  std::optional<WindowState> normalPlace() const;
 
   SDL_Window* window_ = nullptr;
   void* context_ = nullptr;  // SDL_GLContext

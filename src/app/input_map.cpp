@@ -30,8 +30,9 @@ void InputMap::button(const ButtonEvent& e) {
   if (held_ != e.button) return;
   held_.reset();
   if (moved_ > kTapTravel) return;
-  // The right button always acts with the other tool, as do alt and shift.
-  game_.tap(e.at, e.button == PointerButton::right || e.mods.alt || e.mods.shift);
+  // The right button always acts with the other tool, as do alt, shift and
+  // ctrl: most X11 window managers take alt+click to move windows.
+  game_.tap(e.at, e.button == PointerButton::right || e.mods.alt || e.mods.shift || e.mods.ctrl);
 }
 
 void InputMap::motion(const MotionEvent& e) {
@@ -87,7 +88,13 @@ KeyResult InputMap::key(const KeyEvent& e) {
   const auto once = [&](KeyResult result) { return e.repeat ? KeyResult::handled : result; };
   switch (e.key) {
     case Key::escape:
-      if (!e.repeat && game_.screen() != Screen::home) game_.goHome(true);
+      // The topmost thing goes first: the card over the block, then the block.
+      if (e.repeat) return KeyResult::handled;
+      if (game_.showTutorial()) {
+        game_.dismissTutorialCard();
+      } else if (game_.screen() != Screen::home) {
+        game_.goHome(true);
+      }
       return KeyResult::handled;
     case Key::space:
       if (!e.repeat) game_.setTool(game_.tool() == Tool::carve ? Tool::mark : Tool::carve);

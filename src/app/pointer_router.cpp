@@ -26,7 +26,6 @@ void PointerRouter::button(const ButtonEvent& e, ui::Point points) {
 void PointerRouter::motion(const MotionEvent& e, ui::Point points) {
   lastPointer_ = points;
   const ui::Interface::Hit hit = hit_(points);
-  overControl_ = hit.action.has_value();
   // A drag that began on the scene stays the scene's wherever it goes.
   if (!hit.sceneMayHave && !sceneHasPress_) {
     // Over a control or the tutorial card, no cube is lit up.
@@ -40,6 +39,13 @@ void PointerRouter::wheel(const WheelEvent& e) {
   if (lastPointer_ && !hit_(*lastPointer_).sceneMayHave) return;
   scene_.wheel(e);
 }
+
+void PointerRouter::leave() {
+  lastPointer_.reset();
+  scene_.leave();
+}
+
+bool PointerRouter::overControl() const { return lastPointer_ && hit_(*lastPointer_).action.has_value(); }
 
 void PointerRouter::cancel() {
   pressed_.reset();

@@ -25,11 +25,13 @@ class PointerRouter {
   void button(const ButtonEvent& e, ui::Point points);
   void motion(const MotionEvent& e, ui::Point points);
   void wheel(const WheelEvent& e);
-  void leave() { scene_.leave(); }
+  void leave();
   void cancel();
 
-  // The hand over a control.
-  bool overControl() const { return overControl_; }
+  // The hand over a control: asked of the interface as it is laid out now,
+  // so a card that closes or a button that moves under a still pointer
+  // changes the hand too.
+  bool overControl() const;
 
  private:
   InputMap& scene_;
@@ -38,7 +40,6 @@ class PointerRouter {
   std::optional<ui::Action> pressed_;
   std::optional<ui::Point> lastPointer_;
   bool sceneHasPress_ = false;
-  bool overControl_ = false;
 };
 
 }  // namespace sorvel

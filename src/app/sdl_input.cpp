@@ -14,7 +14,11 @@ Modifiers modifiers(Uint16 mod) {
   return {.alt = (mod & KMOD_ALT) != 0, .shift = (mod & KMOD_SHIFT) != 0, .ctrl = (mod & KMOD_CTRL) != 0};
 }
 
-Modifiers heldModifiers() { return modifiers(static_cast<Uint16>(SDL_GetModState())); }
+// SDL's idea of the keys held now, after every event it has queued. SDL
+// sends key events for whatever changed while the window was away (releases
+// on losing focus, the keyboard looked up again on gaining it), so after
+// the start the key events alone keep track.
+Modifiers heldNow() { return modifiers(static_cast<Uint16>(SDL_GetModState())); }
 
 glm::vec2 viewPoint(const GameWindow& window, int x, int y) {
   const glm::ivec2 size = window.points();
@@ -52,7 +56,9 @@ std::optional<PointerButton> buttonFor(Uint8 button) {
 
 }  // namespace
 
-WindowRequest handleSdlEvent(const SDL_Event& event, GameWindow& window, PointerRouter& pointer, InputMap& keys) {
+SdlInput::SdlInput() : held_(heldNow()) {}
+
+WindowRequest SdlInput::handle(const SDL_Event& event, GameWindow& window, PointerRouter& pointer, InputMap& keys) {
   switch (event.type) {
     case SDL_QUIT:
       return WindowRequest::quit;
@@ -62,7 +68,7 @@ WindowRequest handleSdlEvent(const SDL_Event& event, GameWindow& window, Pointer
         pointer.button({.button = *button,
                         .pressed = event.type == SDL_MOUSEBUTTONDOWN,
                         .at = viewPoint(window, event.button.x, event.button.y),
-                        .mods = heldModifiers()},
+                        .mods = held_},
                        {static_cast<float>(event.button.x), static_cast<float>(event.button.y)});
       }
       return WindowRequest::none;
@@ -72,11 +78,15 @@ WindowRequest handleSdlEvent(const SDL_Event& event, GameWindow& window, Pointer
                      {static_cast<float>(event.motion.x), static_cast<float>(event.motion.y)});
       return WindowRequest::none;
     case SDL_MOUSEWHEEL:
-      pointer.wheel({.x = event.wheel.preciseX, .y = event.wheel.preciseY, .mods = heldModifiers()});
+      pointer.wheel({.x = event.wheel.preciseX, .y = event.wheel.preciseY, .mods = held_});
+      return WindowRequest::none;
+    case SDL_KEYUP:
+      held_ = modifiers(event.key.keysym.mod);
       return WindowRequest::none;
     case SDL_KEYDOWN:
+      held_ = modifiers(event.key.keysym.mod);
       switch (keys.key({.key = keyFor(event.key.keysym.sym),
-                         .mods = modifiers(event.key.keysym.mod),
+                         .mods = held_,
                          .repeat = event.key.repeat != 0})) {
         case KeyResult::quit: return WindowRequest::quit;
         case KeyResult::toggleFullscreen: return WindowRequest::toggleFullscreen;
@@ -92,6 +102,7 @@ WindowRequest handleSdlEvent(const SDL_Event& event, GameWindow& window, Pointer
         case SDL_WINDOWEVENT_FOCUS_LOST:
           pointer.cancel();
           break;
+
         case SDL_WINDOWEVENT_MOVED:
         case SDL_WINDOWEVENT_RESIZED:
         case SDL_WINDOWEVENT_SIZE_CHANGED:

@@ -236,6 +236,7 @@ int playInWindow(SettingsStore& store, QuitRequest& quit) {
     SDL_PushEvent(&event);
   });
 
+  SdlInput sdlInput;
   Presenter presenter;
   std::optional<ui::InterfaceState> shownState;
   std::uint64_t shownRevision = 0;
@@ -247,7 +248,7 @@ int playInWindow(SettingsStore& store, QuitRequest& quit) {
     const double cpuStart = threadCpuSeconds();
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
-      switch (handleSdlEvent(event, window, pointer, input)) {
+      switch (sdlInput.handle(event, window, pointer, input)) {
         case WindowRequest::none:
           break;
         case WindowRequest::quit:
@@ -258,10 +259,6 @@ int playInWindow(SettingsStore& store, QuitRequest& quit) {
           break;
       }
     }
-    window.showCursor(input.orbiting()         ? GameWindow::Cursor::grab
-                      : pointer.overControl() ? GameWindow::Cursor::hand
-                                              : GameWindow::Cursor::arrow);
-
     // A minimised window draws nothing and its game stands still; the
     // clock starts again from the moment it is back.
     if (window.minimised()) {
@@ -290,6 +287,11 @@ int playInWindow(SettingsStore& store, QuitRequest& quit) {
     interface.update(*shownState, game.touchFX(),
                      {static_cast<float>(points.x), static_cast<float>(points.y)}, scale,
                      std::chrono::duration<double>(Clock::now() - epoch).count());
+    // After the interface is laid out anew: a card that just closed takes
+    // its buttons, and the hand over them, along.
+    window.showCursor(input.orbiting()         ? GameWindow::Cursor::grab
+                      : pointer.overControl() ? GameWindow::Cursor::hand
+                                              : GameWindow::Cursor::arrow);
     const double cpuFrame = threadCpuSeconds();
     const bool shown = presenter.present(renderer, frame, pixels, sceneScale.sceneSize(pixels),
                                          [&](int width, int height) { overlays.draw(interface.layers(), width, height); });

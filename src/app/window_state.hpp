@@ -10,7 +10,9 @@ namespace sorvel {
 // Where and how the player left the window, in points (the desktop's
 // coordinates, not pixels). The place and size are those of the window when
 // neither maximised nor fullscreen, so that leaving either state later
-// returns to them.
+// returns to them. The place is the top left corner of the window's frame,
+// title bar included, as window managers place new windows; the size is
+// that of its content.
 struct WindowState {
   int x = 0;
   int y = 0;

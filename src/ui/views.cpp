@@ -216,6 +216,8 @@ Node tutorialCard() {
               tutorialRow(box, "Con cuadrado, en tres grupos o más. Sin número, no hay pista."),
               tutorialRow(symbol(Icon::hammer, 18, kInk, 400),
                           "Talla los cubos que sobran. Marca los que seguro se quedan para no romperlos sin querer."),
+              tutorialRow(symbol(Icon::paintbrush, 18, kInk, 400),
+                          "Con Mayús, Ctrl o Alt, o con el botón derecho, el clic usa la otra herramienta."),
               tutorialRow(symbol(Icon::handDrawing, 18, kInk, 400),
                           "Arrastra para girar el bloque. Usa Capas para ver por dentro."),
               hstack({spacer(), pillButton("Empezar", true, Action::tutorialDone)}).padding({.top = 4})})

@@ -55,7 +55,7 @@ TEST_F(InputMapPointer, ALeftPressTurnsOnlyPastThreePointsOfTravelAndTapsWithin)
   EXPECT_EQ(frontState(), CellState::broken);
 }
 
-TEST_F(InputMapPointer, RightClicksAltAndShiftTapWithTheOtherToolAndTheRightTurnsAtOnce) {
+TEST_F(InputMapPointer, RightClicksAltShiftAndCtrlTapWithTheOtherToolAndTheRightTurnsAtOnce) {
   const float yaw0 = yaw();
   press(right);
   input.motion({at, {1, 0}});
@@ -66,6 +66,11 @@ TEST_F(InputMapPointer, RightClicksAltAndShiftTapWithTheOtherToolAndTheRightTurn
   click(left, 0, {.alt = true});
   EXPECT_EQ(frontState(), CellState::solid);
   click(left, 0, {.shift = true});
+  EXPECT_EQ(frontState(), CellState::marked);
+  // Ctrl too, since most X11 window managers take alt+click for themselves.
+  click(left, 0, {.ctrl = true});
+  EXPECT_EQ(frontState(), CellState::solid);
+  click(left, 0, {.ctrl = true});
   EXPECT_EQ(frontState(), CellState::marked);
   click(right, 4);
   EXPECT_EQ(frontState(), CellState::marked) << "four points of right travel tapped";
@@ -151,6 +156,19 @@ TEST_F(InputMapKeys, InPlayHeldKeysRepeatAndEscapeLeavesTheSolvedBlock) {
   ASSERT_EQ(game->screen(), Screen::solved);
   key(Key::escape);
   EXPECT_EQ(game->screen(), Screen::home);
+}
+
+TEST_F(InputMapKeys, EscapeClosesTheCardOverTheBlockBeforeLeavingIt) {
+  game->showTutorialCard();
+  key(Key::escape);
+  EXPECT_FALSE(game->showTutorial());
+  EXPECT_EQ(game->screen(), Screen::playing) << "left the block with the card still up";
+  key(Key::escape);
+  EXPECT_EQ(game->screen(), Screen::home);
+  // The card over the table goes the same way, first.
+  game->showTutorialCard();
+  key(Key::escape);
+  EXPECT_FALSE(game->showTutorial());
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ class PointerRouterTest : public ::testing::Test {
   ui::Interface::Hit hitAt(ui::Point p) const {
     const bool overButton = p.x < 50 && p.y < 50;
     if (cardUp) return {.action = overButton ? std::optional(ui::Action::tutorialDone) : std::nullopt, .sceneMayHave = false};
-    if (overButton) return {.action = ui::Action::help, .sceneMayHave = false};
+    if (overButton && helpShown) return {.action = ui::Action::help, .sceneMayHave = false};
     return {};
   }
   void click(PointerButton b, glm::vec2 at, ui::Point points, ui::Point releaseAt) {
@@ -34,6 +34,7 @@ class PointerRouterTest : public ::testing::Test {
   std::unique_ptr<Game> game = rig.start();
   InputMap input{*game};
   bool cardUp = false;
+  bool helpShown = true;
   std::vector<ui::Action> acted;
   PointerRouter router{input, [this](ui::Point p) { return hitAt(p); },
                        [this](ui::Action a) { acted.push_back(a); }};
@@ -73,6 +74,19 @@ TEST_F(PointerRouterTest, TheTutorialCardKeepsEveryPressFromTheScene) {
   router.motion({cube, {40, 0}}, onButton);
   EXPECT_GT(game->camera().goalYaw, yaw);
   EXPECT_TRUE(router.overControl());
+}
+
+TEST_F(PointerRouterTest, TheHandFollowsTheInterfaceUnderAStillPointer) {
+  router.motion({cube, {1, 0}}, onButton);
+  EXPECT_TRUE(router.overControl());
+  // A card closes, taking its button from under the pointer, which has not
+  // moved; then the layout puts one back there.
+  helpShown = false;
+  EXPECT_FALSE(router.overControl());
+  helpShown = true;
+  EXPECT_TRUE(router.overControl());
+  router.leave();
+  EXPECT_FALSE(router.overControl()) << "the pointer left the window";
 }
 
 }  // namespace

@@ -2,64 +2,7 @@
 # Runs inside xvfb-run (see window_test.sh).
 set -euo pipefail
 sorvel=$1
-scratch=$(mktemp -d)
-pid=
-cleanup() {
-  if [ -n "$pid" ]; then kill -KILL "$pid" 2>/dev/null || true; fi
-  if [ -n "${wm:-}" ]; then kill "$wm" 2>/dev/null || true; fi
-  rm -rf "$scratch"
-}
-trap cleanup EXIT
-export SORVEL_DATA_DIR="$scratch/data" XDG_STATE_HOME="$scratch/state"
-export LIBGL_ALWAYS_SOFTWARE=1
-settings="$SORVEL_DATA_DIR/settings.json"
-block=barquita  # slot 1 of the shipped chapter
-
-fail() {
-  echo "FAIL: $*"
-  echo "--- stderr"; cat "$scratch/err" 2>/dev/null || true
-  echo "--- settings"; cat "$settings" 2>/dev/null || true
-  exit 1
-}
-
-# A window manager, as every desktop has: fullscreen, focus and the window's
-# place are its business on X11.
-openbox --sm-disable >/dev/null 2>&1 &
-wm=$!
-sleep 1
-
-# Starts the game and waits for its window, by the class desktops know it by.
-start() {
-  "$sorvel" "$@" >"$scratch/out" 2>"$scratch/err" &
-  pid=$!
-  window=$(timeout 60 xdotool search --sync --classname '^sorvel$' | head -n 1) || fail "no window appeared"
-  xdotool windowfocus --sync "$window" 2>/dev/null || true
-  # A few frames on llvmpipe before the first input.
-  sleep 3
-}
-
-# Waits until `condition` (a command) holds; on llvmpipe a frame, and so the
-# answer to a click, can take seconds, more on a busy machine.
-wait_for() {
-  local condition=$1 what=$2
-  for _ in $(seq 60); do
-    if eval "$condition"; then return 0; fi
-    sleep 0.5
-  done
-  fail "$what"
-}
-
-# Waits for the game to end; its exit status is left in $ended.
-finish() {
-  ended=0
-  timeout 60 tail --pid="$pid" -f /dev/null || fail "the game did not end"
-  wait "$pid" || ended=$?
-  pid=
-}
-
-value() {
-  { grep -o "\"sorvel\.$1\.$block\": *[^,}]*" "$settings" 2>/dev/null || true; } | sed 's/.*: *//; s/"//g'
-}
+source "$(dirname "${BASH_SOURCE[0]}")/session_lib.sh"
 
 # 1. Open a block (its camera already in place), carve the cube in the middle
 #    of the view with a click.
@@ -74,8 +17,6 @@ state=$(value state)
 echo "ok: a click on the block carves a cube and the settings file holds it"
 
 # 2. Quit with Ctrl+Q while still in play: the time since the carve is kept.
-#    (On llvmpipe a frame can take longer than the longest tick, so less game
-#    time than wall time passes.)
 before=$(value time)
 sleep 3
 xdotool key --clearmodifiers ctrl+q
@@ -122,11 +63,6 @@ echo "ok: the window's size is remembered"
 #    chevron leaves the block; a solved block's "Siguiente" opens the next.
 export SORVEL_DATA_DIR="$scratch/data2"
 settings="$SORVEL_DATA_DIR/settings.json"
-click_at() {
-  xdotool mousemove --window "$window" "$1" "$2"
-  sleep 0.5
-  xdotool click 1
-}
 start --demo "tap:1"
 eval "$(xdotool getwindowgeometry --shell "$window")"
 click_at $((WIDTH / 2 + 66)) $((HEIGHT - 46))
