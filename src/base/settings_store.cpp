@@ -56,10 +56,6 @@ std::int64_t clampToInteger(double value) {
   return static_cast<std::int64_t>(value);
 }
 
-// Saved progress for a whole chapter takes a few kilobytes; a file this
-// large was not written by the store, and reading it would only cost memory.
-constexpr std::uintmax_t kMaxFileBytes = 8u << 20;
-
 // A temporary file of an earlier save this old was left by a run that died
 // mid-write; a live writer holds its file for milliseconds.
 constexpr std::chrono::minutes kStaleTemporaryAge{5};
@@ -124,7 +120,7 @@ void SettingsStore::load() {
     setAside("it cannot be read");
     return;
   }
-  if (const auto bytes = fs::file_size(options_.file, error); !error && bytes > kMaxFileBytes) {
+  if (const auto bytes = fs::file_size(options_.file, error); !error && bytes > SettingsStore::kMaxFileBytes) {
     setAside("it is " + std::to_string(bytes) + " bytes, far more than saved progress takes");
     return;
   }

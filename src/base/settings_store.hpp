@@ -37,6 +37,10 @@ class SettingsStore {
     std::function<void(const std::string&)> say;
   };
 
+  // Saved progress takes a few kilobytes a chapter; a file larger than this
+  // was not written by the store, and reading it would only cost memory.
+  static constexpr std::uintmax_t kMaxFileBytes = 8u << 20;
+
   explicit SettingsStore(Options options);
   ~SettingsStore();  // flushes
   SettingsStore(const SettingsStore&) = delete;
