@@ -3,15 +3,13 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
-#include <fstream>
 #include <limits>
 #include <nlohmann/json.hpp>
-#include <sstream>
-#include <system_error>
 
 #include "base/atomic_file.hpp"
 #include "base/json_depth.hpp"
 #include "base/resources.hpp"
+#include "base/small_file.hpp"
 
 namespace sorvel {
 namespace fs = std::filesystem;
@@ -89,23 +87,25 @@ WindowStateRead readWindowState(const fs::path& file) {
   const auto damaged = [&file](const std::string& why) {
     return WindowStateRead{.problem = file.string() + ": " + why};
   };
-  std::error_code error;
-  const fs::file_status status = fs::status(file, error);
-  if (status.type() == fs::file_type::not_found) return {};
-  if (error) return damaged("it cannot be read (" + error.message() + ")");
-  // A folder or a pipe here would fail or hang the read.
-  if (status.type() != fs::file_type::regular) return damaged("it is not a regular file");
-  if (const auto bytes = fs::file_size(file, error); !error && bytes > kMaxFileBytes) {
-    return damaged("it is " + std::to_string(bytes) + " bytes, far more than a window's place takes");
+  const SmallFile read = readSmallFile(file, kMaxFileBytes);
+  switch (read.status) {
+    case SmallFile::Status::missing:
+      return {};
+    case SmallFile::Status::notRegular:
+      // A folder or a pipe here would fail or hang the read.
+      return damaged("it is not a regular file");
+    case SmallFile::Status::tooLarge:
+      return damaged("it is " + std::to_string(read.size) + " bytes, far more than a window's place takes");
+    case SmallFile::Status::unreadable:
+      return damaged("it cannot be read (" + read.reason + ")");
+    case SmallFile::Status::read:
+      break;
   }
-  std::ifstream in(file, std::ios::binary);
-  std::stringstream text;
-  if (in) text << in.rdbuf();
-  if (!in || in.bad()) return damaged("it cannot be read");
+  const std::string& text = read.text;
 
   // One flat object; parsing anything nested would only cost memory.
-  if (!nestsWithin(text.str(), 1)) return damaged("it holds nested values, which a window's place never has");
-  const json values = json::parse(text.str(), nullptr, /*allow_exceptions=*/false);
+  if (!nestsWithin(text, 1)) return damaged("it holds nested values, which a window's place never has");
+  const json values = json::parse(text, nullptr, /*allow_exceptions=*/false);
   if (values.is_discarded()) return damaged("it is not valid JSON");
   if (!values.is_object()) return damaged("it does not hold a JSON object");
   WindowState state;

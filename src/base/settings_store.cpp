@@ -12,9 +12,15 @@
 #include <sstream>
 #include <system_error>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "base/atomic_file.hpp"
 #include "base/json_depth.hpp"
 #include "base/resources.hpp"
+#include "base/small_file.hpp"
 
 namespace sorvel {
 namespace fs = std::filesystem;
@@ -63,6 +69,43 @@ constexpr std::chrono::minutes kStaleTemporaryAge{5};
 // The store writes one object whose values are scalars or lists of
 // scalars; anything nested deeper was not written by it.
 constexpr int kMaxDepth = 2;
+
+// Every game, still and film on one progress file takes this lock around
+// each read-modify-write, so none of them writes over a key another saved.
+// The lock lives in a file of its own: the progress file is replaced by a
+// rename at every save, and a lock on it would be on the old one.
+class ProgressLock {
+ public:
+  explicit ProgressLock(const fs::path& file) {
+    fs::path lockFile = file;
+    lockFile += ".lock";
+    std::error_code error;
+    fs::create_directories(file.parent_path(), error);
+    fd_ = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0600);
+    // Without it (a read-only folder) the save fails on its own anyway.
+    if (fd_ < 0) return;
+    while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+    }
+  }
+  ~ProgressLock() {
+    if (fd_ >= 0) ::close(fd_);  // and with it the lock
+  }
+  ProgressLock(const ProgressLock&) = delete;
+  ProgressLock& operator=(const ProgressLock&) = delete;
+
+ private:
+  int fd_ = -1;
+};
+
+SettingsStore::DiskStamp stampOf(const fs::path& file) {
+  struct stat info {};
+  if (::stat(file.c_str(), &info) != 0) return {};
+  return {.exists = true,
+          .device = static_cast<std::uint64_t>(info.st_dev),
+          .inode = static_cast<std::uint64_t>(info.st_ino),
+          .size = static_cast<std::int64_t>(info.st_size),
+          .modified = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+}
 
 std::string timestamp() {
   const std::time_t now = std::time(nullptr);
@@ -114,29 +157,31 @@ void SettingsStore::report(const std::string& line) const {
 }
 
 void SettingsStore::load() {
-  std::error_code error;
-  if (!fs::exists(options_.file, error)) return;
-  if (fs::is_directory(options_.file, error)) {
-    setAside("it cannot be read");
-    return;
+  const DiskStamp stamp = stampOf(options_.file);
+  const SmallFile file = readSmallFile(options_.file, kMaxFileBytes);
+  switch (file.status) {
+    case SmallFile::Status::missing:
+      return;
+    case SmallFile::Status::notRegular:
+      setAside("it is not a regular file");
+      return;
+    case SmallFile::Status::tooLarge:
+      setAside("it is " + std::to_string(file.size) + " bytes, far more than saved progress takes");
+      return;
+    case SmallFile::Status::unreadable:
+      setAside("it cannot be read: " + file.reason);
+      return;
+    case SmallFile::Status::read:
+      break;
   }
-  if (const auto bytes = fs::file_size(options_.file, error); !error && bytes > SettingsStore::kMaxFileBytes) {
-    setAside("it is " + std::to_string(bytes) + " bytes, far more than saved progress takes");
-    return;
-  }
-  std::ifstream in(options_.file, std::ios::binary);
-  std::stringstream text;
-  if (in) text << in.rdbuf();
-  if (!in || in.bad()) {
-    setAside("it cannot be read");
-    return;
-  }
-  SettingsText decoded = decodeSettings(text.str());
+  SettingsText decoded = decodeSettings(file.text);
   if (!decoded.problem.empty()) {
     setAside(decoded.problem);
-  } else {
-    values_ = std::move(decoded.values);
+    return;
   }
+  values_ = std::move(decoded.values);
+  onDisk_ = values_;
+  stamp_ = stamp;
 }
 
 void SettingsStore::setAside(const std::string& why) {
@@ -235,6 +280,7 @@ void SettingsStore::put(std::string_view key, json value) {
     std::lock_guard lock(mutex_);
     values_[std::string(key)] = std::move(value);
     if (inMemoryOnly()) return;  // nothing will ever be waiting for the disk
+    changed_.insert(std::string(key));
     ++version_;
   }
   wake_.notify_one();
@@ -252,15 +298,27 @@ void SettingsStore::setStringList(std::string_view key, std::vector<std::string>
 }
 
 void SettingsStore::removeAll() {
-  std::unique_lock lock(mutex_);
-  // Let a write in flight finish first, or it could bring the file back.
-  waitForWrites(lock);
+  {
+    std::unique_lock lock(mutex_);
+    // Let a write in flight finish first, or it could bring the file back.
+    waitForWrites(lock);
+    if (inMemoryOnly()) {
+      values_ = json::object();
+      return;
+    }
+  }
+  // Other games on this file finish their saves first. Each of them saves
+  // only the keys it changed, so what this removes stays removed.
+  const ProgressLock locked(options_.file);
+  std::lock_guard lock(mutex_);
   values_ = json::object();
+  onDisk_ = json::object();
+  changed_.clear();
   writable_ = true;  // the player asked for a clean slate, damaged file or not
-  if (inMemoryOnly()) return;
   std::error_code error;
   fs::remove(options_.file, error);
   if (error) report("settings: cannot remove " + options_.file.string() + ": " + error.message());
+  stamp_ = stampOf(options_.file);
 }
 
 void SettingsStore::waitForWrites(std::unique_lock<std::mutex>& lock) {
@@ -285,11 +343,19 @@ void SettingsStore::writerLoop() {
       wake_.wait_for(lock, options_.coalesce, [this] { return stopping_ || flushWaiters_ > 0; });
     }
     const std::uint64_t version = version_;
-    const bool writable = writable_;
-    const std::string text = writable ? values_.dump(1, '\t', false, json::error_handler_t::replace) + "\n" : std::string();
-    lock.unlock();
-    std::string problem = writable ? writeFileAtomically(options_.file, text) : std::string();
-    lock.lock();
+    std::string problem;
+    if (writable_) {
+      json changes = json::object();
+      for (const std::string& key : changed_) changes[key] = values_[key];
+      changed_.clear();
+      lock.unlock();
+      problem = save(changes);
+      lock.lock();
+      // Tried again with the next save.
+      if (!problem.empty()) {
+        for (const auto& [key, value] : changes.items()) changed_.insert(key);
+      }
+    }
     writtenVersion_ = version;
     if (!problem.empty() && !reportedWriteFailure_) {
       reportedWriteFailure_ = true;
@@ -300,6 +366,47 @@ void SettingsStore::writerLoop() {
     }
     written_.notify_all();
   }
+}
+
+std::string SettingsStore::save(const json& changes) {
+  const ProgressLock locked(options_.file);
+  // Another game, or a reset, may have saved since: their keys are kept,
+  // ours written over them.
+  const DiskStamp now = stampOf(options_.file);
+  json merged;
+  {
+    std::lock_guard lock(mutex_);
+    if (!(now == stamp_)) onDisk_ = readForMerge();
+    merged = onDisk_;
+  }
+  for (const auto& [key, value] : changes.items()) merged[key] = value;
+  const std::string text = merged.dump(1, '\t', false, json::error_handler_t::replace) + "\n";
+  std::string problem = writeFileAtomically(options_.file, text);
+  if (!problem.empty()) return problem;
+
+  std::lock_guard lock(mutex_);
+  stamp_ = stampOf(options_.file);
+  onDisk_ = std::move(merged);
+  // What the others saved is seen here too; keys changed meanwhile in this
+  // game keep their newer values.
+  json seen = onDisk_;
+  for (const std::string& key : changed_) {
+    if (const auto mine = values_.find(key); mine != values_.end()) seen[key] = *mine;
+  }
+  values_ = std::move(seen);
+  return {};
+}
+
+json SettingsStore::readForMerge() {
+  const SmallFile file = readSmallFile(options_.file, kMaxFileBytes);
+  if (file.status == SmallFile::Status::missing) return json::object();  // removed by a reset
+  if (file.status == SmallFile::Status::read) {
+    SettingsText decoded = decodeSettings(file.text);
+    if (decoded.problem.empty()) return std::move(decoded.values);
+  }
+  // Damaged while this game ran, by something else: nothing in it can be
+  // read back, and what this game knew stands in for it.
+  return values_;
 }
 
 }  // namespace sorvel

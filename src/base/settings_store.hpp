@@ -9,6 +9,7 @@
 #include <mutex>
 #include <nlohmann/json.hpp>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -24,6 +25,8 @@ using ArgumentLayer = std::map<std::string, std::string, std::less<>>;
 // typed; a missing key reads as 0, false or nothing. Writes land in memory at
 // once and reach the disk from a background thread, atomically, so the game
 // never waits on the disk and a crash leaves the old file or the new one.
+// Any number of games may share the file: each save, under a lock, reads
+// what the others saved and writes only the keys this game changed over it.
 class SettingsStore {
  public:
   struct Options {
@@ -71,6 +74,15 @@ class SettingsStore {
 
   const std::filesystem::path& file() const { return options_.file; }
 
+  // Which file was last seen on disk, to tell whether another game saved
+  // since.
+  struct DiskStamp {
+    bool exists = false;
+    std::uint64_t device = 0, inode = 0;
+    std::int64_t size = 0, modified = 0;
+    bool operator==(const DiskStamp&) const = default;
+  };
+
  private:
   bool inMemoryOnly() const { return options_.file.empty(); }
   void load();
@@ -78,6 +90,9 @@ class SettingsStore {
   void put(std::string_view key, nlohmann::json value);
   std::optional<nlohmann::json> lookup(std::string_view key) const;
   void writerLoop();
+  // Writes `changes` over what is on disk now; empty, or why it failed.
+  std::string save(const nlohmann::json& changes);
+  nlohmann::json readForMerge();
   void waitForWrites(std::unique_lock<std::mutex>& lock);
   void report(const std::string& line) const;
 
@@ -88,6 +103,10 @@ class SettingsStore {
   std::condition_variable wake_;
   std::condition_variable written_;
   nlohmann::json values_ = nlohmann::json::object();
+  // The file as last read or written here, and the keys changed since.
+  nlohmann::json onDisk_ = nlohmann::json::object();
+  DiskStamp stamp_;
+  std::set<std::string> changed_;
   std::uint64_t version_ = 0;
   std::uint64_t writtenVersion_ = 0;
   bool stopping_ = false;

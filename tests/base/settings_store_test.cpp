@@ -3,6 +3,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cmath>
 #include <nlohmann/json.hpp>
 
@@ -184,6 +188,84 @@ TEST_F(Settings, AnUnwritableFolderIsReportedOnceAndPlayGoesOn) {
   ASSERT_EQ(said.size(), 1u);
   EXPECT_THAT(said[0], HasSubstr("cannot save progress"));
   EXPECT_THAT(said[0], HasSubstr("not-a-folder"));
+}
+
+// Two games on one progress file, as separate processes: each saves its own
+// keys many times, interleaved with the other's saves.
+TEST_F(Settings, GamesSharingTheFileKeepEveryKeyTheOthersSaved) {
+  constexpr int kKeys = 150;
+  const auto file = dir / "data/settings.json";
+  std::vector<pid_t> games;
+  for (const char* name : {"a", "b"}) {
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      {
+        SettingsStore store({.file = file, .coalesce = std::chrono::milliseconds(0), .say = [](auto&) {}});
+        for (int i = 0; i < kKeys; ++i) {
+          store.setInteger(std::string("sorvel.mistakes.") + name + std::to_string(i), i);
+          store.flush();
+        }
+      }
+      _exit(0);
+    }
+    games.push_back(pid);
+  }
+  for (const pid_t pid : games) {
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  const nlohmann::json saved = onDisk();
+  EXPECT_EQ(saved.size(), 2u * kKeys) << "keys lost between two games saving " << kKeys << " times each";
+  for (const char* name : {"a", "b"}) {
+    for (int i = 0; i < kKeys; ++i) {
+      EXPECT_EQ(saved.value(std::string("sorvel.mistakes.") + name + std::to_string(i), -1), i) << name << i;
+    }
+  }
+}
+
+TEST_F(Settings, AResetWinsOverAGameStartedBeforeIt) {
+  SettingsStore running(options());
+  running.setInteger("sorvel.mistakes.old", 3);
+  running.flush();
+  {
+    SettingsStore resetting(options());
+    resetting.removeAll();
+  }
+  // The running game saves again: only what it changed since comes back.
+  running.setInteger("sorvel.mistakes.new", 1);
+  running.flush();
+  EXPECT_EQ(onDisk(), nlohmann::json({{"sorvel.mistakes.new", 1}}));
+  EXPECT_FALSE(running.contains("sorvel.mistakes.old")) << "it still believes in the removed progress";
+  // And a store that saved nothing since the reset writes nothing back.
+  SettingsStore later(options());
+  EXPECT_EQ(later.integer("sorvel.mistakes.new"), 1);
+}
+
+TEST_F(Settings, ADeviceOrAPipeInPlaceOfTheFileIsSetAsideWithoutReadingIt) {
+  const auto file = dir / "data/settings.json";
+  std::filesystem::create_directories(file.parent_path());
+  std::filesystem::create_symlink("/dev/zero", file);
+  {
+    SettingsStore store(options());
+    store.setBoolean("sorvel.launched", true);
+  }
+  ASSERT_EQ(said.size(), 1u);
+  EXPECT_THAT(said[0], HasSubstr("not a regular file"));
+  EXPECT_EQ(onDisk(), nlohmann::json({{"sorvel.launched", true}}));
+
+  // A FIFO would block the start until a writer came, with the interrupts
+  // already masked.
+  std::filesystem::remove(file);
+  ASSERT_EQ(mkfifo(file.c_str(), 0600), 0);
+  said.clear();
+  {
+    SettingsStore store(options());
+    EXPECT_FALSE(store.contains("sorvel.launched"));
+  }
+  ASSERT_EQ(said.size(), 1u);
+  EXPECT_THAT(said[0], HasSubstr("not a regular file"));
 }
 
 }  // namespace
