@@ -29,6 +29,14 @@ std::vector<Rect> usableDisplays() {
 
 }  // namespace
 
+bool showsAWindow(const char* videoDriver) {
+  if (videoDriver == nullptr) return false;
+  for (const char* shown : {"x11", "wayland", "kmsdrm"}) {
+    if (SDL_strcasecmp(videoDriver, shown) == 0) return true;
+  }
+  return false;
+}
+
 GameWindow::Opened GameWindow::open(const std::optional<WindowState>& place) {
   // Task switchers and desktop entries know the game by this class; a
   // player's own setting wins.
@@ -37,8 +45,18 @@ GameWindow::Opened GameWindow::open(const std::optional<WindowState>& place) {
   SDL_SetHint(SDL_HINT_APP_NAME, "Sorvel");
   // A click into a window in the background is a game click too.
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  // Where no display answers, SDL falls back on drivers that draw into
+  // memory: the game would run for ever in a window nobody can see. Only a
+  // player who names a driver gets one of those.
+  const char* chosenDriver = std::getenv("SDL_VIDEODRIVER");
+  const bool driverChosen = chosenDriver != nullptr && *chosenDriver != '\0';
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     return {nullptr, "cannot open the game window (" + sdlReason() + ")"};
+  }
+  if (const char* driver = SDL_GetCurrentVideoDriver(); !driverChosen && !showsAWindow(driver)) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return {nullptr, "cannot open the game window (no display: SDL found only its \"" +
+                         std::string(driver != nullptr ? driver : "?") + "\" video driver)"};
   }
   std::unique_ptr<GameWindow> window(new GameWindow());
 
@@ -65,6 +83,9 @@ GameWindow::Opened GameWindow::open(const std::optional<WindowState>& place) {
     return {nullptr, "cannot open the game window (" + sdlReason() + ")"};
   }
   SDL_SetWindowMinimumSize(window->window_, kMinWidth, kMinHeight);
+  // A window that starts maximised or fullscreen has no normal place to note
+  // until it leaves that state: the remembered one stands until then.
+  if (fitted) window->normal_ = {.x = fitted->x, .y = fitted->y, .width = fitted->width, .height = fitted->height};
 
   window->context_ = SDL_GL_CreateContext(window->window_);
   if (window->context_ == nullptr) {

@@ -77,6 +77,10 @@ class GameWindow {
   std::string description_;
 };
 
+// Whether SDL's video driver of this name shows a window to a person (the
+// desktop's, or the screen's own), not one drawn only into memory.
+bool showsAWindow(const char* videoDriver);
+
 struct GameWindow::Opened {
   std::unique_ptr<GameWindow> window;
   std::string error;

@@ -58,6 +58,25 @@ xdotool key --clearmodifiers ctrl+q
 finish
 echo "ok: the window's size is remembered"
 
+# 4b. Started maximised, the window still remembers its normal size, and the
+#     state it ends in: maximised, then fullscreen after F11.
+state_file="$XDG_STATE_HOME/sorvel/window.json"
+echo '{"x": 40, "y": 30, "width": 1000, "height": 700, "maximised": true, "fullscreen": false}' >"$state_file"
+start --demo "play:1:0:0"
+xdotool key --clearmodifiers ctrl+q
+finish
+grep -q "not remembered" "$scratch/err" && fail "the state of a window started maximised was not saved"
+grep -q '"maximised": true' "$state_file" && grep -q '"width": 1000' "$state_file" ||
+  fail "started maximised, it saved $(cat "$state_file")"
+start --demo "play:1:0:0"
+xdotool key F11
+wait_for 'eval "$(xdotool getwindowgeometry --shell "$window")"; [ "$WIDTH" -eq 1600 ]' "F11 did not fill the screen"
+xdotool key --clearmodifiers ctrl+q
+finish
+grep -q '"fullscreen": true' "$state_file" && grep -q '"width": 1000' "$state_file" ||
+  fail "left fullscreen, it saved $(cat "$state_file")"
+echo "ok: a window started maximised keeps its normal size and saves the state it ends in"
+
 # 5. The interface over the scene, clicked where it is laid out in a window of
 #    this size: "Marcar" switches the tool and a click then marks; the back
 #    chevron leaves the block; a solved block's "Siguiente" opens the next.
