@@ -1,8 +1,10 @@
 #include "capture/still.hpp"
 
+#include <cmath>
 #include <cstdio>
 #include <exception>
 #include <new>
+#include <numbers>
 #include <optional>
 #include <string>
 
@@ -78,7 +80,11 @@ int takeStill(const SettingsStore& options, const std::string& output) {
   }
   for (std::int64_t i = 0; i < settle.ticks; ++i) game.tick(1.0 / 60.0);
   game.clearChips();
-  if (const auto spin = numberOption(options, "sorvelSpin")) game.setToySpin(static_cast<float>(*spin));
+  // Whole turns change nothing, and a turn no float holds would make the
+  // figure vanish.
+  if (const auto spin = numberOption(options, "sorvelSpin")) {
+    game.setToySpin(static_cast<float>(std::remainder(*spin, 2 * std::numbers::pi)));
+  }
 
   if (const std::string error = session.draw(); !error.empty()) return refuse(error);
   if (withInterface) {

@@ -27,13 +27,16 @@ struct PngRead {
 // Pictures larger than this many pixels are refused before anything is
 // allocated for them: a few bytes of header must not ask for gigabytes.
 inline constexpr std::uint64_t kMaxPngPixels = std::uint64_t{1} << 28;
+// What a caller gets unless it asks for more: the largest texture the game
+// loads, and more than any still it reads back for a test.
+inline constexpr std::uint64_t kDefaultMaxPngPixels = 2048 * 2048;
 
 // Reads any valid PNG (palette, grey, with or without alpha or a
 // transparent colour, 1 to 16 bits, interlaced or not) as RGBA8. Images with
 // no alpha come back opaque. Colour values are taken as they are stored:
 // no gamma or colour-profile conversion is applied. Pictures of more than
 // `maxPixels` (never more than kMaxPngPixels) are refused from their header.
-PngRead readPng(const std::filesystem::path& file, std::uint64_t maxPixels = kMaxPngPixels);
+PngRead readPng(const std::filesystem::path& file, std::uint64_t maxPixels = kDefaultMaxPngPixels);
 
 // How a picture is written. The defaults suit a still.
 struct PngStyle {

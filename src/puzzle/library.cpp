@@ -1,8 +1,12 @@
 #include "puzzle/library.hpp"
 
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <fstream>
-#include <map>
 #include <limits>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string_view>
@@ -171,6 +175,15 @@ void checkIdentifier(const Decoder& file, const std::string& id, const std::stri
 
 fs::path locate(const fs::path& resources, const std::string& name, const std::string& what) {
   if (auto path = findResource(resources, "puzzles", name, "json")) return *path;
+  // A folder the player may not enter looks empty; "not found" would send
+  // them looking for files that are there.
+  for (const fs::path& dir : {resources, resources / "puzzles"}) {
+    if (::access(dir.c_str(), F_OK) != 0 && errno != EACCES) continue;
+    if (::access(dir.c_str(), R_OK | X_OK) != 0) {
+      throw LoadError(dir.string() + ": cannot be read (" + std::strerror(errno) + "), so " + what + " " +
+                      inQuotes(name) + " cannot be loaded");
+    }
+  }
   throw LoadError(what + " " + inQuotes(name) + " not found: looked for " +
                   (resources / "puzzles" / (name + ".json")).string() + " and " +
                   (resources / (name + ".json")).string());

@@ -253,8 +253,7 @@ Renderer::GpuMesh Renderer::makeMesh(const MeshData& data, const std::string& la
 std::optional<TextureHandle> Renderer::loadTexture(const std::filesystem::path& png) {
   // Figures are painted a few texels a colour; a picture past this is not one
   // of ours, and its header alone must not make us allocate for it.
-  constexpr std::uint64_t kMaxTexturePixels = 2048 * 2048;
-  const PngRead read = readPng(png, kMaxTexturePixels);
+  const PngRead read = readPng(png, kDefaultMaxPngPixels);
   if (!read.image) {
     std::fprintf(stderr, "render: %s; the figure is drawn without it\n", read.error.c_str());
     return std::nullopt;

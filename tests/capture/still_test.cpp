@@ -76,6 +76,23 @@ TEST_F(Still, AZoomThePlayerCannotReachIsBroughtBackAndSaidSo) {
   EXPECT_GT(distinct, 200);
 }
 
+TEST_F(Still, AFigureTurnedFurtherThanAFloatHoldsIsStillThere) {
+  // The shipped boat's red hull against the pale wood: a turn of 1e39
+  // radians once made it vanish.
+  for (const char* spin : {"0.3", "1e39", "-1e300"}) {
+    const auto file = dir / "figure.png";
+    const auto run = test::runSorvel(SORVEL_EXECUTABLE,
+                                     "--still '" + file.string() + "' --demo solved:1 --wait 6 --spin " + spin +
+                                         " --size 160x100",
+                                     dir, SORVEL_RESOURCES_DIR);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const RgbaImage image = picture(file);
+    int red = 0;
+    for (std::size_t i = 0; i < image.pixels.size(); i += 4) red += image.pixels[i] - image.pixels[i + 1] > 100;
+    EXPECT_GT(red, 20) << "turned " << spin;
+  }
+}
+
 // The interface as a player sees it over a block with one mistake, laid out
 // in 960x640 points: the carving tool chosen, the mistakes line in red.
 TEST_F(Still, TheInterfaceIsDrawnOverTheSceneInItsOwnColours) {

@@ -1,5 +1,7 @@
 #include "puzzle/library.hpp"
 
+#include <unistd.h>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -169,6 +171,21 @@ TEST_F(BrokenDefinitions, MissingFilesNameBothPlacesLookedAt) {
     EXPECT_THAT(error.what(), HasSubstr((dir / "puzzles/p.json").string()));
     EXPECT_THAT(error.what(), HasSubstr((dir / "p.json").string()));
   }
+}
+
+TEST_F(BrokenDefinitions, AFolderThePlayerMayNotReadIsNamedAsSuch) {
+  // Root reads every folder whatever its mode: the fault cannot arise.
+  if (geteuid() == 0) GTEST_SKIP() << "root reads every folder";
+  writeFile(puzzlePath(), puzzle.dump());
+  std::filesystem::permissions(dir.path(), std::filesystem::perms::none);
+  std::string said;
+  try {
+    Library::load(dir.path());
+  } catch (const LoadError& error) {
+    said = error.what();
+  }
+  std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_all);
+  EXPECT_THAT(said, HasSubstr(dir.path().string() + ": cannot be read (Permission denied)"));
 }
 
 TEST_F(BrokenDefinitions, ChapterFaultsAreRefusedToo) {
