@@ -2,9 +2,6 @@
 // readPng the same way: through a file, here one kept in memory and rewritten
 // for every input.
 
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -14,29 +11,6 @@
 
 using namespace sorvel;
 
-namespace {
-
-const std::string& memoryFile() {
-  static const std::string path = [] {
-    const int fd = memfd_create("sorvel-png-fuzz", MFD_CLOEXEC);
-    if (fd < 0) fuzz::broken("a memory file for the input can be made");
-    return "/proc/self/fd/" + std::to_string(fd);
-  }();
-  return path;
-}
-
-void rewrite(const std::string& path, const std::uint8_t* data, std::size_t size) {
-  const int fd = std::stoi(path.substr(path.rfind('/') + 1));
-  if (ftruncate(fd, 0) != 0) fuzz::broken("the memory file can be emptied");
-  std::size_t done = 0;
-  while (done < size) {
-    const ssize_t wrote = pwrite(fd, data + done, size - done, static_cast<off_t>(done));
-    if (wrote <= 0) fuzz::broken("the input can be written to the memory file");
-    done += static_cast<std::size_t>(wrote);
-  }
-}
-
-}  // namespace
 
 // The largest picture the game reads needs kMaxPngPixels * 4 bytes; a single
 // allocation well beyond that can only come from a header or chunk claiming
@@ -47,8 +21,8 @@ static_assert(kMaxPngPixels * 4 >> 20 == 1024, "keep the limit below in step wit
 extern "C" const char* __asan_default_options() { return "max_allocation_size_mb=1088"; }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string& path = memoryFile();
-  rewrite(path, data, size);
+  const std::string& path = fuzz::memoryFile();
+  fuzz::rewrite(path, data, size);
   const PngRead read = readPng(path);
   if (!read.image) {
     fuzz::require(!read.error.empty(), "a picture that was not read says why");

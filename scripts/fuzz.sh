@@ -17,7 +17,7 @@ build="$root/build/fuzz"
 
 seconds="${1:-20}"
 shift || true
-all=(puzzle chapter settings stoy png launch still demo figure)
+all=(puzzle chapter settings stoy png launch still demo figure window)
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=("${all[@]}")
 
@@ -25,6 +25,7 @@ targets=("$@")
 max_len() {
   case "$1" in
     puzzle | settings) echo 4096 ;;
+    window) echo 512 ;;
     chapter | figure) echo 2048 ;;
     stoy) echo 65536 ;;  # the smallest shipped toy is 46 KB
     png) echo 16384 ;;
@@ -35,7 +36,7 @@ max_len() {
 }
 dictionary() {
   case "$1" in
-    puzzle | chapter | settings) echo "$root/fuzz/json.dict" ;;
+    puzzle | chapter | settings | window) echo "$root/fuzz/json.dict" ;;
     *) echo "$root/fuzz/$1.dict" ;;
   esac
 }

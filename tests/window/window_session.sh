@@ -111,3 +111,37 @@ xdotool key --clearmodifiers ctrl+q
 finish
 grep -q '"sorvel.time.ancla"' "$settings" || fail "Siguiente did not open the next block"
 echo "ok: Siguiente on a solved block opens the next one"
+
+# 6. Two games on one progress file (a double click on the launcher): each
+#    acts on a cube of its own block; after both quit, both actions are kept,
+#    whichever saved last.
+export SORVEL_DATA_DIR="$scratch/data3"
+settings="$SORVEL_DATA_DIR/settings.json"
+carved_in() { [[ "$({ grep -o "\"sorvel\.state\.$1\": *[^,}]*" "$settings" 2>/dev/null || true; })" == *[12]* ]]; }
+"$sorvel" --demo "tap:1" >"$scratch/out" 2>"$scratch/err" &
+first=$!
+first_window=$(timeout 60 xdotool search --sync --all --pid "$first" --classname '^sorvel$' | head -n 1) ||
+  fail "the first game's window did not appear"
+sleep 3
+eval "$(xdotool getwindowgeometry --shell "$first_window")"
+xdotool windowactivate --sync "$first_window" 2>/dev/null || true
+xdotool mousemove --window "$first_window" $((WIDTH / 2)) $((HEIGHT / 2)) sleep 0.5 click 1
+wait_for 'carved_in barquita' "the first game's click carved nothing"
+"$sorvel" --demo "tap:2" >"$scratch/out2" 2>"$scratch/err2" &
+pid=$!
+window=$(timeout 60 xdotool search --sync --all --pid "$pid" --classname '^sorvel$' | head -n 1) ||
+  fail "the second game's window did not appear"
+sleep 3
+xdotool windowactivate --sync "$window" 2>/dev/null || true
+eval "$(xdotool getwindowgeometry --shell "$window")"
+xdotool mousemove --window "$window" $((WIDTH / 2)) $((HEIGHT / 2)) sleep 0.5 click 1
+wait_for 'carved_in ancla' "the second game's click carved nothing"
+quit
+# The first game quits last, saving its play time over the file.
+pid=$first
+window=$first_window
+xdotool windowactivate --sync "$window" 2>/dev/null || true
+sleep 1
+quit
+carved_in barquita && carved_in ancla || fail "a game's carve was lost when the other saved"
+echo "ok: two games on one progress file keep each other's carves"
