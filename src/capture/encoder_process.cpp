@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <sstream>
 
 extern char** environ;
@@ -62,8 +63,9 @@ std::vector<std::string> arguments(int width, int height, const std::string& out
           "-c:v",     "libx264",   "-preset", "slow",
           "-crf",     "19",        "-pix_fmt", "yuv420p",
           "-movflags", "+faststart",
-          // The encoder would take a leading "-" for an option of its own.
-          output.starts_with('-') ? "./" + output : output};
+          // As a plain name the encoder would take "tcp://..." for a URL and
+          // a leading "-" for an option of its own.
+          "file:" + std::filesystem::absolute(output).string()};
 }
 
 }  // namespace encoder

@@ -32,8 +32,9 @@ Located locate(const char* asked, const char* searchPath);
 Located locate();
 
 // The command line after the program's own name: raw BGRA frames of
-// width x height at 60 a second on standard input, H.264 in `output` (a
-// relative path that starts with "-" is given as "./-...").
+// width x height at 60 a second on standard input, H.264 in `output` (given
+// as "file:" and its absolute path, so the encoder reads no URL or option in
+// it).
 std::vector<std::string> arguments(int width, int height, const std::string& output);
 
 }  // namespace encoder

@@ -43,13 +43,17 @@ TEST(EncoderLocate, FindsTheEncoderOnTheSearchPathOrWhereItWasPointedAndSaysWhat
   EXPECT_EQ(encoder::locate("ffmpeg", path.c_str()).path, (dir / "bin/ffmpeg").string());
 }
 
-TEST(EncoderArguments, AskForRawBgraAtSixtyAFrameAndH264WithTheOutputLast) {
+TEST(EncoderArguments, AskForRawBgraAtSixtyAFrameAndH264WithTheOutputLastAsAFile) {
+  const std::string here = std::filesystem::current_path().string();
   EXPECT_THAT(encoder::arguments(1920, 1080, "out dir/film.mp4"),
               ::testing::ElementsAre("-y", "-loglevel", "error", "-f", "rawvideo", "-pix_fmt", "bgra", "-s",
                                      "1920x1080", "-r", "60", "-i", "-", "-c:v", "libx264", "-preset", "slow",
                                      "-crf", "19", "-pix_fmt", "yuv420p", "-movflags", "+faststart",
-                                     "out dir/film.mp4"));
-  EXPECT_EQ(encoder::arguments(2, 2, "-film.mp4").back(), "./-film.mp4");
+                                     "file:" + here + "/out dir/film.mp4"));
+  // Neither an option nor a URL, though the encoder would read them as such.
+  EXPECT_EQ(encoder::arguments(2, 2, "-film.mp4").back(), "file:" + here + "/-film.mp4");
+  EXPECT_EQ(encoder::arguments(2, 2, "tcp://127.0.0.1:9/f.mp4").back(), "file:" + here + "/tcp://127.0.0.1:9/f.mp4");
+  EXPECT_EQ(encoder::arguments(2, 2, "/films/a.mp4").back(), "file:/films/a.mp4");
 }
 
 TEST(EncoderProcess, TakesEveryByteAndReportsItsStatusAndLastErrorLines) {

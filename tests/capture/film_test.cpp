@@ -73,8 +73,9 @@ class Film : public ::testing::Test {
     setenv("SORVEL_FFMPEG", script.c_str(), 1);
   }
 
-  test::SorvelRun film(const std::string& args, const fs::path& resources = test::fixtureResources()) {
-    return test::runSorvel(SORVEL_EXECUTABLE, args, dir, resources);
+  test::SorvelRun film(const std::string& args, const fs::path& resources = test::fixtureResources(),
+                       const fs::path& folder = {}) {
+    return test::runSorvel(SORVEL_EXECUTABLE, args, dir, resources, folder);
   }
 
   test::TempDir dir;
@@ -105,7 +106,7 @@ TEST_F(Film, TheWholeFilmReachesTheEncoderWithItsSoundTrackBeside) {
 
   EXPECT_EQ(test::readFile(dir / "encoder/args"),
             "-y\n-loglevel\nerror\n-f\nrawvideo\n-pix_fmt\nbgra\n-s\n192x108\n-r\n60\n-i\n-\n-c:v\nlibx264\n"
-            "-preset\nslow\n-crf\n19\n-pix_fmt\nyuv420p\n-movflags\n+faststart\n" +
+            "-preset\nslow\n-crf\n19\n-pix_fmt\nyuv420p\n-movflags\n+faststart\nfile:" +
                 video.string() + "\n");
   EXPECT_EQ(std::stoll(test::readFile(dir / "encoder/bytes")), frames * 192 * 108 * 4);
   EXPECT_EQ(commandOutput("ffprobe -v error -count_frames -select_streams v:0 -show_entries "
@@ -183,6 +184,20 @@ TEST_F(Film, PathsAndSizesThatCannotBeMadeAreRefusedBeforeTheEncoderStarts) {
   EXPECT_EQ(run.status, 1);
   EXPECT_THAT(run.err, HasSubstr("sorvelSize 191x108: the film's 4:2:0 video needs an even width and height"));
   EXPECT_FALSE(fs::exists(dir / "encoder/started"));
+}
+
+TEST_F(Film, TheEncoderIsGivenTheOutputAsAFileNeverAsAUrl) {
+  // A folder that makes a network address a path; the encoder is asked for
+  // that path, not the address.
+  useEncoder("printf '%s\\n' \"$@\" > \"$D/args\"\nexit 1");
+  fs::create_directories(dir / "tcp:/127.0.0.1:9");
+  const auto run = film("--film tcp://127.0.0.1:9/f.mp4 --size 16x10", test::fixtureResources(), dir.path());
+  EXPECT_EQ(run.status, 1);
+  std::string last = test::readFile(dir / "encoder/args");
+  last.pop_back();
+  last = last.substr(last.rfind('\n') + 1);
+  EXPECT_THAT(last, ::testing::StartsWith("file:" + dir.path().string() + "/tcp://127.0.0.1:9/"));
+  EXPECT_THAT(last, ::testing::EndsWith(".mp4"));
 }
 
 }  // namespace

@@ -17,10 +17,12 @@ struct SorvelRun {
   std::string out, err;
 };
 
+// `folder`: where it runs, when not where the test does.
 inline SorvelRun runSorvel(const std::string& executable, const std::string& args, const TempDir& scratch,
-                           const std::filesystem::path& resources = fixtureResources()) {
+                           const std::filesystem::path& resources = fixtureResources(),
+                           const std::filesystem::path& folder = {}) {
   // No display: these runs are headless, whatever the tests run beside.
-  const std::string command = "DISPLAY= WAYLAND_DISPLAY= SDL_VIDEODRIVER=x11 XDG_STATE_HOME='" +
+  const std::string command = (folder.empty() ? "" : "cd '" + folder.string() + "' && ") + "DISPLAY= WAYLAND_DISPLAY= SDL_VIDEODRIVER=x11 XDG_STATE_HOME='" +
                               (scratch / "state").string() + "' SORVEL_DATA_DIR='" + (scratch / "data").string() +
                               "' SORVEL_RESOURCES='" +
                               resources.string() + "' '" + executable + "' " + args + " >'" +
