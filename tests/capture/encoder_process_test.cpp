@@ -5,7 +5,11 @@
 #include <signal.h>
 #include <sys/stat.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "capture/encoder_process.hpp"
@@ -111,6 +115,148 @@ TEST(EncoderProcess, StartsWithNoSignalBlockedOrIgnoredWhateverTheGameBlocks) {
   const unsigned long long ignored = std::stoull(status.substr(33, 16), nullptr, 16);
   EXPECT_EQ(blocked, 0u);
   for (int signal : {SIGINT, SIGTERM, SIGPIPE}) EXPECT_EQ(ignored & (1ull << (signal - 1)), 0u) << signal;
+}
+
+// Whether `pid` is a process still running (a zombie waiting for init to
+// reap it has ended).
+bool running(pid_t pid) {
+  const std::string stat = test::readFile("/proc/" + std::to_string(pid) + "/stat");
+  if (stat.empty()) return false;
+  const std::size_t close = stat.rfind(')');
+  return close != std::string::npos && stat.size() > close + 2 && stat[close + 2] != 'Z';
+}
+
+// A process killed outright ends at its next step, not at once.
+bool endsSoon(pid_t pid) {
+  for (int n = 0; n < 200 && running(pid); ++n) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  return !running(pid);
+}
+
+pid_t pidIn(const std::filesystem::path& file) {
+  for (int n = 0; n < 500; ++n) {
+    const std::string text = test::readFile(file);
+    if (!text.empty() && text.back() == '\n') return static_cast<pid_t>(std::stol(text));
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return -1;
+}
+
+// Kills the processes whose ids stand in `files` if the test is still
+// waiting on them after `limit`: a hang fails the test instead of stopping it.
+class Watchdog {
+ public:
+  Watchdog(std::vector<std::filesystem::path> files, std::chrono::seconds limit)
+      : thread_([this, files = std::move(files), limit] {
+          std::unique_lock lock(mutex_);
+          if (done_.wait_for(lock, limit, [this] { return over_; })) return;
+          for (const auto& file : files) {
+            if (const pid_t pid = pidIn(file); pid > 0) ::kill(pid, SIGKILL);
+          }
+        }) {}
+  ~Watchdog() {
+    {
+      std::lock_guard lock(mutex_);
+      over_ = true;
+    }
+    done_.notify_all();
+    thread_.join();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable done_;
+  bool over_ = false;
+  std::thread thread_;
+};
+
+using Clock = std::chrono::steady_clock;
+constexpr EncoderTimeouts kShortTimeouts{std::chrono::milliseconds(300), std::chrono::milliseconds(300)};
+
+TEST(EncoderProcess, AnEncoderThatStopsReadingOrNeverExitsIsKilledWithWhatItStartedAfterItsTimeout) {
+  struct Case {
+    const char* body;
+    bool writesAll;
+    const char* status;
+  };
+  // Each leaves a child of its own running, as a wrapper script would.
+  const Case cases[] = {
+      {"sleep 30 & echo $! > \"$1\"; wait", false, "took no input for 0.3 s and was killed"},
+      {"sleep 30 & echo $! > \"$1\"; cat > /dev/null; wait", true,
+       "did not exit within 0.3 s of the end of its input and was killed"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.body);
+    test::TempDir dir;
+    const auto parent = dir / "parent";
+    const auto child = dir / "child";
+    const Watchdog watchdog({parent, child}, std::chrono::seconds(10));
+    const Clock::time_point start = Clock::now();
+    auto started = EncoderProcess::start(
+        "/bin/sh", {"-c", std::string("echo $$ > \"$0\"; ") + c.body, parent.string(), child.string()},
+        kShortTimeouts);
+    ASSERT_TRUE(started.process) << started.error;
+    const pid_t parentPid = pidIn(parent);
+    const pid_t childPid = pidIn(child);
+    ASSERT_GT(parentPid, 0);
+    ASSERT_GT(childPid, 0);
+    const std::vector<std::uint8_t> frame(1 << 20, 1);
+    bool written = true;
+    for (int n = 0; n < 5 && written; ++n) written = started.process->write(frame);
+    EXPECT_EQ(written, c.writesAll);
+    const EncoderProcess::Exit exit = started.process->finish();
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
+    EXPECT_FALSE(exit.success);
+    EXPECT_EQ(exit.status, c.status);
+    EXPECT_FALSE(running(parentPid));
+    EXPECT_TRUE(endsSoon(childPid));
+  }
+}
+
+TEST(EncoderProcess, AnEncoderKilledFromAnotherThreadTakesWhatItStartedWithIt) {
+  test::TempDir dir;
+  const auto parent = dir / "parent";
+  const auto child = dir / "child";
+  const Watchdog watchdog({parent, child}, std::chrono::seconds(10));
+  const Clock::time_point start = Clock::now();
+  auto started = EncoderProcess::start(
+      "/bin/sh", {"-c", "echo $$ > \"$0\"; sleep 30 & echo $! > \"$1\"; cat > /dev/null; wait", parent.string(),
+                  child.string()});
+  ASSERT_TRUE(started.process) << started.error;
+  const pid_t parentPid = pidIn(parent);
+  const pid_t childPid = pidIn(child);
+  ASSERT_GT(childPid, 0);
+  EncoderProcess& encoder = *started.process;
+  std::thread writer([&encoder] {
+    const std::vector<std::uint8_t> frame(1 << 16, 1);
+    // Bounded: a reader that outlives the kill would take frames for ever.
+    const Clock::time_point end = Clock::now() + std::chrono::seconds(5);
+    while (Clock::now() < end && encoder.write(frame)) {
+    }
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  encoder.kill();
+  EXPECT_FALSE(running(parentPid));
+  EXPECT_TRUE(endsSoon(childPid));
+  writer.join();
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(3));
+  EXPECT_THAT(encoder.finish().status, HasSubstr("was killed by signal 9"));
+}
+
+TEST(EncoderProcess, AChildLeftBehindByAnEncoderThatExitedDoesNotHoldUpItsEnd) {
+  test::TempDir dir;
+  const auto child = dir / "child";
+  const Watchdog watchdog({child}, std::chrono::seconds(10));
+  const Clock::time_point start = Clock::now();
+  auto started = EncoderProcess::start(
+      "/bin/sh", {"-c", "sleep 30 & echo $! > \"$0\"; cat > /dev/null; echo done >&2", child.string()});
+  ASSERT_TRUE(started.process) << started.error;
+  const pid_t childPid = pidIn(child);
+  ASSERT_GT(childPid, 0);
+  const EncoderProcess::Exit exit = started.process->finish();
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(3));
+  EXPECT_TRUE(exit.success);
+  EXPECT_EQ(exit.errorTail, "done");
+  ::kill(childPid, SIGKILL);
 }
 
 TEST(EncoderProcess, AProgramThatCannotBeStartedIsReported) {
