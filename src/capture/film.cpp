@@ -7,9 +7,9 @@
 #include <new>
 #include <string>
 
-#include "audio/wav.hpp"
 #include "capture/capture_session.hpp"
 #include "capture/encoder_process.hpp"
+#include "capture/film_files.hpp"
 #include "capture/film_progress.hpp"
 #include "capture/film_script.hpp"
 #include "capture/film_soundtrack.hpp"
@@ -64,8 +64,10 @@ int shootFilm(const SettingsStore& options, const std::string& output) {
   if (const std::string refusal = film::chapterRefusal(game); !refusal.empty()) return refuse(refusal);
   const std::int64_t expected = film::expectedFrames(game);
 
+  // Before the encoder, so that it is gone before its half-made video goes.
+  film::Files files(output);
   EncoderProcess::Started started =
-      EncoderProcess::start(encoderProgram.path, encoder::arguments(width, height, output));
+      EncoderProcess::start(encoderProgram.path, encoder::arguments(width, height, files.videoTemporary().string()));
   if (!started.process) return refuse(started.error);
   EncoderProcess& encoder = *started.process;
   FramePipeline::Created pipe = FramePipeline::create(
@@ -100,7 +102,7 @@ int shootFilm(const SettingsStore& options, const std::string& output) {
   if (!drawError.empty()) return refuse(drawError);
   if (!allWritten || !exit.success) return refuse(encoderFailure(encoderProgram, exit, frames));
 
-  if (const std::string error = writeWav(soundPath, soundtrack.finish(frames)); !error.empty()) return refuse(error);
+  if (const std::string error = files.keep(soundtrack.finish(frames)); !error.empty()) return refuse(error);
   std::printf("Audio: %s\n", soundPath.c_str());
   std::printf("Vídeo: %s · %" PRId64 " frames (%.1f s)\n", output.c_str(), frames,
               static_cast<double>(frames) / film::kFps);

@@ -8,7 +8,8 @@ namespace sorvel {
 
 // Renders the film's fixed sequence off-screen at 60 frames a second, pipes
 // the frames into the video encoder (ffmpeg, or $SORVEL_FFMPEG) writing
-// `output`, and writes every sound played into `output`.wav. Reads only
+// `output`, and writes every sound played into `output`.wav; both are made
+// under temporary names and take their places only when whole. Reads only
 // "sorvelSize" from the store's launch options; saved progress is neither
 // read nor written. Returns the process exit status: 0 once both files are
 // made, 1 with a message on standard error when they could not be (no

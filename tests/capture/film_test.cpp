@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
 
 #include "support/run_sorvel.hpp"
 #include "support/temp_dir.hpp"
@@ -65,10 +67,13 @@ class Film : public ::testing::Test {
  protected:
   void TearDown() override { unsetenv("SORVEL_FFMPEG"); }
 
-  // An encoder of our own, put where the game looks first.
+  // An encoder of our own, put where the game looks first. $OUT is the file
+  // it is asked to write.
   void useEncoder(const std::string& body) {
     const fs::path script = dir / "encoder/ffmpeg";
-    test::writeFile(script, "#!/bin/sh\nD=\"$(dirname \"$0\")\"\n" + body + "\n");
+    test::writeFile(script,
+                    "#!/bin/sh\nD=\"$(dirname \"$0\")\"\nfor a in \"$@\"; do OUT=\"$a\"; done\nOUT=\"${OUT#file:}\"\n" +
+                        body + "\n");
     fs::permissions(script, fs::perms::owner_all);
     setenv("SORVEL_FFMPEG", script.c_str(), 1);
   }
@@ -76,6 +81,17 @@ class Film : public ::testing::Test {
   test::SorvelRun film(const std::string& args, const fs::path& resources = test::fixtureResources(),
                        const fs::path& folder = {}) {
     return test::runSorvel(SORVEL_EXECUTABLE, args, dir, resources, folder);
+  }
+
+  // Temporaries the film left in its folder.
+  std::vector<std::string> partials() const {
+    std::vector<std::string> found;
+    for (const auto& entry : fs::directory_iterator(dir.path())) {
+      if (entry.path().filename().string().find(".partial-") != std::string::npos) {
+        found.push_back(entry.path().filename().string());
+      }
+    }
+    return found;
   }
 
   test::TempDir dir;
@@ -104,10 +120,16 @@ TEST_F(Film, TheWholeFilmReachesTheEncoderWithItsSoundTrackBeside) {
   // Nothing on standard error when it is not a terminal: no progress line.
   EXPECT_EQ(run.err, "");
 
-  EXPECT_EQ(test::readFile(dir / "encoder/args"),
-            "-y\n-loglevel\nerror\n-f\nrawvideo\n-pix_fmt\nbgra\n-s\n192x108\n-r\n60\n-i\n-\n-c:v\nlibx264\n"
-            "-preset\nslow\n-crf\n19\n-pix_fmt\nyuv420p\n-movflags\n+faststart\nfile:" +
-                video.string() + "\n");
+  const std::string args = test::readFile(dir / "encoder/args");
+  const std::string options =
+      "-y\n-loglevel\nerror\n-f\nrawvideo\n-pix_fmt\nbgra\n-s\n192x108\n-r\n60\n-i\n-\n-c:v\nlibx264\n"
+      "-preset\nslow\n-crf\n19\n-pix_fmt\nyuv420p\n-movflags\n+faststart\n";
+  EXPECT_EQ(args.substr(0, options.size()), options);
+  // Made beside its place, under a name of its own that takes the place once
+  // the film is whole.
+  EXPECT_THAT(args.substr(options.size()), ::testing::StartsWith("file:" + (dir / ".la costa.mp4.partial-").string()));
+  EXPECT_THAT(args, ::testing::EndsWith(".mp4\n"));
+  EXPECT_EQ(partials(), std::vector<std::string>{});
   EXPECT_EQ(std::stoll(test::readFile(dir / "encoder/bytes")), frames * 192 * 108 * 4);
   EXPECT_EQ(commandOutput("ffprobe -v error -count_frames -select_streams v:0 -show_entries "
                           "stream=width,height,r_frame_rate,nb_read_frames -of csv=p=0 '" +
@@ -154,13 +176,19 @@ TEST_F(Film, AnEncoderThatFailsAtOnceOrHalfwayIsReportedWithWhatItSaid) {
   EXPECT_THAT(run.out, Not(HasSubstr("Vídeo:")));
   EXPECT_FALSE(fs::exists(dir / "a.mp4.wav"));
 
-  // Ten frames in, the disk fills up.
-  useEncoder("head -c " + std::to_string(10 * 64 * 36 * 4) + " > /dev/null\necho 'No space left' >&2\nexit 2");
+  // Ten frames in, the disk fills up; the film made before is still whole.
+  test::writeFile(dir / "b.mp4", "the old film");
+  test::writeFile(dir / "b.mp4.wav", "the old sound");
+  useEncoder("head -c " + std::to_string(10 * 64 * 36 * 4) + " > \"$OUT\"\necho 'No space left' >&2\nexit 2");
   run = film("--film '" + (dir / "b.mp4").string() + "' --size 64x36");
   EXPECT_EQ(run.status, 1);
   EXPECT_THAT(run.err, HasSubstr("exited with status 2 after"));
   EXPECT_THAT(run.err, HasSubstr("No space left"));
   EXPECT_THAT(run.out, Not(HasSubstr("Vídeo:")));
+  // (Not compared with EXPECT_EQ, which would print half a video.)
+  EXPECT_TRUE(test::readFile(dir / "b.mp4") == "the old film");
+  EXPECT_TRUE(test::readFile(dir / "b.mp4.wav") == "the old sound");
+  EXPECT_EQ(partials(), std::vector<std::string>{});
 
   // One that reads everything but never writes a film is a failure too.
   useEncoder("head -c " + std::to_string(5 * 64 * 36 * 4) + " > /dev/null\nexit 0");
