@@ -1,5 +1,7 @@
 #include "capture/film.hpp"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>
@@ -40,7 +42,21 @@ std::string encoderFailure(const encoder::Located& encoder, const EncoderProcess
   return why;
 }
 
-int shootFilm(const SettingsStore& options, const std::string& output) {
+// Clears the film's part in an interrupt before what that part reaches goes.
+class WhileRunning {
+ public:
+  WhileRunning(FilmInterrupt& interrupt, std::function<void()> undo) : interrupt_(interrupt) {
+    interrupt_.whileRunning(std::move(undo));
+  }
+  ~WhileRunning() { interrupt_.whileRunning({}); }
+  WhileRunning(const WhileRunning&) = delete;
+  WhileRunning& operator=(const WhileRunning&) = delete;
+
+ private:
+  FilmInterrupt& interrupt_;
+};
+
+int shootFilm(const SettingsStore& options, const std::string& output, FilmInterrupt& interrupt) {
   const std::string soundPath = output + ".wav";
   // Everything that can be known wrong is refused before any of the work.
   for (const std::string& path : {output, soundPath}) {
@@ -66,8 +82,21 @@ int shootFilm(const SettingsStore& options, const std::string& output) {
 
   // Before the encoder, so that it is gone before its half-made video goes.
   film::Files files(output);
-  EncoderProcess::Started started =
-      EncoderProcess::start(encoderProgram.path, encoder::arguments(width, height, files.videoTemporary().string()));
+  EncoderProcess::Started started;
+  const WhileRunning interruptible(interrupt, [&] {
+    if (started.process) started.process->kill();
+    if (!files.discard()) return;
+    // The progress line may stand where the message goes.
+    std::fprintf(stderr, "%ssorvel: no film: interrupted; nothing was written to %s\n",
+                 isatty(STDERR_FILENO) == 1 ? "\r\033[K" : "", output.c_str());
+    std::fflush(stderr);
+  });
+  if (!interrupt.unlessStopped([&] {
+        started = EncoderProcess::start(encoderProgram.path,
+                                        encoder::arguments(width, height, files.videoTemporary().string()));
+      })) {
+    return 1;
+  }
   if (!started.process) return refuse(started.error);
   EncoderProcess& encoder = *started.process;
   FramePipeline::Created pipe = FramePipeline::create(
@@ -99,6 +128,8 @@ int shootFilm(const SettingsStore& options, const std::string& output) {
   pipe.pipeline.reset();
   const EncoderProcess::Exit exit = encoder.finish();
   progress.clear();
+  // The interrupt has said why already.
+  if (interrupt.stopped()) return 1;
   if (!drawError.empty()) return refuse(drawError);
   if (!allWritten || !exit.success) return refuse(encoderFailure(encoderProgram, exit, frames));
 
@@ -112,9 +143,33 @@ int shootFilm(const SettingsStore& options, const std::string& output) {
 
 }  // namespace
 
-int makeFilm(const SettingsStore& options, const std::string& output) {
+void FilmInterrupt::stop() {
+  std::lock_guard lock(mutex_);
+  stopped_ = true;
+  if (undo_) undo_();
+  undo_ = nullptr;
+}
+
+bool FilmInterrupt::stopped() {
+  std::lock_guard lock(mutex_);
+  return stopped_;
+}
+
+void FilmInterrupt::whileRunning(std::function<void()> undo) {
+  std::lock_guard lock(mutex_);
+  undo_ = std::move(undo);
+}
+
+bool FilmInterrupt::unlessStopped(const std::function<void()>& step) {
+  std::lock_guard lock(mutex_);
+  if (stopped_) return false;
+  step();
+  return true;
+}
+
+int makeFilm(const SettingsStore& options, const std::string& output, FilmInterrupt& interrupt) {
   try {
-    return shootFilm(options, output);
+    return shootFilm(options, output, interrupt);
   } catch (const std::bad_alloc&) {
     return refuse("not enough memory for frames of that size");
   } catch (const std::exception& error) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "capture/encoder_process.hpp"
+#include "support/processes.hpp"
 #include "support/temp_dir.hpp"
 
 namespace sorvel {
@@ -117,29 +118,9 @@ TEST(EncoderProcess, StartsWithNoSignalBlockedOrIgnoredWhateverTheGameBlocks) {
   for (int signal : {SIGINT, SIGTERM, SIGPIPE}) EXPECT_EQ(ignored & (1ull << (signal - 1)), 0u) << signal;
 }
 
-// Whether `pid` is a process still running (a zombie waiting for init to
-// reap it has ended).
-bool running(pid_t pid) {
-  const std::string stat = test::readFile("/proc/" + std::to_string(pid) + "/stat");
-  if (stat.empty()) return false;
-  const std::size_t close = stat.rfind(')');
-  return close != std::string::npos && stat.size() > close + 2 && stat[close + 2] != 'Z';
-}
-
-// A process killed outright ends at its next step, not at once.
-bool endsSoon(pid_t pid) {
-  for (int n = 0; n < 200 && running(pid); ++n) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  return !running(pid);
-}
-
-pid_t pidIn(const std::filesystem::path& file) {
-  for (int n = 0; n < 500; ++n) {
-    const std::string text = test::readFile(file);
-    if (!text.empty() && text.back() == '\n') return static_cast<pid_t>(std::stol(text));
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return -1;
-}
+using test::endsSoon;
+using test::pidIn;
+using test::running;
 
 // Kills the processes whose ids stand in `files` if the test is still
 // waiting on them after `limit`: a hang fails the test instead of stopping it.

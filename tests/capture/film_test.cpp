@@ -3,16 +3,21 @@
 // player; and each way the encoder or the paths can fail is reported.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "support/processes.hpp"
 #include "support/run_sorvel.hpp"
 #include "support/temp_dir.hpp"
 
@@ -212,6 +217,64 @@ TEST_F(Film, PathsAndSizesThatCannotBeMadeAreRefusedBeforeTheEncoderStarts) {
   EXPECT_EQ(run.status, 1);
   EXPECT_THAT(run.err, HasSubstr("sorvelSize 191x108: the film's 4:2:0 video needs an even width and height"));
   EXPECT_FALSE(fs::exists(dir / "encoder/started"));
+}
+
+// Its exit status as waitpid gives it; if it has not ended within ten
+// seconds, it is killed and the status is -1.
+int statusOnceEnded(pid_t pid) {
+  for (int n = 0; n < 1000; ++n) {
+    int status = 0;
+    if (waitpid(pid, &status, WNOHANG) == pid) return status;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  kill(pid, SIGKILL);
+  waitpid(pid, nullptr, 0);
+  return -1;
+}
+
+TEST_F(Film, AnInterruptedFilmLeavesTheOldFilmInPlaceAndNoEncoderBehind) {
+  // Takes the frames as they come, then lingers as an encoder finishing its
+  // file would.
+  useEncoder("echo \"$OUT\" > \"$D/out\"\necho $$ > \"$D/pid\"\ncat > \"$OUT\"\ntouch \"$D/done\"\nexec sleep 30");
+  const fs::path video = dir / "a.mp4";
+  for (const int signal : {SIGINT, SIGTERM, SIGKILL}) {
+    SCOPED_TRACE(sigabbrev_np(signal));
+    test::writeFile(video, "the old film");
+    test::writeFile(video.string() + ".wav", "the old sound");
+    fs::remove(dir / "encoder/pid");
+    fs::remove(dir / "encoder/out");
+    const pid_t sorvel = test::startSorvel(SORVEL_EXECUTABLE, "--film '" + video.string() + "' --size 16x10", dir);
+    ASSERT_GT(sorvel, 0);
+    const pid_t encoder = test::pidIn(dir / "encoder/pid");
+    ASSERT_GT(encoder, 0) << test::readFile(dir / "err");
+    std::string written = test::readFile(dir / "encoder/out");
+    ASSERT_FALSE(written.empty());
+    written.pop_back();
+    // Halfway: some frames have reached the encoder's file.
+    for (int n = 0; n < 1000 && test::readFile(written).size() < 20 * 16 * 10 * 4; ++n) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    kill(sorvel, signal);
+    const int status = statusOnceEnded(sorvel);
+    EXPECT_FALSE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    if (signal == SIGKILL) {
+      // Nothing is left to clean up after this one, but the film made
+      // before must still be whole once the encoder has finished.
+      for (int n = 0; n < 1000 && !fs::exists(dir / "encoder/done"); ++n) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      }
+      EXPECT_TRUE(fs::exists(dir / "encoder/done"));
+    } else {
+      EXPECT_THAT(test::readFile(dir / "err"),
+                  HasSubstr("sorvel: no film: interrupted; nothing was written to " + video.string()));
+      EXPECT_EQ(partials(), std::vector<std::string>{});
+      EXPECT_FALSE(test::running(encoder)) << "the encoder outlived the film";
+    }
+    // (Not compared with EXPECT_EQ, which would print half a video.)
+    EXPECT_TRUE(test::readFile(video) == "the old film");
+    EXPECT_TRUE(test::readFile(video.string() + ".wav") == "the old sound");
+    if (test::running(encoder)) kill(encoder, SIGKILL);
+  }
 }
 
 TEST_F(Film, TheEncoderIsGivenTheOutputAsAFileNeverAsAUrl) {
