@@ -300,8 +300,10 @@ EncoderProcess::Exit EncoderProcess::finish() {
   exit_.success = killedFor.empty() && waitError_ == 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
   if (!killedFor.empty()) {
     exit_.status = killedFor + " and was killed";
+  } else if (waitError_ != 0) {
+    exit_.status = std::string("could not be waited for: ") + std::strerror(waitError_);
   } else {
-    exit_.status = waitError_ == 0 ? describe(status) : std::string("could not be waited for: ") + std::strerror(waitError_);
+    exit_.status = describe(status);
   }
   std::lock_guard lock(errorMutex_);
   exit_.errorTail = lastLines(errors_, kErrorLinesShown);
