@@ -15,9 +15,9 @@ namespace sorvel {
 // promptly if the loop is stuck.
 class QuitRequest {
  public:
-  // From any thread. Rouses the loop, which may be waiting for events.
-  // False when no loop is listening (a capture, or the loop has ended), so
-  // the caller need not wait for one.
+  // From any thread. Rouses the loop, which may be waiting for events (or
+  // stops the film). False when nothing is listening (a still, or the loop
+  // has ended), so the caller need not wait.
   bool request() {
     asked_ = true;
     std::function<void()> wake;

@@ -1,6 +1,7 @@
 #include "app/startup.hpp"
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "app/window_run.hpp"
@@ -28,7 +29,15 @@ int startApplication(SettingsStore& store, QuitRequest& quit) {
     std::printf("sorvel: saved progress removed (%s)\n", store.file().c_str());
   }
   if (const auto still = store.string("sorvelStill")) return captureStill(store, *still);
-  if (const auto film = store.string("sorvelFilm")) return makeFilm(store, *film);
+  if (const auto film = store.string("sorvelFilm")) {
+    // Shared: the interrupt's thread may still reach it after the film.
+    auto interrupt = std::make_shared<FilmInterrupt>();
+    quit.setWake([interrupt, &quit] {
+      interrupt->stop();
+      quit.done();
+    });
+    return makeFilm(store, *film, *interrupt);
+  }
 
   // A broken chapter stops the program here with its reason, before a
   // window flashes up.

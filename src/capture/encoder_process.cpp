@@ -1,6 +1,7 @@
 #include "capture/encoder_process.hpp"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <pthread.h>
 #include <signal.h>
 #include <spawn.h>
@@ -10,8 +11,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <sstream>
 
 extern char** environ;
@@ -62,8 +65,9 @@ std::vector<std::string> arguments(int width, int height, const std::string& out
           "-c:v",     "libx264",   "-preset", "slow",
           "-crf",     "19",        "-pix_fmt", "yuv420p",
           "-movflags", "+faststart",
-          // The encoder would take a leading "-" for an option of its own.
-          output.starts_with('-') ? "./" + output : output};
+          // As a plain name the encoder would take "tcp://..." for a URL and
+          // a leading "-" for an option of its own.
+          "file:" + std::filesystem::absolute(output).string()};
 }
 
 }  // namespace encoder
@@ -95,6 +99,12 @@ std::string describe(int status) {
   return "ended with wait status " + std::to_string(status);
 }
 
+std::string seconds(std::chrono::milliseconds span) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g s", static_cast<double>(span.count()) / 1000.0);
+  return text;
+}
+
 void closeBoth(int fds[2]) {
   ::close(fds[0]);
   ::close(fds[1]);
@@ -102,7 +112,8 @@ void closeBoth(int fds[2]) {
 
 }  // namespace
 
-EncoderProcess::Started EncoderProcess::start(const std::string& program, const std::vector<std::string>& arguments) {
+EncoderProcess::Started EncoderProcess::start(const std::string& program, const std::vector<std::string>& arguments,
+                                              EncoderTimeouts timeouts) {
   int input[2];
   int errors[2];
   if (::pipe2(input, O_CLOEXEC) != 0) return {nullptr, std::string("cannot make a pipe: ") + std::strerror(errno)};
@@ -125,7 +136,8 @@ EncoderProcess::Started EncoderProcess::start(const std::string& program, const 
   sigemptyset(&defaults);
   for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE}) sigaddset(&defaults, signal);
   posix_spawnattr_setsigdefault(&attributes, &defaults);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+  posix_spawnattr_setpgroup(&attributes, 0);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
 
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(program.c_str()));
@@ -144,7 +156,9 @@ EncoderProcess::Started EncoderProcess::start(const std::string& program, const 
     return {nullptr, "cannot start the video encoder " + program + ": " + std::strerror(spawned)};
   }
 
-  std::unique_ptr<EncoderProcess> process(new EncoderProcess());
+  // Our end only: a full pipe must not block a write past its timeout.
+  ::fcntl(input[1], F_SETFL, ::fcntl(input[1], F_GETFL) | O_NONBLOCK);
+  std::unique_ptr<EncoderProcess> process(new EncoderProcess(timeouts));
   process->pid_ = pid;
   process->input_ = input[1];
   process->errorReader_ = std::thread([raw = process.get(), fd = errors[0]] { raw->collectErrors(fd); });
@@ -158,6 +172,16 @@ EncoderProcess::~EncoderProcess() {
 void EncoderProcess::collectErrors(int fd) {
   char buffer[4096];
   for (;;) {
+    // Something the encoder started may hold its error output open after it
+    // has gone; what is left unread a moment after its exit is not waited for.
+    pollfd readable{fd, POLLIN, 0};
+    const int ready = ::poll(&readable, 1, 50);
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready < 0) break;
+    if (ready == 0) {
+      if (ended_) break;
+      continue;
+    }
     const ssize_t n = ::read(fd, buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
@@ -180,14 +204,29 @@ bool EncoderProcess::write(std::span<const std::uint8_t> bytes) {
   pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
   bool written = true;
   std::size_t done = 0;
+  auto lastProgress = std::chrono::steady_clock::now();
   while (done < bytes.size()) {
     const ssize_t n = ::write(input_, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      written = false;
-      break;
+    if (n > 0) {
+      done += static_cast<std::size_t>(n);
+      lastProgress = std::chrono::steady_clock::now();
+      continue;
     }
-    done += static_cast<std::size_t>(n);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno == EAGAIN) {
+      const auto waited = std::chrono::steady_clock::now() - lastProgress;
+      if (waited >= timeouts_.write) {
+        stalled_ = true;
+        written = false;
+        break;
+      }
+      const auto left = std::chrono::ceil<std::chrono::milliseconds>(timeouts_.write - waited);
+      pollfd room{input_, POLLOUT, 0};
+      ::poll(&room, 1, static_cast<int>(std::min<std::chrono::milliseconds::rep>(left.count(), 60000)));
+      continue;
+    }
+    written = false;
+    break;
   }
   if (!written) {
     const timespec noWait{0, 0};
@@ -198,19 +237,74 @@ bool EncoderProcess::write(std::span<const std::uint8_t> bytes) {
   return written;
 }
 
-EncoderProcess::Exit EncoderProcess::finish() {
-  if (finished_) return exit_;
-  finished_ = true;
-  if (input_ >= 0) ::close(input_);
-  input_ = -1;
+bool EncoderProcess::reapIfEnded() {
+  if (reaped_) return true;
+  int status = 0;
+  pid_t waited = -1;
+  do {
+    waited = ::waitpid(pid_, &status, WNOHANG);
+  } while (waited < 0 && errno == EINTR);
+  if (waited == 0) return false;
+  reaped_ = true;
+  waitStatus_ = status;
+  waitError_ = waited < 0 ? errno : 0;
+  ended_ = true;
+  return true;
+}
+
+void EncoderProcess::killAndReap() {
+  if (reaped_) return;
+  // The whole group, so that a wrapper's own children go too; the group
+  // cannot be another's while its leader is not yet reaped.
+  ::kill(-pid_, SIGKILL);
   int status = 0;
   pid_t waited = -1;
   do {
     waited = ::waitpid(pid_, &status, 0);
   } while (waited < 0 && errno == EINTR);
+  reaped_ = true;
+  waitStatus_ = status;
+  waitError_ = waited < 0 ? errno : 0;
+  ended_ = true;
+}
+
+void EncoderProcess::kill() {
+  std::lock_guard lock(processMutex_);
+  killAndReap();
+}
+
+EncoderProcess::Exit EncoderProcess::finish() {
+  if (finished_) return exit_;
+  finished_ = true;
+  if (input_ >= 0) ::close(input_);
+  input_ = -1;
+  std::string killedFor;
+  const auto deadline = std::chrono::steady_clock::now() + timeouts_.exit;
+  for (;;) {
+    {
+      std::lock_guard lock(processMutex_);
+      if (reapIfEnded()) break;
+      // Stalled, it would not read to the end of its input either.
+      if (stalled_ || std::chrono::steady_clock::now() >= deadline) {
+        killedFor = stalled_ ? "took no input for " + seconds(timeouts_.write)
+                             : "did not exit within " + seconds(timeouts_.exit) + " of the end of its input";
+        killAndReap();
+        break;
+      }
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
   if (errorReader_.joinable()) errorReader_.join();
-  exit_.success = waited == pid_ && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-  exit_.status = waited == pid_ ? describe(status) : std::string("could not be waited for: ") + std::strerror(errno);
+  std::lock_guard processLock(processMutex_);
+  const int status = waitStatus_;
+  exit_.success = killedFor.empty() && waitError_ == 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  if (!killedFor.empty()) {
+    exit_.status = killedFor + " and was killed";
+  } else if (waitError_ != 0) {
+    exit_.status = std::string("could not be waited for: ") + std::strerror(waitError_);
+  } else {
+    exit_.status = describe(status);
+  }
   std::lock_guard lock(errorMutex_);
   exit_.errorTail = lastLines(errors_, kErrorLinesShown);
   return exit_;

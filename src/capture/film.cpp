@@ -1,5 +1,7 @@
 #include "capture/film.hpp"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>
@@ -7,9 +9,9 @@
 #include <new>
 #include <string>
 
-#include "audio/wav.hpp"
 #include "capture/capture_session.hpp"
 #include "capture/encoder_process.hpp"
+#include "capture/film_files.hpp"
 #include "capture/film_progress.hpp"
 #include "capture/film_script.hpp"
 #include "capture/film_soundtrack.hpp"
@@ -40,7 +42,21 @@ std::string encoderFailure(const encoder::Located& encoder, const EncoderProcess
   return why;
 }
 
-int shootFilm(const SettingsStore& options, const std::string& output) {
+// Clears the film's part in an interrupt before what that part reaches goes.
+class WhileRunning {
+ public:
+  WhileRunning(FilmInterrupt& interrupt, std::function<void()> undo) : interrupt_(interrupt) {
+    interrupt_.whileRunning(std::move(undo));
+  }
+  ~WhileRunning() { interrupt_.whileRunning({}); }
+  WhileRunning(const WhileRunning&) = delete;
+  WhileRunning& operator=(const WhileRunning&) = delete;
+
+ private:
+  FilmInterrupt& interrupt_;
+};
+
+int shootFilm(const SettingsStore& options, const std::string& output, FilmInterrupt& interrupt) {
   const std::string soundPath = output + ".wav";
   // Everything that can be known wrong is refused before any of the work.
   for (const std::string& path : {output, soundPath}) {
@@ -64,8 +80,23 @@ int shootFilm(const SettingsStore& options, const std::string& output) {
   if (const std::string refusal = film::chapterRefusal(game); !refusal.empty()) return refuse(refusal);
   const std::int64_t expected = film::expectedFrames(game);
 
-  EncoderProcess::Started started =
-      EncoderProcess::start(encoderProgram.path, encoder::arguments(width, height, output));
+  // Before the encoder, so that it is gone before its half-made video goes.
+  film::Files files(output);
+  EncoderProcess::Started started;
+  const WhileRunning interruptible(interrupt, [&] {
+    if (started.process) started.process->kill();
+    if (!files.discard()) return;
+    // The progress line may stand where the message goes.
+    std::fprintf(stderr, "%ssorvel: no film: interrupted; nothing was written to %s\n",
+                 isatty(STDERR_FILENO) == 1 ? "\r\033[K" : "", output.c_str());
+    std::fflush(stderr);
+  });
+  if (!interrupt.unlessStopped([&] {
+        started = EncoderProcess::start(encoderProgram.path,
+                                        encoder::arguments(width, height, files.videoTemporary().string()));
+      })) {
+    return 1;
+  }
   if (!started.process) return refuse(started.error);
   EncoderProcess& encoder = *started.process;
   FramePipeline::Created pipe = FramePipeline::create(
@@ -97,10 +128,12 @@ int shootFilm(const SettingsStore& options, const std::string& output) {
   pipe.pipeline.reset();
   const EncoderProcess::Exit exit = encoder.finish();
   progress.clear();
+  // The interrupt has said why already.
+  if (interrupt.stopped()) return 1;
   if (!drawError.empty()) return refuse(drawError);
   if (!allWritten || !exit.success) return refuse(encoderFailure(encoderProgram, exit, frames));
 
-  if (const std::string error = writeWav(soundPath, soundtrack.finish(frames)); !error.empty()) return refuse(error);
+  if (const std::string error = files.keep(soundtrack.finish(frames)); !error.empty()) return refuse(error);
   std::printf("Audio: %s\n", soundPath.c_str());
   std::printf("Vídeo: %s · %" PRId64 " frames (%.1f s)\n", output.c_str(), frames,
               static_cast<double>(frames) / film::kFps);
@@ -110,9 +143,33 @@ int shootFilm(const SettingsStore& options, const std::string& output) {
 
 }  // namespace
 
-int makeFilm(const SettingsStore& options, const std::string& output) {
+void FilmInterrupt::stop() {
+  std::lock_guard lock(mutex_);
+  stopped_ = true;
+  if (undo_) undo_();
+  undo_ = nullptr;
+}
+
+bool FilmInterrupt::stopped() {
+  std::lock_guard lock(mutex_);
+  return stopped_;
+}
+
+void FilmInterrupt::whileRunning(std::function<void()> undo) {
+  std::lock_guard lock(mutex_);
+  undo_ = std::move(undo);
+}
+
+bool FilmInterrupt::unlessStopped(const std::function<void()>& step) {
+  std::lock_guard lock(mutex_);
+  if (stopped_) return false;
+  step();
+  return true;
+}
+
+int makeFilm(const SettingsStore& options, const std::string& output, FilmInterrupt& interrupt) {
   try {
-    return shootFilm(options, output);
+    return shootFilm(options, output, interrupt);
   } catch (const std::bad_alloc&) {
     return refuse("not enough memory for frames of that size");
   } catch (const std::exception& error) {

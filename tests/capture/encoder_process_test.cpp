@@ -5,10 +5,15 @@
 #include <signal.h>
 #include <sys/stat.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "capture/encoder_process.hpp"
+#include "support/processes.hpp"
 #include "support/temp_dir.hpp"
 
 namespace sorvel {
@@ -43,13 +48,17 @@ TEST(EncoderLocate, FindsTheEncoderOnTheSearchPathOrWhereItWasPointedAndSaysWhat
   EXPECT_EQ(encoder::locate("ffmpeg", path.c_str()).path, (dir / "bin/ffmpeg").string());
 }
 
-TEST(EncoderArguments, AskForRawBgraAtSixtyAFrameAndH264WithTheOutputLast) {
+TEST(EncoderArguments, AskForRawBgraAtSixtyAFrameAndH264WithTheOutputLastAsAFile) {
+  const std::string here = std::filesystem::current_path().string();
   EXPECT_THAT(encoder::arguments(1920, 1080, "out dir/film.mp4"),
               ::testing::ElementsAre("-y", "-loglevel", "error", "-f", "rawvideo", "-pix_fmt", "bgra", "-s",
                                      "1920x1080", "-r", "60", "-i", "-", "-c:v", "libx264", "-preset", "slow",
                                      "-crf", "19", "-pix_fmt", "yuv420p", "-movflags", "+faststart",
-                                     "out dir/film.mp4"));
-  EXPECT_EQ(encoder::arguments(2, 2, "-film.mp4").back(), "./-film.mp4");
+                                     "file:" + here + "/out dir/film.mp4"));
+  // Neither an option nor a URL, though the encoder would read them as such.
+  EXPECT_EQ(encoder::arguments(2, 2, "-film.mp4").back(), "file:" + here + "/-film.mp4");
+  EXPECT_EQ(encoder::arguments(2, 2, "tcp://127.0.0.1:9/f.mp4").back(), "file:" + here + "/tcp://127.0.0.1:9/f.mp4");
+  EXPECT_EQ(encoder::arguments(2, 2, "/films/a.mp4").back(), "file:/films/a.mp4");
 }
 
 TEST(EncoderProcess, TakesEveryByteAndReportsItsStatusAndLastErrorLines) {
@@ -107,6 +116,128 @@ TEST(EncoderProcess, StartsWithNoSignalBlockedOrIgnoredWhateverTheGameBlocks) {
   const unsigned long long ignored = std::stoull(status.substr(33, 16), nullptr, 16);
   EXPECT_EQ(blocked, 0u);
   for (int signal : {SIGINT, SIGTERM, SIGPIPE}) EXPECT_EQ(ignored & (1ull << (signal - 1)), 0u) << signal;
+}
+
+using test::endsSoon;
+using test::pidIn;
+using test::running;
+
+// Kills the processes whose ids stand in `files` if the test is still
+// waiting on them after `limit`: a hang fails the test instead of stopping it.
+class Watchdog {
+ public:
+  Watchdog(std::vector<std::filesystem::path> files, std::chrono::seconds limit)
+      : thread_([this, files = std::move(files), limit] {
+          std::unique_lock lock(mutex_);
+          if (done_.wait_for(lock, limit, [this] { return over_; })) return;
+          for (const auto& file : files) {
+            if (const pid_t pid = pidIn(file); pid > 0) ::kill(pid, SIGKILL);
+          }
+        }) {}
+  ~Watchdog() {
+    {
+      std::lock_guard lock(mutex_);
+      over_ = true;
+    }
+    done_.notify_all();
+    thread_.join();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable done_;
+  bool over_ = false;
+  std::thread thread_;
+};
+
+using Clock = std::chrono::steady_clock;
+constexpr EncoderTimeouts kShortTimeouts{std::chrono::milliseconds(300), std::chrono::milliseconds(300)};
+
+TEST(EncoderProcess, AnEncoderThatStopsReadingOrNeverExitsIsKilledWithWhatItStartedAfterItsTimeout) {
+  struct Case {
+    const char* body;
+    bool writesAll;
+    const char* status;
+  };
+  // Each leaves a child of its own running, as a wrapper script would.
+  const Case cases[] = {
+      {"sleep 30 & echo $! > \"$1\"; wait", false, "took no input for 0.3 s and was killed"},
+      {"sleep 30 & echo $! > \"$1\"; cat > /dev/null; wait", true,
+       "did not exit within 0.3 s of the end of its input and was killed"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.body);
+    test::TempDir dir;
+    const auto parent = dir / "parent";
+    const auto child = dir / "child";
+    const Watchdog watchdog({parent, child}, std::chrono::seconds(10));
+    const Clock::time_point start = Clock::now();
+    auto started = EncoderProcess::start(
+        "/bin/sh", {"-c", std::string("echo $$ > \"$0\"; ") + c.body, parent.string(), child.string()},
+        kShortTimeouts);
+    ASSERT_TRUE(started.process) << started.error;
+    const pid_t parentPid = pidIn(parent);
+    const pid_t childPid = pidIn(child);
+    ASSERT_GT(parentPid, 0);
+    ASSERT_GT(childPid, 0);
+    const std::vector<std::uint8_t> frame(1 << 20, 1);
+    bool written = true;
+    for (int n = 0; n < 5 && written; ++n) written = started.process->write(frame);
+    EXPECT_EQ(written, c.writesAll);
+    const EncoderProcess::Exit exit = started.process->finish();
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
+    EXPECT_FALSE(exit.success);
+    EXPECT_EQ(exit.status, c.status);
+    EXPECT_FALSE(running(parentPid));
+    EXPECT_TRUE(endsSoon(childPid));
+  }
+}
+
+TEST(EncoderProcess, AnEncoderKilledFromAnotherThreadTakesWhatItStartedWithIt) {
+  test::TempDir dir;
+  const auto parent = dir / "parent";
+  const auto child = dir / "child";
+  const Watchdog watchdog({parent, child}, std::chrono::seconds(10));
+  const Clock::time_point start = Clock::now();
+  auto started = EncoderProcess::start(
+      "/bin/sh", {"-c", "echo $$ > \"$0\"; sleep 30 & echo $! > \"$1\"; cat > /dev/null; wait", parent.string(),
+                  child.string()});
+  ASSERT_TRUE(started.process) << started.error;
+  const pid_t parentPid = pidIn(parent);
+  const pid_t childPid = pidIn(child);
+  ASSERT_GT(childPid, 0);
+  EncoderProcess& encoder = *started.process;
+  std::thread writer([&encoder] {
+    const std::vector<std::uint8_t> frame(1 << 16, 1);
+    // Bounded: a reader that outlives the kill would take frames for ever.
+    const Clock::time_point end = Clock::now() + std::chrono::seconds(5);
+    while (Clock::now() < end && encoder.write(frame)) {
+    }
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  encoder.kill();
+  EXPECT_FALSE(running(parentPid));
+  EXPECT_TRUE(endsSoon(childPid));
+  writer.join();
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(3));
+  EXPECT_THAT(encoder.finish().status, HasSubstr("was killed by signal 9"));
+}
+
+TEST(EncoderProcess, AChildLeftBehindByAnEncoderThatExitedDoesNotHoldUpItsEnd) {
+  test::TempDir dir;
+  const auto child = dir / "child";
+  const Watchdog watchdog({child}, std::chrono::seconds(10));
+  const Clock::time_point start = Clock::now();
+  auto started = EncoderProcess::start(
+      "/bin/sh", {"-c", "sleep 30 & echo $! > \"$0\"; cat > /dev/null; echo done >&2", child.string()});
+  ASSERT_TRUE(started.process) << started.error;
+  const pid_t childPid = pidIn(child);
+  ASSERT_GT(childPid, 0);
+  const EncoderProcess::Exit exit = started.process->finish();
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(3));
+  EXPECT_TRUE(exit.success);
+  EXPECT_EQ(exit.errorTail, "done");
+  ::kill(childPid, SIGKILL);
 }
 
 TEST(EncoderProcess, AProgramThatCannotBeStartedIsReported) {
