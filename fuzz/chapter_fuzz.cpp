@@ -18,7 +18,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const LoadError&) {
     return 0;
   }
+  fuzz::require(chapter.puzzles.size() <= static_cast<std::size_t>(Library::kMaxChapterBlocks),
+                "an accepted chapter keeps within its number of blocks");
   for (const std::string& id : chapter.puzzles) {
+    fuzz::require(id.size() <= Library::kMaxIdBytes, "an accepted puzzle id keeps within its length");
     fuzz::require(!id.empty() && id != "." && id != "..", "a puzzle id names a file");
     fuzz::require(id.find_first_of(std::string("/\\\0", 3)) == std::string::npos,
                   "a puzzle id stays inside the puzzle folder");

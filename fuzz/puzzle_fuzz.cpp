@@ -23,6 +23,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // checking them; every one of those reads must stay inside.
   const Puzzle puzzle(def);
   fuzz::require(puzzle.X >= 1 && puzzle.Y >= 1 && puzzle.Z >= 1, "an accepted block has cubes");
+  fuzz::require(puzzle.X <= Library::kMaxSide && puzzle.Y <= Library::kMaxSide && puzzle.Z <= Library::kMaxSide,
+                "an accepted block keeps within the largest side");
+  fuzz::require(def.id.size() <= Library::kMaxIdBytes, "an accepted id keeps within its length");
   const auto cells = static_cast<std::size_t>(puzzle.X) * static_cast<std::size_t>(puzzle.Y) *
                      static_cast<std::size_t>(puzzle.Z);
   fuzz::require(puzzle.state.size() == cells && puzzle.sol.size() == cells, "one solution entry per cell");

@@ -26,6 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 "a toy mesh holds whole vertices");
   fuzz::require(!mesh.indices.empty() && mesh.indices.size() % 3 == 0, "a toy mesh holds whole triangles");
   const std::size_t vertexCount = mesh.vertexCount();
+  fuzz::require(vertexCount <= Meshes::kMaxStoyVertices && mesh.indices.size() / 3 <= Meshes::kMaxStoyTriangles,
+                "an accepted mesh keeps within a toy's limits");
   for (const std::uint32_t index : mesh.indices) {
     fuzz::require(index < vertexCount, "every index of an accepted mesh names one of its vertices");
   }

@@ -21,16 +21,19 @@ inline glm::mat4 lookAt(glm::vec3 eye, glm::vec3 target, glm::vec3 up) {
   return m;
 }
 
-// Right-handed perspective with depth from 0 at the near plane (0.5) to 1 at
-// the far plane (300).
-inline glm::mat4 perspective(float vfov, float aspect) {
+inline constexpr float kNearPlane = 0.5f;
+inline constexpr float kFarPlane = 300.0f;
+
+// Right-handed perspective with depth from 0 at the near plane to 1 at the
+// far plane.
+inline glm::mat4 perspective(float vfov, float aspect, float far = kFarPlane) {
   const float f = 1.0f / std::tan(vfov * 0.5f);
   glm::mat4 m(0.0f);
   m[0][0] = f / aspect;
   m[1][1] = f;
-  m[2][2] = -1.00166941f;
+  m[2][2] = far / (kNearPlane - far);
   m[2][3] = -1.0f;
-  m[3][2] = -0.500834703f;
+  m[3][2] = kNearPlane * far / (kNearPlane - far);
   return m;
 }
 

@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <glm/geometric.hpp>
 
 #include "base/maths.hpp"
@@ -11,6 +13,17 @@ namespace {
 // A narrow window stacks the plinths in two columns: this much table either
 // side of the middle must fit across it.
 constexpr float kPortraitHalfWidth = 11.5f;
+// The two columns stand this far either side of the middle, and each block
+// this much further along the table than the one before.
+constexpr float kPortraitColumn = 2.6f;
+constexpr float kPortraitStep = 10.5f;
+// Room kept between neighbouring blocks, and between plinths.
+constexpr float kPortraitGap = 1.0f;
+// Share of the view's half width and half height the table may fill: all its
+// width, as the shipped table always has, but not the top and the bottom,
+// where the title and the footer stand.
+constexpr float kTableAcross = 1.0f;
+constexpr float kTableUpward = 0.7f;
 // A solved block is seen from a little further away, leaving room for its card.
 constexpr float kSolvedDistance = 1.15f;
 
@@ -27,14 +40,71 @@ glm::vec3 Game::eye() const {
 }
 
 glm::mat4 Game::viewProj() const {
-  return perspective(camera_.vfov, camera_.aspect) * lookAt(eye(), camera_.target, {0, 1, 0});
+  return perspective(camera_.vfov, camera_.aspect, farPlane()) * lookAt(eye(), camera_.target, {0, 1, 0});
 }
 
 float Game::homeDistance() const {
   const float halfWidth = portrait_ ? kPortraitHalfWidth : homeWidth_ * 0.5f;
   const float floor = portrait_ ? 20.0f : 30.0f;
   const float d = halfWidth / std::tan(horizontalFov(camera_) * 0.5f);
-  return d > floor ? d : floor;
+  // The width alone frames a row of small blocks; tall blocks, large ones and
+  // the long portrait columns need the camera further back.
+  return std::max(d > floor ? d : floor, tableFitDistance());
+}
+
+glm::vec3 Game::homeTarget() const { return portrait_ ? glm::vec3(0, 1.9f, 2) : glm::vec3(0, 5, 0); }
+
+float Game::homePitch() const { return portrait_ ? 0.78f : 0.3f; }
+
+// How far back the table's camera must stand for every block and plinth to be
+// in view. Seen straight on (the sway aside), a point needs the distance that
+// puts it at the view's edge, plus how far it stands towards the eye.
+float Game::tableFitDistance() const {
+  const float pitch = homePitch();
+  const glm::vec3 target = homeTarget();
+  const glm::vec3 back(0, std::sin(pitch), std::cos(pitch));
+  const glm::vec3 up(0, std::cos(pitch), -std::sin(pitch));
+  const float across = std::tan(horizontalFov(camera_) * 0.5f) * kTableAcross;
+  const float upward = std::tan(camera_.vfov * 0.5f) * kTableUpward;
+  float d = 0;
+  const auto hold = [&](glm::vec3 point) {
+    const glm::vec3 q = point - target;
+    const float towards = glm::dot(q, back);
+    d = std::max({d, std::abs(q.x) / across + towards, std::abs(glm::dot(q, up)) / upward + towards});
+  };
+  constexpr int kRimPoints = 48;
+  for (const auto& slot : slots_) {
+    const Puzzle& p = slot->puzzle;
+    for (int corner = 0; corner < 8; ++corner) {
+      hold(slot->origin + glm::vec3((corner & 1) != 0 ? static_cast<float>(p.X) : 0,
+                                    (corner & 2) != 0 ? static_cast<float>(p.Y) : 0,
+                                    (corner & 4) != 0 ? static_cast<float>(p.Z) : 0));
+    }
+    for (int k = 0; k < kRimPoints; ++k) {
+      const float angle = static_cast<float>(k) * 2 * std::numbers::pi_v<float> / kRimPoints;
+      const glm::vec3 rim(slot->center.x + slot->plinthRadius * std::cos(angle), 0,
+                          slot->center.z + slot->plinthRadius * std::sin(angle));
+      hold(rim);
+      hold(rim + glm::vec3(0, kPlinthHeight, 0));
+    }
+  }
+  return d;
+}
+
+// The usual 300 holds any view of a chapter as large as the shipped one; a
+// wider table pushes it out to the far side of its furthest block.
+float Game::farPlane() const {
+  const glm::vec3 e = eye();
+  float reach = 0;
+  for (const auto& slot : slots_) {
+    const Puzzle& p = slot->puzzle;
+    // Holds the block, its plinth, a figure bouncing on it and chips about it.
+    const float radius =
+        glm::length(glm::vec3(static_cast<float>(p.X), static_cast<float>(p.Y), static_cast<float>(p.Z))) * 0.5f +
+        slot->plinthRadius + 4;
+    reach = std::max(reach, glm::distance(e, slot->center) + radius);
+  }
+  return std::max(kFarPlane, reach);
 }
 
 float Game::fitDistance(const Slot& slot) const {
@@ -78,8 +148,34 @@ void Game::snapCamera() {
   camera_.zoom = camera_.goalZoom;
 }
 
+// The narrow table's zigzag keeps its spacing while neighbouring blocks stand
+// clear of each other and the plinths of one column do not meet; larger
+// blocks get columns and steps wide enough that no two plinths meet.
+glm::vec2 Game::portraitSpacing() const {
+  bool clear = true;
+  float widest = 0;
+  for (size_t i = 0; i < slots_.size(); ++i) {
+    const Slot& a = *slots_[i];
+    widest = std::max(widest, a.plinthRadius);
+    if (i + 1 < slots_.size()) {
+      const Puzzle& p = a.puzzle;
+      const Puzzle& q = slots_[i + 1]->puzzle;
+      const bool apartAlong = kPortraitStep >= static_cast<float>(p.Z + q.Z) * 0.5f + kPortraitGap;
+      const bool apartAcross = 2 * kPortraitColumn >= static_cast<float>(p.X + q.X) * 0.5f + kPortraitGap;
+      clear = clear && (apartAlong || apartAcross);
+    }
+    if (i + 2 < slots_.size()) {
+      clear = clear && 2 * kPortraitStep >= a.plinthRadius + slots_[i + 2]->plinthRadius + kPortraitGap;
+    }
+  }
+  if (clear) return {kPortraitColumn, kPortraitStep};
+  const float half = widest + kPortraitGap * 0.5f;
+  return {std::max(kPortraitColumn, half), std::max(kPortraitStep, half)};
+}
+
 void Game::layout() {
   const auto n = static_cast<float>(slots_.size());
+  const glm::vec2 spacing = portrait_ ? portraitSpacing() : glm::vec2(0);
   float width = 0;
   for (const auto& slot : slots_) width += 2 * slot->plinthRadius;
   width += (n - 1) * 2.2f;
@@ -91,8 +187,8 @@ void Game::layout() {
     const glm::vec3 half(static_cast<float>(p.X) / 2, static_cast<float>(p.Y) / 2, static_cast<float>(p.Z) / 2);
     glm::vec3 base;  // plinth centre on the table
     if (portrait_) {
-      base = {slot->index % 2 == 0 ? -2.6f : 2.6f, 0,
-              (static_cast<float>(slot->index) - (n - 1) / 2) * 10.5f};
+      base = {slot->index % 2 == 0 ? -spacing.x : spacing.x, 0,
+              (static_cast<float>(slot->index) - (n - 1) / 2) * spacing.y};
     } else {
       base = {cursor + slot->plinthRadius, 0, 0};
       cursor += 2 * slot->plinthRadius + 2.2f;

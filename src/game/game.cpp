@@ -138,9 +138,9 @@ void Game::goHome(bool animated) {
   revealT_ = reveal::kNone;
   setPeelValue(0);
 
-  camera_.goalTarget = portrait_ ? glm::vec3(0, 1.9f, 2) : glm::vec3(0, 5, 0);
+  camera_.goalTarget = homeTarget();
   camera_.goalYaw = 0;
-  camera_.goalPitch = portrait_ ? 0.78f : 0.3f;
+  camera_.goalPitch = homePitch();
   camera_.goalDist = homeDistance();
   // The table has no zoom of its own: one left from a block would leave
   // blocks off-screen with no way to bring them back.

@@ -243,6 +243,11 @@ class Game {
 
   // Camera and table.
   void layout();
+  glm::vec2 portraitSpacing() const;
+  glm::vec3 homeTarget() const;
+  float homePitch() const;
+  float tableFitDistance() const;
+  float farPlane() const;
   float playDistanceFactor(const Slot& slot) const;
   float solvedLift(const Slot& slot) const;
   void aimAtSolved(Slot& slot, float yaw);

@@ -169,6 +169,11 @@ StoyRead parseStoy(std::span<const std::byte> bytes) {
     return refuse("its counts need " + std::to_string(needed) + " bytes, but it has " +
                   std::to_string(bytes.size()) + " (is it truncated?)");
   }
+  if (vertexCount > kMaxStoyVertices || indexCount / 3 > kMaxStoyTriangles) {
+    return refuse(std::to_string(vertexCount) + " vertices and " + std::to_string(indexCount / 3) +
+                  " triangles are more than a toy may have (" + std::to_string(kMaxStoyVertices) + " and " +
+                  std::to_string(kMaxStoyTriangles) + ")");
+  }
 
   MeshData mesh{.stride = kObjectStride};
   mesh.vertices.resize(vertexCount * kObjectStride);
@@ -193,6 +198,12 @@ StoyRead loadStoy(const std::filesystem::path& file) {
   };
   std::ifstream in(file, std::ios::binary);
   if (!in) return refuse("it cannot be opened");
+  constexpr std::uint64_t kMaxBytes = kStoyHeader + kMaxStoyVertices * 32 + kMaxStoyTriangles * 12;
+  std::error_code error;
+  if (const auto bytes = std::filesystem::file_size(file, error); !error && bytes > kMaxBytes) {
+    return refuse(std::to_string(bytes) + " bytes is more than a toy may have (at most " + std::to_string(kMaxBytes) +
+                  ")");
+  }
   std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (in.bad()) return refuse("it cannot be read");
   StoyRead read = parseStoy(std::as_bytes(std::span(bytes)));

@@ -42,10 +42,17 @@ struct StoyRead {
   std::string error;
 };
 
+// A toy figure has some ten thousand triangles; one far past these limits
+// would cost the table its frame rate and the game its memory.
+inline constexpr std::uint64_t kMaxStoyTriangles = 100000;
+inline constexpr std::uint64_t kMaxStoyVertices = 3 * kMaxStoyTriangles;
+
 // A toy figure in the STOY format. Refused when it has a wrong magic, is too
 // short for its counts, cannot be drawn (no vertices, no triangles, an index
-// count that is not a multiple of three, an index past its vertices) or
-// holds a vertex value that is not finite. loadStoy's errors name the file.
+// count that is not a multiple of three, an index past its vertices), holds
+// a vertex value that is not finite or more vertices or triangles than the
+// limits above. loadStoy's errors name the file; it refuses a file larger
+// than the largest mesh allowed before reading it.
 StoyRead parseStoy(std::span<const std::byte> bytes);
 StoyRead loadStoy(const std::filesystem::path& file);
 

@@ -171,6 +171,10 @@ void checkIdentifier(const Decoder& file, const std::string& id, const std::stri
   const bool plain = !id.empty() && id != "." && id != ".." &&
                      id.find_first_of(std::string_view("/\\\0", 3)) == std::string::npos;
   if (!plain) file.fail(what + " " + inQuotes(id) + " is not a plain file name");
+  if (id.size() > Library::kMaxIdBytes) {
+    file.fail(what + " of " + std::to_string(id.size()) + " bytes is too long (at most " +
+              std::to_string(Library::kMaxIdBytes) + ")");
+  }
 }
 
 fs::path locate(const fs::path& resources, const std::string& name, const std::string& what) {
@@ -196,6 +200,10 @@ ChapterDef decodeChapter(std::string_view text, const fs::path& path) {
       .name = file.names("name"),
       .puzzles = file.strings("puzzles"),
   };
+  if (chapter.puzzles.size() > static_cast<size_t>(Library::kMaxChapterBlocks)) {
+    file.fail("\"puzzles\" lists " + std::to_string(chapter.puzzles.size()) + " blocks; a chapter holds at most " +
+              std::to_string(Library::kMaxChapterBlocks));
+  }
   for (const std::string& id : chapter.puzzles) checkIdentifier(file, id, "puzzle id");
   return chapter;
 }
@@ -219,6 +227,13 @@ void checkConsistency(const Decoder& file, const PuzzleDef& def) {
   if (tooLarge || static_cast<long long>(characters) != cells) {
     file.fail("\"solution\" has " + std::to_string(characters) + " characters, but a " + size +
               " block has " + (tooLarge ? std::string("more") : std::to_string(cells)) + " cells");
+  }
+  for (int axis = 0; axis < 3; ++axis) {
+    if (def.dims[axis] > Library::kMaxSide) {
+      file.fail(std::string("\"dims\" entry ") + std::to_string(axis) + " (" + axisNames[axis] + ") is " +
+                std::to_string(def.dims[axis]) + "; a block is at most " + std::to_string(Library::kMaxSide) +
+                " cubes a side");
+    }
   }
   const std::pair<const char*, long long> expected[] = {{"x", Y * Z}, {"y", X * Z}, {"z", X * Y}};
   for (const auto& [axis, length] : expected) {
@@ -270,9 +285,17 @@ Chapter load(const fs::path& resources) {
   result.chapter = decodeChapter(readText(chapterFile), chapterFile);
   result.puzzles.reserve(result.chapter.puzzles.size());
   std::map<std::string, fs::path> seen;
+  long long cells = 0;
   for (const std::string& id : result.chapter.puzzles) {
     const fs::path path = locate(resources, id, "puzzle file");
     result.puzzles.push_back(decodePuzzle(readText(path), path));
+    const std::vector<int>& dims = result.puzzles.back().dims;
+    cells += static_cast<long long>(dims[0]) * dims[1] * dims[2];  // each side checked, so no overflow
+    if (cells > Library::kMaxChapterCells) {
+      throw LoadError(path.string() + ": its " + std::to_string(dims[0]) + "x" + std::to_string(dims[1]) + "x" +
+                      std::to_string(dims[2]) + " block brings the chapter to " + std::to_string(cells) +
+                      " cubes; a chapter holds at most " + std::to_string(Library::kMaxChapterCells));
+    }
     // Progress is saved under the puzzle's id: two blocks sharing one would
     // overwrite each other's saved cells.
     const std::string& own = result.puzzles.back().id;

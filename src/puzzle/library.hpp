@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <stdexcept>
 #include <string_view>
@@ -23,6 +24,16 @@ struct Chapter {
 
 namespace Library {
 
+// What one chapter may hold. Real chapters keep to about ten blocks of at most
+// 14x10x10 (ten of those fit). The table draws every cube of every block:
+// far past these a still took half a minute and gigabytes, the window
+// crawled, and the table outgrew the camera.
+inline constexpr int kMaxSide = 24;
+inline constexpr int kMaxChapterBlocks = 16;
+inline constexpr long long kMaxChapterCells = 16000;
+// Ids name files and the keys progress is saved under.
+inline constexpr std::size_t kMaxIdBytes = 64;
+
 // One chapter or puzzle file's text, decoded and checked; `file` names it in
 // the LoadError thrown for any fault.
 ChapterDef parseChapter(std::string_view text, const std::filesystem::path& file);
@@ -30,7 +41,8 @@ PuzzleDef parsePuzzle(std::string_view text, const std::filesystem::path& file);
 
 // Loads "chapter" and every puzzle it lists from `resources` (each file looked
 // for in "puzzles/" first, then at the top). All or nothing: throws LoadError
-// on the first file that is missing, unreadable, malformed or inconsistent.
+// on the first file that is missing, unreadable, malformed or inconsistent, or
+// that takes the chapter past the limits above.
 Chapter load(const std::filesystem::path& resources);
 
 // The game's chapter from `resources` (by default the game's resource

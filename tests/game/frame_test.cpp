@@ -218,5 +218,25 @@ TEST(Frame, ASolvedBlockShowsItsFigureThenPlinthsThenChips) {
   EXPECT_EQ(game->frame().objects.size(), 4u);
 }
 
+TEST(Frame, AToyPastItsLimitsIsLeftOutAndTheBlockStillPlays) {
+  Rig rig;
+  MeshData huge{.vertices = std::vector<float>(3 * Meshes::kObjectStride, 0.5f), .stride = Meshes::kObjectStride};
+  for (std::uint64_t t = 0; t <= Meshes::kMaxStoyTriangles; ++t) huge.indices.insert(huge.indices.end(), {0, 1, 2});
+  writeFile(rig.dir / "toys" / "pieza.mesh", Meshes::encodeStoy(huge));
+  writeToy(rig.dir / "toys" / "barco.mesh");
+  CountingGpu gpu;
+  rig.gpu = &gpu;
+  ::testing::internal::CaptureStderr();
+  auto game = rig.start();
+  const std::string said = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(said, "sorvel: cannot read mesh " + (rig.dir / "toys" / "pieza.mesh").string() +
+                      ": 3 vertices and 100001 triangles are more than a toy may have (300000 and 100000); the "
+                      "solved figure is left out\n");
+  EXPECT_FALSE(game->slot(2).toy.has_value());
+  EXPECT_TRUE(game->slot(1).toy.has_value());
+  game->demo("solved:2");
+  EXPECT_TRUE(game->slot(2).puzzle.solved());
+}
+
 }  // namespace
 }  // namespace sorvel::test

@@ -3,6 +3,7 @@
 #include <glm/geometric.hpp>
 
 #include "game_fixture.hpp"
+#include "puzzle/library.hpp"
 
 namespace sorvel::test {
 namespace {
@@ -299,6 +300,65 @@ TEST(Persistence, ProgressSurvivesARestartWithItsMistakesAndPlayTime) {
   EXPECT_EQ(boat.mark[7], 1);
   game->open(1);
   EXPECT_EQ(game->mistakes(), 1);
+}
+
+// The most progress a chapter can leave: the most blocks, cubes and the
+// longest ids the loader allows, every cube of every block carved or marked
+// by mistake and every block solved. It must stay far below the size at
+// which the store would set the file aside as not its own.
+TEST(Persistence, TheLargestChaptersProgressFitsTheStoreWithRoomToSpare) {
+  const int side = Library::kMaxSide;
+  std::vector<FixturePuzzle> blocks;
+  for (int i = 0; i < Library::kMaxChapterBlocks; ++i) {
+    std::string id = std::to_string(i) + "-";
+    id.resize(Library::kMaxIdBytes, 'x');
+    const glm::ivec3 size = i == 0 ? glm::ivec3(side) : i == 1 ? glm::ivec3(side, 3, side) : glm::ivec3(2, 3, 4);
+    std::string solution(static_cast<size_t>(size.x * size.y * size.z), '0');
+    for (size_t c = 0; c < solution.size(); c += 2) solution[c] = '1';
+    blocks.push_back({id, size.x, size.y, size.z, solution});
+  }
+  Rig rig(blocks);
+  long long cells = 0;
+  {
+    auto game = rig.start(true);
+    for (int s = 0; s < game->slotCount(); ++s) {
+      game->open(s);
+      const Puzzle& p = game->slot(s).puzzle;
+      cells += p.cellCount();
+      // The figure's cubes first, each a mistake; the last surplus cube solves.
+      for (int i = 0; i < p.cellCount(); ++i) {
+        if (p.sol[static_cast<size_t>(i)]) game->act(i, Tool::carve);
+      }
+      for (int i = 0; i < p.cellCount(); ++i) {
+        if (!p.sol[static_cast<size_t>(i)]) game->act(i, Tool::carve);
+      }
+      ASSERT_EQ(game->screen(), Screen::solved) << "block " << s;
+      runFor(*game, 1);
+      game->goHome(false);
+    }
+  }
+  EXPECT_GT(cells, Library::kMaxChapterCells * 99 / 100);
+  rig.reopenStore();
+  const auto bytes = std::filesystem::file_size(rig.dir / "settings.json");
+  EXPECT_LT(bytes, SettingsStore::kMaxFileBytes / 4);
+  auto game = rig.start(true);
+  EXPECT_EQ(game->solvedCount(), Library::kMaxChapterBlocks);
+  EXPECT_EQ(game->slot(0).puzzle.mistakes, (side * side * side + 1) / 2);
+
+  // That bound holds for every chapter only while one more block, a longer
+  // id or one more cube is refused.
+  blocks.push_back({"uno", 1, 1, 1, "1"});
+  writeChapter(rig.dir.path(), blocks);
+  EXPECT_THROW(Library::load(rig.dir.path()), LoadError);
+  blocks.pop_back();
+  blocks[2].id += "x";
+  writeChapter(rig.dir.path(), blocks);
+  EXPECT_THROW(Library::load(rig.dir.path()), LoadError);
+  blocks[2].id.pop_back();
+  blocks[1].Y = 4;  // 576 cubes more, past the chapter's limit
+  blocks[1].solution.assign(static_cast<size_t>(side * 4 * side), '1');
+  writeChapter(rig.dir.path(), blocks);
+  EXPECT_THROW(Library::load(rig.dir.path()), LoadError);
 }
 
 }  // namespace

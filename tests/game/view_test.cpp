@@ -6,6 +6,7 @@
 
 #include "game_fixture.hpp"
 #include "game_test_access.hpp"
+#include "puzzle/library.hpp"
 
 namespace sorvel::test {
 namespace {
@@ -140,6 +141,106 @@ TEST(Camera, TheZoomStaysWithinThePlayersRangeAndTheTableHasNone) {
   game->zoomBy(1.5f);
   game->goHome(false);
   EXPECT_EQ(game->camera().zoom, 1.0f);
+}
+
+// A block of the given size with every cube figure.
+FixturePuzzle solid(std::string id, int X, int Y, int Z) {
+  return {std::move(id), X, Y, Z, std::string(static_cast<size_t>(X * Y * Z), '1')};
+}
+
+// Tables as large as the chapter's limits allow, in the shapes that strain
+// the camera most: the widest blocks with a tall one at either end, one
+// block of the largest size, the largest block at the end of a long row,
+// tall thin blocks, and long blocks lying across and along the table in turn.
+std::vector<std::vector<FixturePuzzle>> largestTables() {
+  const int side = Library::kMaxSide;
+  const int n = Library::kMaxChapterBlocks;
+  std::vector<std::vector<FixturePuzzle>> tables(6);
+  for (int i = 0; i < n; ++i) {
+    const std::string id = "b" + std::to_string(i);
+    tables[0].push_back(solid(id, side, i == 0 ? 12 : 1, side));
+    tables[1].insert(tables[1].begin(), solid(id, side, i == 0 ? 12 : 1, side));
+    tables[3].push_back(i == 0 ? solid(id, side, side, side) : solid(id, 12, 1, 12));
+    tables[4].push_back(solid(id, 1, side, 1));
+    tables[5].push_back(i % 2 == 0 ? solid(id, side, 1, 1) : solid(id, 1, 1, side));
+  }
+  tables[2].push_back(solid("cubo", side, side, side));
+  for (const auto& table : tables) {
+    long long cells = 0;
+    for (const FixturePuzzle& p : table) cells += static_cast<long long>(p.X) * p.Y * p.Z;
+    EXPECT_LE(cells, Library::kMaxChapterCells);
+  }
+  return tables;
+}
+
+// Whether `world` is drawn: inside the picture and between the near and far
+// planes.
+::testing::AssertionResult inView(const Game& game, glm::vec3 world) {
+  const glm::vec4 clip = game.viewProj() * glm::vec4(world, 1);
+  const float slack = 1e-3f * clip.w;
+  if (clip.w > 0 && std::abs(clip.x) <= clip.w + slack && std::abs(clip.y) <= clip.w + slack &&
+      clip.z >= -slack && clip.z <= clip.w + slack) {
+    return ::testing::AssertionSuccess();
+  }
+  return ::testing::AssertionFailure() << "(" << world.x << ", " << world.y << ", " << world.z << ") is at clip ("
+                                       << clip.x << ", " << clip.y << ", " << clip.z << ", " << clip.w << ")";
+}
+
+// The corners of a block and points around its plinth's rim.
+std::vector<glm::vec3> outline(const Slot& slot) {
+  std::vector<glm::vec3> points;
+  const Puzzle& p = slot.puzzle;
+  for (int corner = 0; corner < 8; ++corner) {
+    points.push_back(slot.origin + glm::vec3((corner & 1) != 0 ? p.X : 0, (corner & 2) != 0 ? p.Y : 0,
+                                             (corner & 4) != 0 ? p.Z : 0));
+  }
+  for (int k = 0; k < 16; ++k) {
+    const float a = static_cast<float>(k) * kPi / 8;
+    points.push_back({slot.center.x + slot.plinthRadius * std::cos(a), 0, slot.center.z + slot.plinthRadius * std::sin(a)});
+  }
+  return points;
+}
+
+TEST(HomeTable, TheLargestTablesAreSeenWholeInEveryWindowShape) {
+  for (const auto& table : largestTables()) {
+    Rig rig(table);
+    auto game = rig.start();
+    // Wide, square-ish and tall windows; below 0.9 the plinths stand in two columns.
+    for (float aspect : {2.4f, 1.6f, 0.9f, 0.8f, 0.6f, 0.45f}) {
+      game->viewportChanged(aspect);
+      ASSERT_EQ(game->portrait(), aspect < 0.9f);
+      for (int i = 0; i < game->slotCount(); ++i) {
+        const Slot& slot = game->slot(i);
+        for (const glm::vec3& point : outline(slot)) {
+          EXPECT_TRUE(inView(*game, point)) << table.size() << " blocks, block " << i << ", aspect " << aspect;
+        }
+        // No plinth stands on another.
+        for (int j = i + 1; j < game->slotCount(); ++j) {
+          const Slot& other = game->slot(j);
+          EXPECT_GE(glm::distance(slot.center * glm::vec3(1, 0, 1), other.center * glm::vec3(1, 0, 1)),
+                    slot.plinthRadius + other.plinthRadius)
+              << "blocks " << i << " and " << j << ", aspect " << aspect;
+        }
+      }
+    }
+  }
+}
+
+TEST(Camera, FromABlockAtOneEndTheOtherEndIsBeforeTheFarPlane) {
+  Rig rig(largestTables()[0]);
+  auto game = rig.start();
+  for (int open : {0, game->slotCount() - 1}) {
+    game->open(open);
+    runFor(*game, 3);
+    for (int i = 0; i < game->slotCount(); ++i) {
+      for (const glm::vec3& point : outline(game->slot(i))) {
+        const glm::vec4 clip = game->viewProj() * glm::vec4(point, 1);
+        if (clip.w > 0) {
+          EXPECT_LE(clip.z, clip.w) << "block " << i << " seen from block " << open;
+        }
+      }
+    }
+  }
 }
 
 // Turns the camera at once to `yaw`, keeping its pitch and zoom.

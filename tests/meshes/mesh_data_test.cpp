@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <filesystem>
 #include <cmath>
 #include <span>
 #include <stdexcept>
@@ -12,6 +14,7 @@
 #include <glm/vec3.hpp>
 
 #include "base/colour.hpp"
+#include "support/temp_dir.hpp"
 
 namespace sorvel {
 namespace {
@@ -144,6 +147,30 @@ TEST(Stoy, RefusesFilesThatCannotBeDrawnOrAreCutShort) {
   }
   EXPECT_THAT(Meshes::loadStoy("/nonexistent/toy.mesh").error,
               ::testing::HasSubstr("/nonexistent/toy.mesh: it cannot be opened"));
+}
+
+TEST(Stoy, MeshesPastAToysLimitsAreRefused) {
+  // Every triangle the same three vertices: the count is what is tested.
+  const auto triangles = [](std::uint64_t count, std::uint64_t vertices = 3) {
+    MeshData mesh{.stride = Meshes::kObjectStride};
+    mesh.vertices.assign(vertices * Meshes::kObjectStride, 0.5f);
+    for (std::uint64_t t = 0; t < count; ++t) mesh.indices.insert(mesh.indices.end(), {0, 1, 2});
+    return Meshes::encodeStoy(mesh);
+  };
+  EXPECT_TRUE(parse(triangles(Meshes::kMaxStoyTriangles)).mesh.has_value());
+  EXPECT_TRUE(parse(triangles(1, Meshes::kMaxStoyVertices)).mesh.has_value());
+  EXPECT_THAT(parse(triangles(Meshes::kMaxStoyTriangles + 1)).error,
+              ::testing::HasSubstr("3 vertices and 100001 triangles are more than a toy may have (300000 and 100000)"));
+  EXPECT_THAT(parse(triangles(1, Meshes::kMaxStoyVertices + 1)).error,
+              ::testing::HasSubstr("300001 vertices and 1 triangles are more than a toy may have"));
+
+  // A file larger than any toy may be is refused before it is read.
+  test::TempDir dir;
+  const auto file = dir / "huge.mesh";
+  test::writeFile(file, triangles(1));
+  std::filesystem::resize_file(file, 100u << 20);  // sparse: costs no disk
+  EXPECT_THAT(Meshes::loadStoy(file).error,
+              ::testing::HasSubstr(file.string() + ": 104857600 bytes is more than a toy may have"));
 }
 
 TEST(HexLinear, FollowsTheSrgbCurve) {

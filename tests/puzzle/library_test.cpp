@@ -205,6 +205,112 @@ TEST_F(BrokenDefinitions, ChapterFaultsAreRefusedToo) {
   EXPECT_THROW(Library::load(dir.path()), LoadError);
 }
 
+// A chapter of blocks as the game's limits allow them, with every cube
+// figure and no clues; tests then push one limit a step too far.
+class ChapterLimits : public ::testing::Test {
+ protected:
+  struct Block {
+    std::string id;
+    int X = 1, Y = 1, Z = 1;
+  };
+
+  void write(const std::vector<Block>& blocks) {
+    json ids = json::array();
+    for (const Block& b : blocks) {
+      ids.push_back(b.id);
+      const auto none = [](int n) { return std::vector<int>(static_cast<size_t>(n), -1); };
+      writeFile(puzzlePath(b.id),
+                json{{"id", b.id},
+                     {"name", {{"es", b.id}}},
+                     {"dims", {b.X, b.Y, b.Z}},
+                     {"solution", std::string(static_cast<size_t>(b.X * b.Y * b.Z), '1')},
+                     {"clues", {{"x", none(b.Y * b.Z)}, {"y", none(b.X * b.Z)}, {"z", none(b.X * b.Y)}}}}
+                    .dump());
+    }
+    writeFile(dir / "puzzles/chapter.json", json{{"id", "c"}, {"name", {{"es", "C"}}}, {"puzzles", ids}}.dump());
+  }
+  std::filesystem::path puzzlePath(const std::string& id) const { return dir / "puzzles" / (id + ".json"); }
+
+  // The load error for `blocks`; fails the test if they load.
+  std::string refusal(const std::vector<Block>& blocks) {
+    write(blocks);
+    try {
+      Library::load(dir.path());
+    } catch (const LoadError& error) {
+      return error.what();
+    }
+    ADD_FAILURE() << "loaded " << blocks.size() << " blocks";
+    return {};
+  }
+
+  static std::vector<Block> many(int count, int X = 1, int Y = 1, int Z = 1) {
+    std::vector<Block> blocks;
+    for (int i = 0; i < count; ++i) blocks.push_back({"b" + std::to_string(i), X, Y, Z});
+    return blocks;
+  }
+
+  TempDir dir;
+};
+
+TEST_F(ChapterLimits, TheLargestChapterLoadsAndOneBlockOrIdByteMoreDoesNot) {
+  // As many blocks as allowed, the longest ids, the longest sides and nearly
+  // every cube allowed: 24^3 + 24x3x24 + 14 x 24 = 15888.
+  std::vector<Block> blocks = many(Library::kMaxChapterBlocks, 2, 3, 4);
+  const int side = Library::kMaxSide;
+  blocks[0] = {std::string(Library::kMaxIdBytes, 'a'), side, side, side};
+  blocks[1] = {std::string(Library::kMaxIdBytes, 'b'), side, 3, side};
+  write(blocks);
+  const Chapter loaded = Library::load(dir.path());
+  ASSERT_EQ(loaded.puzzles.size(), static_cast<size_t>(Library::kMaxChapterBlocks));
+  EXPECT_EQ(loaded.puzzles[0].id.size(), Library::kMaxIdBytes);
+  EXPECT_EQ(loaded.puzzles[0].dims, (std::vector<int>{24, 24, 24}));
+
+  const std::string chapterFile = (dir / "puzzles/chapter.json").string();
+  EXPECT_THAT(refusal(many(Library::kMaxChapterBlocks + 1)),
+              HasSubstr(chapterFile + ": \"puzzles\" lists 17 blocks; a chapter holds at most 16"));
+  blocks = many(2);
+  blocks[1].id = std::string(Library::kMaxIdBytes + 1, 'x');
+  EXPECT_THAT(refusal(blocks), HasSubstr(chapterFile + ": puzzle id of 65 bytes is too long (at most 64)"));
+  // Parsed alone, as the fuzzer does, the chapter file is held to the same.
+  EXPECT_THROW(Library::parseChapter(test::readFile(chapterFile), "chapter.json"), LoadError);
+}
+
+TEST_F(ChapterLimits, APuzzlePastALimitIsRefusedNamingItsFile) {
+  std::vector<Block> blocks = many(3);
+  blocks[1] = {"ancho", Library::kMaxSide + 1, 1, 1};
+  EXPECT_THAT(refusal(blocks), HasSubstr(puzzlePath("ancho").string() +
+                                         ": \"dims\" entry 0 (X) is 25; a block is at most 24 cubes a side"));
+  blocks[1] = {"alto", 1, Library::kMaxSide + 1, 1};
+  EXPECT_THAT(refusal(blocks), HasSubstr(puzzlePath("alto").string() + ": \"dims\" entry 1 (Y) is 25"));
+  blocks[1] = {"hondo", 1, 1, Library::kMaxSide + 1};
+  EXPECT_THAT(refusal(blocks), HasSubstr(puzzlePath("hondo").string() + ": \"dims\" entry 2 (Z) is 25"));
+
+  // The cubes are counted over the chapter: the block that takes it past the
+  // limit is named. Two blocks of 20x20x20 fill it exactly.
+  blocks = many(2, 20, 20, 20);
+  write(blocks);
+  EXPECT_NO_THROW(Library::load(dir.path()));
+  blocks.push_back({"uno", 1, 1, 1});
+  EXPECT_THAT(refusal(blocks), HasSubstr(puzzlePath("uno").string() +
+                                         ": its 1x1x1 block brings the chapter to 16001 cubes; a chapter holds "
+                                         "at most 16000"));
+
+  // A puzzle's own id, past the length of one.
+  blocks = many(2);
+  const std::string longId(Library::kMaxIdBytes + 1, 'x');
+  write(blocks);
+  json puzzle = json::parse(test::readFile(puzzlePath("b1")));
+  puzzle["id"] = longId;
+  writeFile(puzzlePath("b1"), puzzle.dump());
+  try {
+    Library::load(dir.path());
+    ADD_FAILURE() << "a puzzle with a 65-byte id loaded";
+  } catch (const LoadError& error) {
+    EXPECT_THAT(error.what(), HasSubstr(puzzlePath("b1").string() + ": \"id\" of 65 bytes is too long (at most 64)"));
+  }
+}
+
+
 TEST_F(BrokenDefinitions, TheGameStopsWithStatusOneNamingTheFile) {
   writeFile(puzzlePath(), R"({"id": "p", "dims": [1e400]})");
   const std::string folder = dir.path().string();

@@ -11,8 +11,10 @@
 
 #include "capture/capture_session.hpp"
 #include "game/game.hpp"
+#include "game/game_fixture.hpp"
 #include "image/png_io.hpp"
 #include "meshes/mesh_data.hpp"
+#include "puzzle/library.hpp"
 #include "render/offscreen_target.hpp"
 #include "support/temp_dir.hpp"
 
@@ -307,6 +309,67 @@ TEST_F(RendererTest, AShaderThatDoesNotCompileOrLinkIsReportedWithTheDriversLog)
   EXPECT_EQ(unlinked.program.id(), 0u);
   EXPECT_NE(unlinked.error.find("the test program does not link"), std::string::npos) << unlinked.error;
   while (glGetError() != GL_NO_ERROR) {
+  }
+}
+
+// The largest table the chapter's limits allow: sixteen of the widest
+// blocks, the first as tall as the cubes left allow. Every plinth must show,
+// in a wide picture and in a tall one where they stand in two columns.
+TEST(LargestTable, EveryPlinthShowsInAWideAndATallPicture) {
+  test::TempDir dir;
+  std::vector<test::FixturePuzzle> blocks;
+  const int side = Library::kMaxSide;
+  for (int i = 0; i < Library::kMaxChapterBlocks; ++i) {
+    const int height = i == 0 ? 12 : 1;
+    blocks.push_back({"b" + std::to_string(i), side, height, side,
+                      std::string(static_cast<std::size_t>(side * height * side), '1')});
+  }
+  test::writeChapter(dir.path(), blocks);
+  auto created = CaptureSession::create({.width = 1600, .height = 1000, .resources = dir.path(), .seed = 7});
+  ASSERT_TRUE(created.session) << created.error;
+  CaptureSession& session = *created.session;
+
+  for (const auto& [width, height] : {std::pair(1600, 1000), std::pair(600, 1000)}) {
+    ASSERT_EQ(session.resize(width, height), "");
+    session.restartGame();
+    Game& game = session.game();
+    for (int i = 0; i < 60; ++i) game.tick(1.0 / 60.0);
+    ASSERT_EQ(session.draw(), "");
+    const std::vector<std::uint8_t> px = session.read(PixelOrder::Rgba);
+    const glm::mat4 viewProj = game.viewProj();
+    const auto pixelAt = [&](glm::vec3 world) -> std::optional<glm::ivec2> {
+      const glm::vec4 clip = viewProj * glm::vec4(world, 1);
+      if (clip.w <= 0) return std::nullopt;
+      const glm::ivec2 p(static_cast<int>((clip.x / clip.w * 0.5f + 0.5f) * static_cast<float>(width)),
+                         static_cast<int>((0.5f - clip.y / clip.w * 0.5f) * static_cast<float>(height)));
+      if (p.x < 0 || p.y < 0 || p.x >= width || p.y >= height) return std::nullopt;
+      return p;
+    };
+    // Plinth wood is reddish brown, about (205, 154, 115); the table is pale
+    // grey-beige and the blocks' wood yellower, green above 0.84 of red even
+    // in shade.
+    const auto plinthLike = [&](glm::ivec2 p) {
+      const std::size_t i = (static_cast<std::size_t>(p.y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(p.x)) * 4;
+      const int r = px[i], g = px[i + 1], b = px[i + 2];
+      return r - b > 60 && g * 5 < r * 4;
+    };
+    for (int i = 0; i < game.slotCount(); ++i) {
+      const Slot& slot = game.slot(i);
+      const glm::vec3 foot(slot.center.x, kPlinthHeight, slot.center.z);
+      EXPECT_TRUE(pixelAt(foot)) << "the centre of plinth " << i << " is outside the " << width << "x" << height
+                                 << " picture";
+      // Its top between the block and the rim, on each side: one at least is
+      // not hidden by a block in front.
+      const float across = (static_cast<float>(slot.puzzle.X) * 0.5f + slot.plinthRadius) * 0.5f;
+      const float along = (static_cast<float>(slot.puzzle.Z) * 0.5f + slot.plinthRadius) * 0.5f;
+      int seen = 0;
+      for (const glm::vec3 offset : {glm::vec3(0, 0, along), glm::vec3(-across, 0, 0), glm::vec3(across, 0, 0),
+                                     glm::vec3(0, 0, -along)}) {
+        const auto p = pixelAt(foot + offset);
+        seen += p && plinthLike(*p);
+      }
+      EXPECT_GT(seen, 0) << "plinth " << i << " is not seen in the " << width << "x" << height << " picture";
+    }
   }
 }
 
