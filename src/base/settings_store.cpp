@@ -14,7 +14,6 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "base/atomic_file.hpp"
@@ -76,11 +75,14 @@ constexpr int kMaxDepth = 2;
 // rename at every save, and a lock on it would be on the old one.
 class ProgressLock {
  public:
-  explicit ProgressLock(const fs::path& file) {
+  // Reading needs no folder made for the lock: where there is none, there
+  // is no file to read either.
+  enum class Folder { make, mustExist };
+  explicit ProgressLock(const fs::path& file, Folder folder = Folder::make) {
     fs::path lockFile = file;
     lockFile += ".lock";
     std::error_code error;
-    fs::create_directories(file.parent_path(), error);
+    if (folder == Folder::make) fs::create_directories(file.parent_path(), error);
     fd_ = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0600);
     // Without it (a read-only folder) the save fails on its own anyway.
     if (fd_ < 0) return;
@@ -96,16 +98,6 @@ class ProgressLock {
  private:
   int fd_ = -1;
 };
-
-SettingsStore::DiskStamp stampOf(const fs::path& file) {
-  struct stat info {};
-  if (::stat(file.c_str(), &info) != 0) return {};
-  return {.exists = true,
-          .device = static_cast<std::uint64_t>(info.st_dev),
-          .inode = static_cast<std::uint64_t>(info.st_ino),
-          .size = static_cast<std::int64_t>(info.st_size),
-          .modified = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
-}
 
 std::string timestamp() {
   const std::time_t now = std::time(nullptr);
@@ -133,7 +125,12 @@ SettingsStore::Options defaultSettingsOptions() {
 SettingsStore::SettingsStore(Options options) : options_(std::move(options)) {
   if (inMemoryOnly()) return;
   removeStaleTemporaries(options_.file, kStaleTemporaryAge);
-  load();
+  {
+    // A file set aside as damaged must be the one read, not a good one
+    // another game saved meanwhile.
+    const ProgressLock locked(options_.file, ProgressLock::Folder::mustExist);
+    load();
+  }
   writer_ = std::thread([this] { writerLoop(); });
 }
 
@@ -157,7 +154,6 @@ void SettingsStore::report(const std::string& line) const {
 }
 
 void SettingsStore::load() {
-  const DiskStamp stamp = stampOf(options_.file);
   const SmallFile file = readSmallFile(options_.file, kMaxFileBytes);
   switch (file.status) {
     case SmallFile::Status::missing:
@@ -180,8 +176,6 @@ void SettingsStore::load() {
     return;
   }
   values_ = std::move(decoded.values);
-  onDisk_ = values_;
-  stamp_ = stamp;
 }
 
 void SettingsStore::setAside(const std::string& why) {
@@ -312,13 +306,11 @@ void SettingsStore::removeAll() {
   const ProgressLock locked(options_.file);
   std::lock_guard lock(mutex_);
   values_ = json::object();
-  onDisk_ = json::object();
   changed_.clear();
   writable_ = true;  // the player asked for a clean slate, damaged file or not
   std::error_code error;
   fs::remove(options_.file, error);
   if (error) report("settings: cannot remove " + options_.file.string() + ": " + error.message());
-  stamp_ = stampOf(options_.file);
 }
 
 void SettingsStore::waitForWrites(std::unique_lock<std::mutex>& lock) {
@@ -371,13 +363,12 @@ void SettingsStore::writerLoop() {
 std::string SettingsStore::save(const json& changes) {
   const ProgressLock locked(options_.file);
   // Another game, or a reset, may have saved since: their keys are kept,
-  // ours written over them.
-  const DiskStamp now = stampOf(options_.file);
+  // ours written over them. Read afresh every time: a few kilobytes, where
+  // a file's times and inode could not tell every change apart.
   json merged;
   {
     std::lock_guard lock(mutex_);
-    if (!(now == stamp_)) onDisk_ = readForMerge();
-    merged = onDisk_;
+    merged = readForMerge();
   }
   for (const auto& [key, value] : changes.items()) merged[key] = value;
   const std::string text = merged.dump(1, '\t', false, json::error_handler_t::replace) + "\n";
@@ -385,15 +376,12 @@ std::string SettingsStore::save(const json& changes) {
   if (!problem.empty()) return problem;
 
   std::lock_guard lock(mutex_);
-  stamp_ = stampOf(options_.file);
-  onDisk_ = std::move(merged);
   // What the others saved is seen here too; keys changed meanwhile in this
   // game keep their newer values.
-  json seen = onDisk_;
   for (const std::string& key : changed_) {
-    if (const auto mine = values_.find(key); mine != values_.end()) seen[key] = *mine;
+    if (const auto mine = values_.find(key); mine != values_.end()) merged[key] = *mine;
   }
-  values_ = std::move(seen);
+  values_ = std::move(merged);
   return {};
 }
 

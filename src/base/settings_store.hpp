@@ -74,15 +74,6 @@ class SettingsStore {
 
   const std::filesystem::path& file() const { return options_.file; }
 
-  // Which file was last seen on disk, to tell whether another game saved
-  // since.
-  struct DiskStamp {
-    bool exists = false;
-    std::uint64_t device = 0, inode = 0;
-    std::int64_t size = 0, modified = 0;
-    bool operator==(const DiskStamp&) const = default;
-  };
-
  private:
   bool inMemoryOnly() const { return options_.file.empty(); }
   void load();
@@ -103,9 +94,7 @@ class SettingsStore {
   std::condition_variable wake_;
   std::condition_variable written_;
   nlohmann::json values_ = nlohmann::json::object();
-  // The file as last read or written here, and the keys changed since.
-  nlohmann::json onDisk_ = nlohmann::json::object();
-  DiskStamp stamp_;
+  // Keys changed here since the last save.
   std::set<std::string> changed_;
   std::uint64_t version_ = 0;
   std::uint64_t writtenVersion_ = 0;

@@ -12,6 +12,7 @@ sigset_t handledSignals() {
   sigemptyset(&set);
   sigaddset(&set, SIGINT);
   sigaddset(&set, SIGTERM);
+  sigaddset(&set, SIGHUP);  // the terminal or the session closing
   sigaddset(&set, SIGUSR2);  // private wake-up used to stop the waiter
   return set;
 }

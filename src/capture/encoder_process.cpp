@@ -11,10 +11,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <sstream>
 
 extern char** environ;
@@ -171,9 +173,16 @@ EncoderProcess::~EncoderProcess() {
 
 void EncoderProcess::collectErrors(int fd) {
   char buffer[4096];
+  std::optional<std::chrono::steady_clock::time_point> giveUpAt;
   for (;;) {
     // Something the encoder started may hold its error output open after it
-    // has gone; what is left unread a moment after its exit is not waited for.
+    // has gone, even keep writing to it; what is left a moment after its
+    // exit is not waited for.
+    if (ended_) {
+      const auto now = std::chrono::steady_clock::now();
+      if (!giveUpAt) giveUpAt = now + std::chrono::seconds(1);
+      if (now >= *giveUpAt) break;
+    }
     pollfd readable{fd, POLLIN, 0};
     const int ready = ::poll(&readable, 1, 50);
     if (ready < 0 && errno == EINTR) continue;
@@ -279,7 +288,11 @@ EncoderProcess::Exit EncoderProcess::finish() {
   if (input_ >= 0) ::close(input_);
   input_ = -1;
   std::string killedFor;
-  const auto deadline = std::chrono::steady_clock::now() + timeouts_.exit;
+  // A slow preset holds frames back and rewrites the file at the end, work
+  // that grows with the film: as long again as the film took so far is
+  // allowed on top, so only an encoder that truly hangs is killed.
+  const auto now = std::chrono::steady_clock::now();
+  const auto deadline = now + timeouts_.exit + (now - started_);
   for (;;) {
     {
       std::lock_guard lock(processMutex_);

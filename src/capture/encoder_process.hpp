@@ -42,8 +42,9 @@ std::vector<std::string> arguments(int width, int height, const std::string& out
 }  // namespace encoder
 
 // How long the encoder may keep the film waiting before it is killed: a
-// write that makes no progress, and the exit once its input has ended.
-// Generous, for a slow encoder on a slow machine.
+// write that makes no progress, and the exit once its input has ended (on
+// top of as long again as the encoder has run, for the frames a slow preset
+// holds back). Generous, for a slow encoder on a slow machine.
 struct EncoderTimeouts {
   std::chrono::milliseconds write{30000};
   std::chrono::milliseconds exit{30000};
@@ -88,13 +89,14 @@ class EncoderProcess {
   void kill();
 
  private:
-  explicit EncoderProcess(EncoderTimeouts timeouts) : timeouts_(timeouts) {}
+  explicit EncoderProcess(EncoderTimeouts timeouts) : timeouts_(timeouts), started_(std::chrono::steady_clock::now()) {}
   void collectErrors(int fd);
   // Under processMutex_.
   bool reapIfEnded();
   void killAndReap();
 
   EncoderTimeouts timeouts_;
+  std::chrono::steady_clock::time_point started_;
   int input_ = -1;
   std::atomic<bool> stalled_ = false;
   std::thread errorReader_;

@@ -61,9 +61,14 @@ Game::Game(GameOptions options)
   layout();
 
   if (persist_) {
-    if (auto solved = options_.store->stringList("sorvel.solved")) {
-      setSolvedIDs(std::set<std::string>(solved->begin(), solved->end()));
+    std::set<std::string> solved;
+    if (auto saved = options_.store->stringList("sorvel.solved")) solved.insert(saved->begin(), saved->end());
+    // The list is one key that another game open at the same time may have
+    // saved over; a block left with nothing to carve was solved all the same.
+    for (const auto& slot : slots_) {
+      if (slot->puzzle.solved()) solved.insert(slot->puzzle.def.id);
     }
+    setSolvedIDs(std::move(solved));
   }
   goHome(false);
 

@@ -100,7 +100,7 @@ TEST(AtomicWrite, OnlyOldUnheldTemporariesOfOurOwnNamingAreRemovedAtStartUp) {
     left.insert(entry.path().filename().string());
   }
   EXPECT_EQ(left, (std::set<std::string>{".settings.json.HELD00", ".settings.json.fresh1", ".settings.json.bak",
-                                         ".other.json.a1B2c3", "settings.json.a1B2c3"}));
+                                         ".other.json.a1B2c3", "settings.json.a1B2c3", "settings.json.lock"}));
   close(held);
 }
 

@@ -240,6 +240,23 @@ TEST(EncoderProcess, AChildLeftBehindByAnEncoderThatExitedDoesNotHoldUpItsEnd) {
   ::kill(childPid, SIGKILL);
 }
 
+TEST(EncoderProcess, AChildThatKeepsTalkingAfterTheEncoderExitedDoesNotHoldUpItsEnd) {
+  test::TempDir dir;
+  const auto child = dir / "child";
+  const Watchdog watchdog({child}, std::chrono::seconds(10));
+  const Clock::time_point start = Clock::now();
+  auto started = EncoderProcess::start(
+      "/bin/sh",
+      {"-c", "while :; do echo x >&2; sleep 0.01; done & echo $! > \"$0\"; cat > /dev/null", child.string()});
+  ASSERT_TRUE(started.process) << started.error;
+  const pid_t childPid = pidIn(child);
+  ASSERT_GT(childPid, 0);
+  const EncoderProcess::Exit exit = started.process->finish();
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(3));
+  EXPECT_TRUE(exit.success);
+  ::kill(childPid, SIGKILL);
+}
+
 TEST(EncoderProcess, AProgramThatCannotBeStartedIsReported) {
   auto started = EncoderProcess::start("/no/such/encoder", {});
   EXPECT_FALSE(started.process);

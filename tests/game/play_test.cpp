@@ -302,6 +302,23 @@ TEST(Persistence, ProgressSurvivesARestartWithItsMistakesAndPlayTime) {
   EXPECT_EQ(game->mistakes(), 1);
 }
 
+// Two games open on one progress file each save the solved list as they
+// know it; the one that saves last leaves out the other's solve.
+TEST(Persistence, ABlockLeftWithNothingToCarveIsSolvedThoughTheListLostIt) {
+  Rig rig;
+  {
+    auto game = rig.start(true);
+    solvePeg(*game);
+  }
+  rig.store->setStringList("sorvel.solved", {});
+  rig.reopenStore();
+  auto game = rig.start(true);
+  EXPECT_TRUE(game->solvedIDs().contains("pieza"));
+  EXPECT_EQ(game->solvedCount(), 1);
+  game->open(2);
+  EXPECT_EQ(game->screen(), Screen::solved) << "a block with nothing to carve opened for play";
+}
+
 // The most progress a chapter can leave: the most blocks, cubes and the
 // longest ids the loader allows, every cube of every block carved or marked
 // by mistake and every block solved. It must stay far below the size at
