@@ -17,34 +17,29 @@ build="$root/build/fuzz"
 
 seconds="${1:-20}"
 shift || true
-all=(puzzle chapter settings stoy png launch still demo figure window)
-targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=("${all[@]}")
-
-# Longest input worth trying: a little over the largest real file of each kind.
-max_len() {
-  case "$1" in
-    puzzle | settings) echo 4096 ;;
-    window) echo 512 ;;
-    chapter | figure) echo 2048 ;;
-    stoy) echo 65536 ;;  # the smallest shipped toy is 46 KB
-    png) echo 16384 ;;
-    launch | demo) echo 256 ;;
-    still) echo 128 ;;
-    *) echo "fuzz: unknown target '$1' (known: ${all[*]})" >&2; return 1 ;;
-  esac
-}
-dictionary() {
-  case "$1" in
-    puzzle | chapter | settings | window) echo "$root/fuzz/json.dict" ;;
-    *) echo "$root/fuzz/$1.dict" ;;
-  esac
-}
-for t in "${targets[@]}"; do max_len "$t" >/dev/null; done
 
 echo "fuzz: building in $build"
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSORVEL_FUZZ=ON \
   -DSORVEL_BUILD_TESTS=OFF -DSORVEL_BUILD_BENCH=OFF >/dev/null
+
+# The targets, each with the longest input worth trying and its dictionary,
+# as fuzz/CMakeLists.txt lists them.
+declare -A max_len dictionary
+all=()
+while IFS=$'\t' read -r name length dict; do
+  all+=("$name")
+  max_len[$name]="$length"
+  dictionary[$name]="$dict"
+done <"$build/fuzz/targets.tsv"
+targets=("$@")
+[ ${#targets[@]} -gt 0 ] || targets=("${all[@]}")
+for t in "${targets[@]}"; do
+  if [ -z "${max_len[$t]:-}" ]; then
+    echo "fuzz: unknown target '$t' (known: ${all[*]})" >&2
+    exit 1
+  fi
+done
+
 cmake --build "$build" -j"$(nproc)" --target "${targets[@]/%/_fuzz}" >/dev/null
 
 run_one() {
@@ -57,7 +52,7 @@ run_one() {
   local seeds=("$corpus")
   [ -d "$root/fuzz/regressions/$t" ] && seeds+=("$root/fuzz/regressions/$t")
   UBSAN_OPTIONS=print_stacktrace=1 "$build/fuzz/${t}_fuzz" "${seeds[@]}" \
-    -max_total_time="$seconds" -max_len="$(max_len "$t")" -dict="$(dictionary "$t")" \
+    -max_total_time="$seconds" -max_len="${max_len[$t]}" -dict="${dictionary[$t]}" \
     -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 -artifact_prefix="$crashes/" \
     >"$build/$t.log" 2>&1
 }
