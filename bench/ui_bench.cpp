@@ -53,7 +53,7 @@ const Font kBody{Family::sans, 15};
 
 Node roundButton(Icon glyph, Action action) {
   return icon(glyph, 20, kInk)
-      .frame({.width = 46, .height = 46})
+      .sized({.width = 46, .height = 46})
       .background(circle({.fill = kPaper, .stroke = kInk.withOpacity(0.15f), .lineWidth = 1}))
       .control(action);
 }
@@ -91,7 +91,7 @@ Node overlay(int mistakes, float cardOpacity) {
                      .control(Action::close));
 
   std::vector<Node> pips;
-  for (int i = 0; i < mistakes; ++i) pips.push_back(circle({.fill = kMistakeRed}).frame({.width = 10, .height = 10}));
+  for (int i = 0; i < mistakes; ++i) pips.push_back(circle({.fill = kMistakeRed}).sized({.width = 10, .height = 10}));
   const Node bottomBar =
       hstack({hstack({.spacing = 4}, {toolButton(Icon::hammer, "Tallar", true, Action::carve),
                                       toolButton(Icon::paintbrush, "Marcar", false, Action::mark)})
@@ -99,7 +99,7 @@ Node overlay(int mistakes, float cardOpacity) {
                   .background(capsule({.fill = kPaper})),
               spacer(),
               hstack({.spacing = 6}, pips)
-                  .frame({.minHeight = 20})
+                  .sized({.minHeight = 20})
                   .padding({.top = 6, .right = 12, .bottom = 6, .left = 12})
                   .background(capsule({.fill = kPaper}))})
           .padding(20);
@@ -107,7 +107,7 @@ Node overlay(int mistakes, float cardOpacity) {
   return vstack({.spacing = 0}, {topBar, spacer(),
                                  vstack({.spacing = 14, .align = Align::leading}, std::move(card))
                                      .padding(28)
-                                     .frame({.maxWidth = 440, .fill = Fill::width, .align = Align::leading})
+                                     .sized({.maxWidth = 440, .fill = Fill::width, .align = Align::leading})
                                      .background(rectangle({.fill = kPaper}, 22))
                                      .opacity(cardOpacity)
                                      .tag("card"),

@@ -23,8 +23,8 @@ class CompositedInterface {
 
  private:
   const LayerCompositor& compositor_;
-  std::array<OverlayLayer, Interface::kSlots> textures_;
-  std::array<std::uint64_t, Interface::kSlots> versions_{};
+  std::array<OverlayLayer, Interface::kPictures> textures_;
+  std::array<std::uint64_t, Interface::kPictures> versions_{};
   int uploads_ = 0;
 };
 

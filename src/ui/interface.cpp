@@ -295,7 +295,7 @@ std::vector<LayerToDraw> Interface::layers() const {
   std::vector<LayerToDraw> out;
   if (rippleStart_ >= 0 && ripplePlace_) {
     const float half = kRippleBox * scale_ / 2;
-    out.push_back({.slot = kRippleSlot,
+    out.push_back({.pictureId = kRipplePicture,
                    .picture = &ripple_,
                    .placement = {.offsetX = ripplePlace_->x * points_.width * scale_ - half,
                                  .offsetY = ripplePlace_->y * points_.height * scale_ - half}});
@@ -304,13 +304,13 @@ std::vector<LayerToDraw> Interface::layers() const {
   // one coming.
   auto overlay = [&](int i) {
     if (overlay_[i].pixels.empty()) return;
-    out.push_back({.slot = kOverlaySlot + i, .picture = &overlay_[i], .placement = {.opacity = overlayOpacity(i)}});
+    out.push_back({.pictureId = kOverlayPicture + i, .picture = &overlay_[i], .placement = {.opacity = overlayOpacity(i)}});
     for (const bool current : {false, true}) {
       for (std::size_t c = 0; c < cards_.size(); ++c) {
         const Card& card = cards_[c];
         if (card.key && card.overlay == i && card.current == current) {
           out.push_back(
-              {.slot = kCardSlot + static_cast<int>(c), .picture = &card.picture, .placement = cardPlacement(card)});
+              {.pictureId = kCardPicture + static_cast<int>(c), .picture = &card.picture, .placement = cardPlacement(card)});
         }
       }
     }
@@ -319,9 +319,9 @@ std::vector<LayerToDraw> Interface::layers() const {
   overlay(shown_);
   const float tutorial = tutorialFade_.at(now_);
   if (tutorial > 0 && !tutorial_.pixels.empty()) {
-    out.push_back({.slot = kDimSlot, .picture = &dim_, .placement = {.opacity = kDimOpacity * tutorial}});
+    out.push_back({.pictureId = kDimPicture, .picture = &dim_, .placement = {.opacity = kDimOpacity * tutorial}});
     const float s = kTutorialStartScale + (1 - kTutorialStartScale) * tutorial;
-    out.push_back({.slot = kTutorialSlot,
+    out.push_back({.pictureId = kTutorialPicture,
                    .picture = &tutorial_,
                    .placement = {.opacity = tutorial,
                                  .scale = s,

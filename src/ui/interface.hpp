@@ -46,21 +46,21 @@ struct LayerPicture {
 };
 
 struct LayerToDraw {
-  int slot = 0;  // which picture: stable per layer, for the uploader's textures
+  int pictureId = 0;  // stable per layer, so the uploader keeps one texture for each
   const LayerPicture* picture = nullptr;
   Placement placement;
 };
 
 class Interface {
  public:
-  // The uploader keeps one texture per slot.
-  static constexpr int kRippleSlot = 0;
-  static constexpr int kOverlaySlot = 1;  // and the next: a screen fading into another
-  static constexpr int kDimSlot = 3;
-  static constexpr int kTutorialSlot = 4;
-  static constexpr int kCardSlot = 5;  // and the next two: cards coming and going
+  // Which picture a layer shows; the uploader keeps one texture for each.
+  static constexpr int kRipplePicture = 0;
+  static constexpr int kOverlayPicture = 1;  // and the next: a screen fading into another
+  static constexpr int kDimPicture = 3;
+  static constexpr int kTutorialPicture = 4;
+  static constexpr int kCardPicture = 5;  // and the next two: cards coming and going
   static constexpr int kCards = 3;
-  static constexpr int kSlots = kCardSlot + kCards;
+  static constexpr int kPictures = kCardPicture + kCards;
 
   explicit Interface(const Painter& painter) : painter_(painter) {}
 

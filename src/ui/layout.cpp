@@ -37,8 +37,8 @@ struct ShapeData {
 struct PaddingData {
   Edges edges;
 };
-struct FrameData {
-  Frame frame;
+struct SizingData {
+  Sizing sizing;
 };
 // Children: the content, then the shape.
 struct DecorationData {
@@ -55,7 +55,7 @@ struct TagData {
   std::string tag;
 };
 
-using Payload = std::variant<StackData, SpacerData, TextData, IconData, ShapeData, PaddingData, FrameData,
+using Payload = std::variant<StackData, SpacerData, TextData, IconData, ShapeData, PaddingData, SizingData,
                              DecorationData, OpacityData, ControlData, TagData>;
 
 struct NodeData {
@@ -333,28 +333,28 @@ class Engine {
     place(s.first, {frame.x + k.edges.left, frame.y + k.edges.top}, opacity);
   }
 
-  static bool fillsWidth(const Frame& f) { return f.fill == Fill::width || f.fill == Fill::both; }
-  static bool fillsHeight(const Frame& f) { return f.fill == Fill::height || f.fill == Fill::both; }
+  static bool fillsWidth(const Sizing& f) { return f.fill == Fill::width || f.fill == Fill::both; }
+  static bool fillsHeight(const Sizing& f) { return f.fill == Fill::height || f.fill == Fill::both; }
   // The frame's size around a child of `child` size when offered `offered`.
-  static Size frameSize(const Frame& f, Size offered, Size child) {
+  static Size frameSize(const Sizing& f, Size offered, Size child) {
     const float width = f.width.value_or(fillsWidth(f) ? offered.width : child.width);
     const float height = f.height.value_or(fillsHeight(f) ? offered.height : child.height);
     return {std::min(width, f.maxWidth.value_or(kUnbounded)), std::max(height, f.minHeight.value_or(0))};
   }
-  Ideal idealOf(const State& s, const FrameData& k) {
-    const Frame& f = k.frame;
+  Ideal idealOf(const State& s, const SizingData& k) {
+    const Sizing& f = k.sizing;
     const Ideal& child = ideal(s.first);
     return {frameSize(f, {kUnbounded, kUnbounded}, child.size), !f.width && (fillsWidth(f) || child.shrinksX),
             !f.height && (fillsHeight(f) || child.shrinksY)};
   }
-  Size fitNode(State& s, const FrameData& k, Size offered) {
-    const Frame& f = k.frame;
+  Size fitNode(State& s, const SizingData& k, Size offered) {
+    const Sizing& f = k.sizing;
     const Size room{std::min(f.width.value_or(offered.width), f.maxWidth.value_or(kUnbounded)),
                     std::max(f.height.value_or(offered.height), f.minHeight.value_or(0))};
     return frameSize(f, offered, fit(s.first, atLeastZero(room)));
   }
-  void placeNode(const State& s, const FrameData& k, Rect frame, float opacity) {
-    placeIn(s.first, frame, opacity, fraction(k.frame.align), fraction(k.frame.valign));
+  void placeNode(const State& s, const SizingData& k, Rect frame, float opacity) {
+    placeIn(s.first, frame, opacity, fraction(k.sizing.align), fraction(k.sizing.valign));
   }
 
   // Decorations and the nodes that only record or fade take their content's
@@ -405,7 +405,7 @@ Node::Node(std::shared_ptr<const NodeData> data) : data_(std::move(data)) {}
 
 Node Node::padding(float all) const { return padding(Edges{all, all, all, all}); }
 Node Node::padding(Edges edges) const { return NodeAccess::make(PaddingData{edges}, {*this}); }
-Node Node::frame(Frame frame) const { return NodeAccess::make(FrameData{frame}, {*this}); }
+Node Node::sized(Sizing sizing) const { return NodeAccess::make(SizingData{sizing}, {*this}); }
 Node Node::background(Node shape) const {
   return NodeAccess::make(DecorationData{false}, {*this, std::move(shape)});
 }
@@ -449,7 +449,7 @@ std::optional<Control> Layout::hit(Point point) const {
 }
 
 std::optional<Rect> Layout::frameOf(std::string_view tag) const {
-  for (const TaggedFrame& t : tags) {
+  for (const TaggedRect& t : tags) {
     if (t.tag == tag) return t.frame;
   }
   return std::nullopt;

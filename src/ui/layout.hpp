@@ -43,13 +43,13 @@ struct NodeData;
 struct NodeAccess;
 }  // namespace detail
 
-// Where children sit across a vertical stack, or inside a larger frame.
+// Where children sit across a vertical stack, or inside a larger sized node.
 enum class Align { leading, centre, trailing };
-// Where children sit across a horizontal stack, or inside a taller frame.
+// Where children sit across a horizontal stack, or inside a taller sized node.
 enum class VAlign { top, centre, bottom };
 // Whether a text may break between words when offered less than one line.
 enum class Wrap { none, words };
-// Which sides of a frame take all the room offered rather than the child's.
+// Which sides of a sized node take all the room offered rather than the child's.
 enum class Fill { none, width, height, both };
 // The pointer's look over a control.
 enum class Cursor { arrow, hand };
@@ -69,10 +69,10 @@ struct Edges {
 };
 
 // Constraints on a node's size. A fixed width or height is kept whatever is
-// offered; otherwise the frame takes the child's size, or all that is offered
+// offered; otherwise the node takes the child's size, or all that is offered
 // on a side it fills; then the maximum width and minimum height apply. The
-// child is offered the frame's room and aligned in the frame.
-struct Frame {
+// child is offered the sized node's room and aligned in it.
+struct Sizing {
   std::optional<float> width;
   std::optional<float> height;
   std::optional<float> maxWidth;
@@ -93,7 +93,7 @@ class Node {
 
   Node padding(float all) const;
   Node padding(Edges edges) const;
-  Node frame(Frame frame) const;
+  Node sized(Sizing sizing) const;
   // `shape` is laid out in this node's size, painted before it or after it.
   Node background(Node shape) const;
   Node overlay(Node shape) const;
@@ -124,8 +124,8 @@ Node hstack(HStack options, std::vector<Node> children);
 Node hstack(std::vector<Node> children);
 
 // A flexible gap: the spacers of a stack share its free room equally, down
-// to nothing. Only a spacer placed straight in a stack stretches; framed, it
-// is a fixed gap (`spacer().frame({.width = 46})`). It takes no room across
+// to nothing. Only a spacer placed straight in a stack stretches; sized, it
+// is a fixed gap (`spacer().sized({.width = 46})`). It takes no room across
 // the stack.
 Node spacer();
 
@@ -138,7 +138,7 @@ Node text(std::string text, Font font, Colour colour, Wrap wrap = Wrap::none);
 Node icon(Icon icon, float size, Colour colour, float weight = 600);
 
 // Shapes take all the room offered: use them as backgrounds and overlays or
-// give them a frame. A capsule's ends are half circles; a circle is the
+// give them a size. A capsule's ends are half circles; a circle is the
 // largest that fits, centred.
 Node rectangle(Paint paint, float cornerRadius = 0);
 Node capsule(Paint paint);
@@ -150,7 +150,7 @@ struct Control {
   Cursor cursor = Cursor::hand;
 };
 
-struct TaggedFrame {
+struct TaggedRect {
   std::string tag;
   Rect frame;
 };
@@ -159,7 +159,7 @@ struct TaggedFrame {
 struct Layout {
   DrawList drawList;              // painting order
   std::vector<Control> controls;  // painting order: later ones lie on top
-  std::vector<TaggedFrame> tags;  // every tagged node, hidden ones too
+  std::vector<TaggedRect> tags;  // every tagged node, hidden ones too
 
   // The topmost control under `point`, or none: the scene gets the input.
   std::optional<Control> hit(Point point) const;

@@ -34,7 +34,7 @@ Node toolSegment(Tool tool, bool selected) {
   const Node label = hstack({.spacing = 8}, {symbol(carve ? Icon::hammer : Icon::paintbrush, 15, content, 600),
                                              text(carve ? "Tallar" : "Marcar", sans(16, Weight::semibold), content)})
                          .padding({.right = 20, .left = 20})
-                         .frame({.height = 48});
+                         .sized({.height = 48});
   const Node segment = selected ? label.background(capsule({.fill = carve ? kInk : kTeal})) : label;
   return segment.control(carve ? Action::carveTool : Action::markTool);
 }
@@ -42,10 +42,10 @@ Node toolSegment(Tool tool, bool selected) {
 Node layerGauge(int peel, int peelMax) {
   std::vector<Node> pips;
   for (int i = peelMax - 1; i >= 0; --i) {
-    pips.push_back(capsule({.fill = i < peel ? kInk : kInk.withOpacity(0.16f)}).frame({.width = 14, .height = 4}));
+    pips.push_back(capsule({.fill = i < peel ? kInk : kInk.withOpacity(0.16f)}).sized({.width = 14, .height = 4}));
   }
   // Keeps its room with no layers, so the buttons round it do not jump.
-  return vstack({.spacing = 4}, std::move(pips)).frame({.minHeight = 20}).tag("layerGauge");
+  return vstack({.spacing = 4}, std::move(pips)).sized({.minHeight = 20}).tag("layerGauge");
 }
 
 Node topBar(const InterfaceState& state) {
@@ -61,7 +61,7 @@ Node topBar(const InterfaceState& state) {
 Node bottomBar(const InterfaceState& state) {
   // The bare gap on the left is as wide as the layer control on the right,
   // so the tool picker stays in the middle of the window.
-  return hstack({.align = VAlign::bottom}, {spacer().frame({.width = kRoundButton}), spacer(), toolPicker(state.tool),
+  return hstack({.align = VAlign::bottom}, {spacer().sized({.width = kRoundButton}), spacer(), toolPicker(state.tool),
                                             spacer(), layerControl(state.peel, state.peelMax)})
       .tag("bottomBar");
 }
@@ -93,7 +93,7 @@ Node solvedCard(const InterfaceState& state) {
 
 // A badge for the tutorial's rows, drawn in ink in a column of its own so
 // that the texts beside them line up.
-Node badge(Node content) { return content.frame({.width = 36}); }
+Node badge(Node content) { return content.sized({.width = 36}); }
 
 Node tutorialRow(Node badgeContent, std::string body) {
   Node words = text(std::move(body), sans(15, Weight::regular), kInk.withOpacity(0.8f), Wrap::words);
@@ -104,7 +104,7 @@ Node tutorialRow(Node badgeContent, std::string body) {
 
 Node roundButton(Icon glyph, Action action) {
   return symbol(glyph, 17, kInk, 600)
-      .frame({.width = kRoundButton, .height = kRoundButton})
+      .sized({.width = kRoundButton, .height = kRoundButton})
       .background(circle({.fill = kPaper}))
       .overlay(circle(outline(0.14f)))
       .control(action);
@@ -113,7 +113,7 @@ Node roundButton(Icon glyph, Action action) {
 Node pillButton(std::string title, bool primary, Action action) {
   return text(std::move(title), sans(17, Weight::semibold), primary ? kPaper : kInk)
       .padding({.right = 26, .left = 26})
-      .frame({.height = 50})
+      .sized({.height = 50})
       .background(capsule({.fill = primary ? kInk : kPaper}))
       .overlay(capsule(outline(primary ? 0 : 0.16f)))
       .control(action);
@@ -127,7 +127,7 @@ Node guideCard(const Guide& guide) {
   if (guide.button) {
     button = hstack({spacer(), text(*guide.button, sans(15, Weight::semibold), kPaper)
                                    .padding({.right = 22, .left = 22})
-                                   .frame({.height = 40})
+                                   .sized({.height = 40})
                                    .background(capsule({.fill = kInk}))
                                    .control(Action::guideNext)});
   }
@@ -135,7 +135,7 @@ Node guideCard(const Guide& guide) {
   return vstack({.spacing = 10, .align = Align::leading},
                 {stepLine, text(guide.text, sans(16, Weight::regular), kInk, Wrap::words), button})
       .padding({.top = 16, .right = 20, .bottom = 16, .left = 20})
-      .frame({.maxWidth = 460, .fill = Fill::width, .align = Align::leading})
+      .sized({.maxWidth = 460, .fill = Fill::width, .align = Align::leading})
       .background(rectangle({.fill = kPaper}, 18))
       .overlay(rectangle(outline(0.12f), 18))
       .tag("guideCard");
@@ -166,7 +166,7 @@ Node homeOverlay(const InterfaceState& state) {
                  text("Capítulo 1 · La costa", sans(16, Weight::medium), kInk.withOpacity(0.55f)).padding({.top = 2}),
                  spacer(), hstack({spacer(), progress, spacer()}).padding({.bottom = 8})})
       .padding({.top = 22, .right = 28, .bottom = 22, .left = 28})
-      .frame({.fill = Fill::both, .align = Align::leading, .valign = VAlign::top});
+      .sized({.fill = Fill::both, .align = Align::leading, .valign = VAlign::top});
 }
 
 std::optional<int> cardKey(const InterfaceState& state) {
@@ -180,7 +180,7 @@ Node playOverlay(const InterfaceState& state, Part part) {
   return vstack({shownIn(part, false, topBar(state)), shownIn(part, true, card), spacer(),
                  shownIn(part, false, bottomBar(state))})
       .padding({.top = 18, .right = 20, .bottom = 18, .left = 20})
-      .frame({.fill = Fill::both});
+      .sized({.fill = Fill::both});
 }
 
 Node solvedOverlay(const InterfaceState& state, Part part) {
@@ -188,7 +188,7 @@ Node solvedOverlay(const InterfaceState& state, Part part) {
   return vstack({shownIn(part, false, hstack({roundButton(Icon::chevronLeft, Action::back), spacer()})), spacer(),
                  shownIn(part, true, card)})
       .padding({.top = 18, .right = 20, .bottom = 18, .left = 20})
-      .frame({.fill = Fill::both});
+      .sized({.fill = Fill::both});
 }
 
 Node screenOverlay(const InterfaceState& state, Part part) {
@@ -202,10 +202,10 @@ Node screenOverlay(const InterfaceState& state, Part part) {
 
 Node tutorialCard() {
   const Node ring = text("3", sans(17, Weight::bold), kInk)
-                        .frame({.width = 32, .height = 32})
+                        .sized({.width = 32, .height = 32})
                         .overlay(circle({.stroke = kInk, .lineWidth = 2}));
   const Node box = text("4", sans(17, Weight::bold), kInk)
-                       .frame({.width = 30, .height = 30})
+                       .sized({.width = 30, .height = 30})
                        .overlay(rectangle({.stroke = kInk, .lineWidth = 2}, 6));
   return vstack(
              {.spacing = 16, .align = Align::leading},
@@ -222,7 +222,7 @@ Node tutorialCard() {
                           "Arrastra para girar el bloque. Usa Capas para ver por dentro."),
               hstack({spacer(), pillButton("Empezar", true, Action::tutorialDone)}).padding({.top = 4})})
       .padding(26)
-      .frame({.maxWidth = 440})
+      .sized({.maxWidth = 440})
       .background(rectangle({.fill = kPaper}, 22))
       .overlay(rectangle(outline(0.12f), 22))
       .tag("tutorialCard")

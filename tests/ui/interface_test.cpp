@@ -28,12 +28,12 @@ struct Session {
   std::vector<LayerToDraw> in(int first, int count = 1) const {
     std::vector<LayerToDraw> found;
     for (const LayerToDraw& l : ui.layers()) {
-      if (l.slot >= first && l.slot < first + count) found.push_back(l);
+      if (l.pictureId >= first && l.pictureId < first + count) found.push_back(l);
     }
     return found;
   }
-  std::vector<LayerToDraw> overlays() const { return in(Interface::kOverlaySlot, 2); }
-  std::vector<LayerToDraw> cards() const { return in(Interface::kCardSlot, Interface::kCards); }
+  std::vector<LayerToDraw> overlays() const { return in(Interface::kOverlayPicture, 2); }
+  std::vector<LayerToDraw> cards() const { return in(Interface::kCardPicture, Interface::kCards); }
 };
 
 std::vector<float> opacities(std::vector<LayerToDraw> layers, const std::vector<LayerToDraw>& more = {}) {
@@ -107,10 +107,10 @@ TEST(UiInterface, TheTutorialCardScalesInOverADimmingAndTakesEveryPress) {
   s.showTutorial = true;
   run.at(1, s);
   run.at(1 + kJust, s);
-  EXPECT_NEAR(run.in(Interface::kTutorialSlot).at(0).placement.scale, 0.97f, 1e-4);
+  EXPECT_NEAR(run.in(Interface::kTutorialPicture).at(0).placement.scale, 0.97f, 1e-4);
   run.at(1.25 + kJust, s);
-  EXPECT_FLOAT_EQ(run.in(Interface::kDimSlot).at(0).placement.opacity, 0.18f);
-  EXPECT_FLOAT_EQ(run.in(Interface::kTutorialSlot).at(0).placement.scale, 1);
+  EXPECT_FLOAT_EQ(run.in(Interface::kDimPicture).at(0).placement.opacity, 0.18f);
+  EXPECT_FLOAT_EQ(run.in(Interface::kTutorialPicture).at(0).placement.scale, 1);
 
   const Interface::Hit start = run.ui.hit(centreOf(tutorialCard(), Action::tutorialDone));
   EXPECT_EQ(start.action, Action::tutorialDone);

@@ -52,7 +52,7 @@ std::vector<Command> all(const Layout& l) {
   return found;
 }
 
-Node box(float w, float h, std::string tag) { return spacer().frame({.width = w, .height = h}).tag(std::move(tag)); }
+Node box(float w, float h, std::string tag) { return spacer().sized({.width = w, .height = h}).tag(std::move(tag)); }
 
 class UiLayout : public ::testing::Test {
  protected:
@@ -93,10 +93,10 @@ TEST_F(UiLayout, SpacersShareTheFreeRoomEqually) {
 }
 
 TEST_F(UiLayout, AFixedGapBalancingAControlKeepsTheMiddleCentred) {
-  const Node back = icon(Icon::chevronLeft, 20, kInk).frame({.width = 46, .height = 46}).control(1).tag("back");
+  const Node back = icon(Icon::chevronLeft, 20, kInk).sized({.width = 46, .height = 46}).control(1).tag("back");
   const Node title = text("Barco de vela", Font{Family::serif, 20}, kInk).tag("title");
   for (float width : {900.f, 1360.f}) {
-    const Layout l = lay(hstack({back, spacer(), title, spacer(), spacer().frame({.width = 46})}), {width, 880});
+    const Layout l = lay(hstack({back, spacer(), title, spacer(), spacer().sized({.width = 46})}), {width, 880});
     const Rect t = frameOf(l, "title");
     EXPECT_FLOAT_EQ(t.x + t.width / 2, width / 2);
     EXPECT_EQ(frameOf(l, "back").x, 0);
@@ -112,18 +112,18 @@ TEST_F(UiLayout, PaddingAndFramesShapeTheirChild) {
 
   // A fixed frame keeps its size when its child is larger, which overflows it
   // as aligned; a filling frame takes the window.
-  const Layout fixed = lay(box(80, 20, "in").frame({.width = 40, .height = 30, .align = Align::leading}).tag("f"));
+  const Layout fixed = lay(box(80, 20, "in").sized({.width = 40, .height = 30, .align = Align::leading}).tag("f"));
   EXPECT_EQ(frameOf(fixed, "f"), (Rect{180, 135, 40, 30}));
   EXPECT_EQ(frameOf(fixed, "in"), (Rect{180, 140, 80, 20}));
-  const Layout filled = lay(box(80, 20, "in").frame({.fill = Fill::both, .valign = VAlign::bottom}).tag("f"));
+  const Layout filled = lay(box(80, 20, "in").sized({.fill = Fill::both, .valign = VAlign::bottom}).tag("f"));
   EXPECT_EQ(frameOf(filled, "f"), (Rect{0, 0, 400, 300}));
   EXPECT_EQ(frameOf(filled, "in"), (Rect{160, 280, 80, 20}));
 
   // A gauge of pips keeps its height with no pips at all.
   auto gauge = [](int pips) {
     std::vector<Node> row;
-    for (int i = 0; i < pips; ++i) row.push_back(circle({.fill = kTeal}).frame({.width = 8, .height = 8}));
-    return hstack({.spacing = 4}, row).frame({.minHeight = 20}).tag("gauge");
+    for (int i = 0; i < pips; ++i) row.push_back(circle({.fill = kTeal}).sized({.width = 8, .height = 8}));
+    return hstack({.spacing = 4}, row).sized({.minHeight = 20}).tag("gauge");
   };
   EXPECT_EQ(frameOf(lay(gauge(0)), "gauge").height, 20);
   EXPECT_EQ(frameOf(lay(gauge(3)), "gauge"), (Rect{184, 140, 32, 20}));
@@ -135,7 +135,7 @@ TEST_F(UiLayout, ACardNarrowerThanItsLimitWrapsItsText) {
     return lay(vstack({.spacing = 10, .align = Align::leading},
                       {text("Bien hecho", kTen, kInk), text(body, kTen, kInk, Wrap::words).tag("body")})
                    .padding(20)
-                   .frame({.maxWidth = 440, .fill = Fill::width, .align = Align::leading})
+                   .sized({.maxWidth = 440, .fill = Fill::width, .align = Align::leading})
                    .background(rectangle({.fill = kPaper}, 18))
                    .tag("card"),
                {window, 600});
@@ -152,7 +152,7 @@ TEST_F(UiLayout, ACardNarrowerThanItsLimitWrapsItsText) {
   EXPECT_EQ(all<ShapeCommand>(narrow).at(0).rect, c);
 
   // Text that does not wrap keeps its line and overflows its frame.
-  const Layout oneLine = lay(text(body, kTen, kInk).frame({.maxWidth = 100}).tag("f"), {300, 300});
+  const Layout oneLine = lay(text(body, kTen, kInk).sized({.maxWidth = 100}).tag("f"), {300, 300});
   EXPECT_EQ(frameOf(oneLine, "f").width, 100);
   EXPECT_EQ(all<TextCommand>(oneLine).at(0).origin.x, 150 - 190);
 }
@@ -177,7 +177,7 @@ TEST_F(UiLayout, ARowLeavesShortChildrenWholeAndWrapsTheLongOne) {
 
 TEST_F(UiLayout, ShapesArePaintedBehindOrOverTheirContent) {
   const Layout l = lay(text("Ayuda", kTen, kInk)
-                           .frame({.width = 60, .height = 20})
+                           .sized({.width = 60, .height = 20})
                            .background(capsule({.fill = kTeal}))
                            .overlay(circle({.stroke = kWhite, .lineWidth = 2}))
                            .background(rectangle({.fill = kPaper}, 40).padding(-5)));
@@ -215,8 +215,8 @@ TEST_F(UiLayout, OpacityMultipliesTheAlphaOfASubtree) {
 TEST_F(UiLayout, TheTopmostControlUnderThePointerIsHit) {
   enum class Action { card, close };
   const Node close = icon(Icon::chevronDown, 20, kInk).padding(5).control(Action::close).tag("close");
-  const Layout l = lay(vstack({hstack({spacer(), close}).frame({.width = 200}),
-                               spacer().frame({.width = 200, .height = 100})})
+  const Layout l = lay(vstack({hstack({spacer(), close}).sized({.width = 200}),
+                               spacer().sized({.width = 200, .height = 100})})
                            .control(Action::card, Cursor::arrow)
                            .tag("card"));
   const Rect card = frameOf(l, "card"), x = frameOf(l, "close");
