@@ -77,6 +77,28 @@ struct BarVoice {
         noise(static_cast<std::uint32_t>(r.frequency * 13.0f)),
         out(r.samples) {}
 
+  // The click and crackle of the next `count` samples. The noise runs
+  // sample after sample through its generator and filter, so it cannot be
+  // made side by side as the partials are.
+  void noiseBlock(std::uint32_t count, const Block& times, const Block& clickDecay, const Block& crackleDecay,
+                  Block& clicks, Block& crackles) {
+    for (std::uint32_t k = 0; k < count; ++k) {
+      const float r1 = noise.next();
+      lowPass = lowPass + (r1 - lowPass) * 0.35f;
+      clicks[k] = recipe.click * lowPass * clickDecay[k];
+      float crackle = 0.0f;
+      if (recipe.crackle) {
+        // The second draw happens on every sample, chip or not, so the
+        // noise sequence stays in step with the sample index.
+        const float r2 = noise.next();
+        const float gate = times[k] > 0.015f ? 1.0f : 0.0f;
+        const float chip = r2 > 0.7f ? 1.0f : 0.2f;
+        crackle = 0.18f * r1 * crackleDecay[k] * gate * chip;
+      }
+      crackles[k] = crackle;
+    }
+  }
+
   const BarRecipe& recipe;
   const float w1, w2, w3, w4;
   NoiseGenerator noise;
@@ -111,22 +133,7 @@ std::vector<std::vector<float>> synthesiseBars(std::span<const BarRecipe> recipe
     const auto& [e1, e2, e3, e4] = partialDecays;
 
     for (BarVoice& voice : voices) {
-      // The noise runs sample after sample through its generator and filter.
-      for (std::uint32_t k = 0; k < n; ++k) {
-        const float r1 = voice.noise.next();
-        voice.lowPass = voice.lowPass + (r1 - voice.lowPass) * 0.35f;
-        clicks[k] = voice.recipe.click * voice.lowPass * clickDecay[k];
-        float crackle = 0.0f;
-        if (shared.crackle) {
-          // The second draw happens on every sample, chip or not, so the
-          // noise sequence stays in step with the sample index.
-          const float r2 = voice.noise.next();
-          const float gate = times[k] > 0.015f ? 1.0f : 0.0f;
-          const float chip = r2 > 0.7f ? 1.0f : 0.2f;
-          crackle = 0.18f * r1 * crackleDecay[k] * gate * chip;
-        }
-        crackles[k] = crackle;
-      }
+      voice.noiseBlock(n, times, clickDecay, crackleDecay, clicks, crackles);
 
       float* s1 = sines.data();
       float* s2 = s1 + n;

@@ -30,6 +30,19 @@ std::optional<T> parseWhole(std::string_view text) {
   return value;
 }
 
+// "x,y;x,y;..." in normalised view coordinates; malformed points are skipped.
+std::vector<glm::vec2> tapPoints(const std::string& text) {
+  std::vector<glm::vec2> points;
+  for (const std::string& point : splitDroppingEmpty(text, ';')) {
+    std::vector<float> numbers;
+    for (const std::string& piece : splitDroppingEmpty(point, ',')) {
+      if (auto value = parseWhole<float>(piece)) numbers.push_back(*value);
+    }
+    if (numbers.size() == 2) points.push_back({numbers[0], numbers[1]});
+  }
+  return points;
+}
+
 }  // namespace
 
 void Game::runScript(std::vector<ScriptEntry> entries) {
@@ -49,6 +62,13 @@ void Game::carveUntilSolved() {
   }
 }
 
+bool Game::demoNeedsSlot(int index, const std::string& command) {
+  if (index >= 0 && index < slotCount()) return true;
+  out() << "demo: \"" << command << "\" ignored: there is no slot " << index << " (the chapter has "
+        << slotCount() << ")\n";
+  return false;
+}
+
 void Game::demo(const std::string& text) {
   const std::vector<std::string> fields = splitDroppingEmpty(text, ':');
   if (fields.empty()) return;
@@ -57,49 +77,36 @@ void Game::demo(const std::string& text) {
     return k < fields.size() ? parseWhole<int>(fields[k]).value_or(0) : 0;
   };
   const int n = number(1), m = number(2);
-  const int blocks = slotCount();
-  auto needSlot = [&](int index) {
-    if (index >= 0 && index < blocks) return true;
-    out() << "demo: \"" << text << "\" ignored: there is no slot " << index << " (the chapter has "
-          << blocks << ")\n";
-    return false;
-  };
   auto needTutorialShape = [&]() {
-    if (!needSlot(0)) return false;
+    if (!demoNeedsSlot(0, text)) return false;
     const Puzzle& p = slots_[0]->puzzle;
     if (p.X >= 3 && p.Y >= 3 && p.Z >= 2) return true;
     out() << "demo: \"" << text << "\" ignored: slot 0 is not a 3x3x2 tutorial block\n";
     return false;
   };
-
-  if (command == "play") {
-    if (!needSlot(n)) return;
+  // The picture commands show block n as it stands, without the tutorial card.
+  auto openPlainly = [&] {
+    if (!demoNeedsSlot(n, text)) return false;
     open(n);
     setShowTutorial(false);
+    return true;
+  };
+
+  if (command == "play") {
+    if (!openPlainly()) return;
     for (int i = 0; i < m && autoCarveStep(); ++i) {
     }
     autoMark(number(3));
     if (fields.size() > 4) setPeel(number(4));
   } else if (command == "solved") {
-    if (!needSlot(n)) return;
-    open(n);
-    setShowTutorial(false);
-    carveUntilSolved();
+    if (openPlainly()) carveUntilSolved();
   } else if (command == "tap") {
-    if (!needSlot(n)) return;
-    open(n);
-    setShowTutorial(false);
+    if (!openPlainly()) return;
     snapCamera();
     if (fields.size() < 3) return;
-    for (const std::string& point : splitDroppingEmpty(fields[2], ';')) {
-      std::vector<float> numbers;
-      for (const std::string& piece : splitDroppingEmpty(point, ',')) {
-        if (auto value = parseWhole<float>(piece)) numbers.push_back(*value);
-      }
-      if (numbers.size() == 2) tap({numbers[0], numbers[1]}, false);
-    }
+    for (const glm::vec2 point : tapPoints(fields[2])) tap(point, false);
   } else if (command == "allsolved") {
-    for (int i = 0; i < blocks; ++i) {
+    for (int i = 0; i < slotCount(); ++i) {
       open(i);
       carveUntilSolved();
     }
@@ -107,7 +114,7 @@ void Game::demo(const std::string& text) {
   } else if (command == "home") {
     goHome(false);
   } else if (command == "guide") {
-    if (!needSlot(n)) return;
+    if (!demoNeedsSlot(n, text)) return;
     goHome(false);
     open(n);
     if (m >= 1) acknowledgeGuide();
@@ -117,8 +124,7 @@ void Game::demo(const std::string& text) {
     if (needTutorialShape()) guideRun();
   } else if (command == "autotutorial") {
     if (needTutorialShape()) autoTutorial();
-  } else if (command == "tutorial") {
-    if (!needSlot(1)) return;
+  } else if (command == "tutorial" && demoNeedsSlot(1, text)) {
     open(1);
     setShowTutorial(true);
   }

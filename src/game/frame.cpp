@@ -36,6 +36,28 @@ std::uint32_t clueLane(int code) { return code < 0 ? kNoClue : static_cast<std::
 constexpr float kHoverRise = 0.18f;
 constexpr float kHoverGlow = 0.22f;
 
+// The solved figure standing on its plinth, `rise` above it, turned by the
+// slot's spin about the block's middle.
+glm::mat4 figureModel(const Slot& slot, const glm::mat4& grow, float rise) {
+  const Puzzle& p = slot.puzzle;
+  const glm::vec3 half(static_cast<float>(p.X) / 2, 0, static_cast<float>(p.Z) / 2);
+  const glm::vec3 stand(slot.origin.x + half.x, slot.origin.y + rise, slot.origin.z + half.z);
+  return grow * glm::translate(glm::mat4(1), stand) * glm::rotate(glm::mat4(1), slot.toySpin, {0, 1, 0}) *
+         glm::translate(glm::mat4(1), -half);
+}
+
+ObjectGroup chipGroup(const std::vector<Chip>& chips, MeshHandle mesh) {
+  ObjectGroup group{.mesh = mesh};
+  group.insts.reserve(chips.size());
+  for (const Chip& chip : chips) {
+    const float shrink = std::min(chip.life / 0.4f, 1.0f);  // chips shrink in their last 0.4 s
+    const glm::mat4 model = glm::translate(glm::mat4(1), chip.pos) * glm::mat4_cast(chip.rot) *
+                            glm::scale(glm::mat4(1), chip.size * shrink);
+    group.insts.push_back({.model = model, .color = glm::vec4(glm::vec3(1.25f * chip.tint), 0), .extra = {1, 0, 0, 0}});
+  }
+  return group;
+}
+
 }  // namespace
 
 Frame Game::frame() const {
@@ -81,12 +103,7 @@ Frame Game::frame() const {
         const float s = revealT_ - (reveal::popStart(p.Y) + reveal::kBounceDelay);
         if (s > 0 && s < reveal::kBounceLength) bounce = std::sin(2 * kPi * s) * 0.35f;
       }
-      const glm::vec3 half(static_cast<float>(p.X) / 2, 0, static_cast<float>(p.Z) / 2);
-      const float rise = bounce + kHoverRise * slot.lift;
-      const glm::vec3 stand(slot.origin.x + half.x, slot.origin.y + rise, slot.origin.z + half.z);
-      const glm::mat4 model = g * glm::translate(glm::mat4(1), stand) *
-                              glm::rotate(glm::mat4(1), slot.toySpin, {0, 1, 0}) *
-                              glm::translate(glm::mat4(1), -half);
+      const glm::mat4 model = figureModel(slot, g, bounce + kHoverRise * slot.lift);
       f.objects.push_back({.mesh = *slot.toy,
                            .texture = slot.toyTex,
                            .insts = {ObjInst{.model = model, .color = glm::vec4(1), .extra = glm::vec4(0)}}});
@@ -97,17 +114,7 @@ Frame Game::frame() const {
   }
   for (ObjectGroup& plinth : plinths) f.objects.push_back(std::move(plinth));
 
-  if (!chips_.empty()) {
-    ObjectGroup group{.mesh = chipMesh_};
-    group.insts.reserve(chips_.size());
-    for (const Chip& chip : chips_) {
-      const float shrink = std::min(chip.life / 0.4f, 1.0f);  // chips shrink in their last 0.4 s
-      const glm::mat4 model = glm::translate(glm::mat4(1), chip.pos) * glm::mat4_cast(chip.rot) *
-                              glm::scale(glm::mat4(1), chip.size * shrink);
-      group.insts.push_back({.model = model, .color = glm::vec4(glm::vec3(1.25f * chip.tint), 0), .extra = {1, 0, 0, 0}});
-    }
-    f.objects.push_back(std::move(group));
-  }
+  if (!chips_.empty()) f.objects.push_back(chipGroup(chips_, chipMesh_));
   return f;
 }
 

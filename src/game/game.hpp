@@ -283,6 +283,8 @@ class Game {
   using ScriptEntry = std::pair<float, std::function<void()>>;
   void runScript(std::vector<ScriptEntry> entries);
   void carveUntilSolved();
+  // The demo's block commands; false when block `index` does not exist.
+  bool demoNeedsSlot(int index, const std::string& command);
   void guideRun();
   void autoTutorial();
   std::ostream& out();
