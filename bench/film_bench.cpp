@@ -15,7 +15,7 @@
 
 #include "capture/capture_session.hpp"
 #include "capture/encoder_process.hpp"
-#include "capture/film_script.hpp"
+#include "capture/director.hpp"
 #include "capture/frame_pipeline.hpp"
 
 namespace {

@@ -13,7 +13,7 @@
 #include "capture/encoder_process.hpp"
 #include "capture/film_files.hpp"
 #include "capture/film_progress.hpp"
-#include "capture/film_script.hpp"
+#include "capture/director.hpp"
 #include "capture/film_soundtrack.hpp"
 #include "capture/frame_pipeline.hpp"
 #include "capture/output_path.hpp"

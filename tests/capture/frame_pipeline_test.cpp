@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "capture/capture_session.hpp"
-#include "capture/film_script.hpp"
+#include "capture/director.hpp"
 #include "capture/film_soundtrack.hpp"
 #include "capture/frame_pipeline.hpp"
 #include "support/temp_dir.hpp"

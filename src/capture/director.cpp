@@ -1,4 +1,4 @@
-#include "capture/film_script.hpp"
+#include "capture/director.hpp"
 
 #include <algorithm>
 #include <cmath>

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "capture/film_progress.hpp"
-#include "capture/film_script.hpp"
+#include "capture/director.hpp"
 #include "capture/film_soundtrack.hpp"
 #include "game/game.hpp"
 #include "support/temp_dir.hpp"
