@@ -303,7 +303,6 @@ bool Renderer::ensureTargets(int width, int height) {
   }
   targetWidth_ = width;
   targetHeight_ = height;
-  ++targetBuilds_;
   return targetsComplete_;
 }
 
@@ -455,9 +454,9 @@ void Renderer::mainPass(const Frame& frame, const FramePacking& packing, GLuint 
   glDrawArrays(GL_TRIANGLES, 0, 6);
 
   applyPassState({.cull = GL_BACK, .srgbWrites = true});
-  lastCubeDetail_ = cubeDetailSteps(frame, target.width, target.height);
+  const int detail = cubeDetailSteps(frame, target.width, target.height);
   const auto level = static_cast<std::size_t>(
-      std::find(kCubeDetailSteps.begin(), kCubeDetailSteps.end(), lastCubeDetail_) - kCubeDetailSteps.begin());
+      std::find(kCubeDetailSteps.begin(), kCubeDetailSteps.end(), detail) - kCubeDetailSteps.begin());
   drawCubes(frame, buffer, packing.cubes, cubeMeshes_.at(level), true);
   applyPassState({.srgbWrites = true});
   drawObjects(frame, buffer, packing.groups, true);

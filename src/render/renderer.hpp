@@ -60,13 +60,6 @@ class Renderer final : public GpuResources {
   // it touches (bindings, switches, clip control) as it found it.
   bool render(const Frame& frame, const RenderTarget& target);
 
-  // What the renderer has done, for tests and logs.
-  int ringIndex() const { return ringIndex_; }
-  // Counts how often the multisampled targets were (re)made.
-  int targetBuilds() const { return targetBuilds_; }
-  // Strips per rounded edge of the cubes in the last frame drawn.
-  int lastCubeDetail() const { return lastCubeDetail_; }
-
  private:
   struct GpuMesh {
     GlVertexArray vertexArray;
@@ -114,8 +107,6 @@ class Renderer final : public GpuResources {
   GlFramebuffer msaaFramebuffer_;
   int targetWidth_ = 0;
   int targetHeight_ = 0;
-  int targetBuilds_ = 0;
-  int lastCubeDetail_ = 0;
   bool targetsComplete_ = false;
 
   std::array<RingSlot, kRingSize> ring_{};

@@ -14,7 +14,6 @@ void CompositedInterface::draw(const std::vector<LayerToDraw>& layers, int targe
       textures_[slot].upload({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}, picture.width,
                              picture.height);
       versions_[slot] = picture.version;
-      ++uploads_;
     }
     const Placement& p = layer.placement;
     compositor_.draw(textures_[slot],

@@ -18,14 +18,10 @@ class CompositedInterface {
 
   void draw(const std::vector<LayerToDraw>& layers, int targetWidth, int targetHeight);
 
-  // Uploads so far, for tests of the redraw economy.
-  int uploads() const { return uploads_; }
-
  private:
   const LayerCompositor& compositor_;
   std::array<OverlayLayer, Interface::kSlots> textures_;
   std::array<std::uint64_t, Interface::kSlots> versions_{};
-  int uploads_ = 0;
 };
 
 }  // namespace sorvel::ui

@@ -331,12 +331,6 @@ std::vector<LayerToDraw> Interface::layers() const {
   return out;
 }
 
-bool Interface::animating(double now) const {
-  return screenFade_.running() || tutorialFade_.running() ||
-         std::any_of(cards_.begin(), cards_.end(), [](const Card& c) { return c.key && c.fade.running(); }) ||
-         (rippleStart_ >= 0 && now - rippleStart_ <= kRipple);
-}
-
 Interface::Hit Interface::hit(Point p) const {
   // While the tutorial card is up, it and its dimming take every press.
   if (state_ && state_->showTutorial) {

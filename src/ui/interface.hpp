@@ -70,11 +70,9 @@ class Interface {
               double now);
   // Bottom to top, the layers to composite now.
   std::vector<LayerToDraw> layers() const;
-  // Whether a transition is under way (the window keeps drawing meanwhile).
-  bool animating(double now) const;
 
-  // The pointer at `p` (points): a control it would press, whether the scene
-  // may have it, and the hand cursor.
+  // The pointer at `p` (points): a control it would press, and whether the
+  // scene may have it.
   struct Hit {
     std::optional<Action> action;
     bool sceneMayHave = true;
