@@ -100,8 +100,8 @@ GameWindow::Opened GameWindow::open(const std::optional<WindowState>& place) {
   if (SDL_GL_SetSwapInterval(-1) != 0) SDL_GL_SetSwapInterval(1);
 
   window->grabCursor_ = makeGrabCursor();
-  window->handCursor_ = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_HAND);
-  window->arrowCursor_ = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW);
+  window->handCursor_.reset(SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_HAND));
+  window->arrowCursor_.reset(SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW));
 
   const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
   const auto* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
@@ -111,9 +111,10 @@ GameWindow::Opened GameWindow::open(const std::optional<WindowState>& place) {
 }
 
 GameWindow::~GameWindow() {
-  if (grabCursor_ != nullptr) SDL_FreeCursor(static_cast<SDL_Cursor*>(grabCursor_));
-  if (handCursor_ != nullptr) SDL_FreeCursor(static_cast<SDL_Cursor*>(handCursor_));
-  if (arrowCursor_ != nullptr) SDL_FreeCursor(static_cast<SDL_Cursor*>(arrowCursor_));
+  // The cursors go before the video they were made with.
+  grabCursor_.reset();
+  handCursor_.reset();
+  arrowCursor_.reset();
   if (context_ != nullptr) SDL_GL_DeleteContext(static_cast<SDL_GLContext>(context_));
   if (window_ != nullptr) SDL_DestroyWindow(window_);
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -188,8 +189,8 @@ void GameWindow::toggleFullscreen() {
 void GameWindow::showCursor(Cursor cursor) {
   if (cursor == cursor_) return;
   cursor_ = cursor;
-  void* shape = cursor == Cursor::grab ? grabCursor_ : cursor == Cursor::hand ? handCursor_ : arrowCursor_;
-  if (shape != nullptr) SDL_SetCursor(static_cast<SDL_Cursor*>(shape));
+  const SdlCursor& shape = cursor == Cursor::grab ? grabCursor_ : cursor == Cursor::hand ? handCursor_ : arrowCursor_;
+  if (shape) SDL_SetCursor(shape.get());
 }
 
 void GameWindow::swap() { SDL_GL_SwapWindow(window_); }

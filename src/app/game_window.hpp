@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "app/grab_cursor.hpp"
 #include "app/window_state.hpp"
 
 struct SDL_Window;
@@ -68,9 +69,9 @@ class GameWindow {
 
   SDL_Window* window_ = nullptr;
   void* context_ = nullptr;  // SDL_GLContext
-  void* grabCursor_ = nullptr;   // SDL_Cursor*
-  void* handCursor_ = nullptr;   // SDL_Cursor*
-  void* arrowCursor_ = nullptr;  // SDL_Cursor*
+  SdlCursor grabCursor_;
+  SdlCursor handCursor_;
+  SdlCursor arrowCursor_;
   Cursor cursor_ = Cursor::arrow;
   WindowState normal_;
   int refreshRate_ = 60;
