@@ -74,7 +74,7 @@ bool FramePipeline::submit(GLuint framebuffer) {
   return ok;
 }
 
-bool FramePipeline::handOver(std::size_t slot) {
+bool FramePipeline::handOver(std::size_t buffer) {
   std::vector<std::uint8_t> frame;
   {
     std::unique_lock lock(mutex_);
@@ -83,7 +83,7 @@ bool FramePipeline::handOver(std::size_t slot) {
     frame = std::move(spare_.front());
     spare_.pop_front();
   }
-  glBindBuffer(GL_PIXEL_PACK_BUFFER, pixelBuffers_[slot].id());
+  glBindBuffer(GL_PIXEL_PACK_BUFFER, pixelBuffers_[buffer].id());
   const auto* pixels = static_cast<const std::uint8_t*>(
       glMapBufferRange(GL_PIXEL_PACK_BUFFER, 0, static_cast<GLsizeiptr>(frameBytes_), GL_MAP_READ_BIT));
   if (pixels == nullptr) {

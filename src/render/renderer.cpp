@@ -148,12 +148,12 @@ std::string Renderer::build() {
   labelGlObject(emptyVertexArray_, "floor (no vertices)");
   glBindVertexArray(0);
   for (std::size_t i = 0; i < ring_.size(); ++i) {
-    RingSlot& slot = ring_[i];
-    slot.buffer = GlBuffer::make();
-    glBindBuffer(GL_ARRAY_BUFFER, slot.buffer.id());
-    labelGlObject(slot.buffer, "frame records " + std::to_string(i));
+    RingEntry& entry = ring_[i];
+    entry.buffer = GlBuffer::make();
+    glBindBuffer(GL_ARRAY_BUFFER, entry.buffer.id());
+    labelGlObject(entry.buffer, "frame records " + std::to_string(i));
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(kRingBytes), nullptr, GL_STREAM_DRAW);
-    slot.capacity = kRingBytes;
+    entry.capacity = kRingBytes;
   }
   glBindBuffer(GL_ARRAY_BUFFER, 0);
 
@@ -306,24 +306,24 @@ bool Renderer::ensureTargets(int width, int height) {
   return targetsComplete_;
 }
 
-Renderer::RingSlot& Renderer::nextRingSlot(std::size_t bytes) {
+Renderer::RingEntry& Renderer::nextRingEntry(std::size_t bytes) {
   ringIndex_ = (ringIndex_ + 1) % kRingSize;
-  RingSlot& slot = ring_[static_cast<std::size_t>(ringIndex_)];
+  RingEntry& entry = ring_[static_cast<std::size_t>(ringIndex_)];
   // The GPU may still read this buffer from three frames ago.
-  slot.fence.waitAndClear();
-  if (bytes > slot.capacity) {
-    // A frame larger than a slot grows it rather than spilling past its end.
-    const std::size_t grown = alignUp(std::max(bytes, slot.capacity * 2), 256);
+  entry.fence.waitAndClear();
+  if (bytes > entry.capacity) {
+    // A frame larger than its buffer grows it rather than spilling past its end.
+    const std::size_t grown = alignUp(std::max(bytes, entry.capacity * 2), 256);
     if (!toldAboutGrowth_) {
       std::fprintf(stderr, "render: a frame of %zu bytes outgrew its %zu-byte buffer; buffers now grow to fit\n",
-                   bytes, slot.capacity);
+                   bytes, entry.capacity);
       toldAboutGrowth_ = true;
     }
-    glBindBuffer(GL_ARRAY_BUFFER, slot.buffer.id());
+    glBindBuffer(GL_ARRAY_BUFFER, entry.buffer.id());
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(grown), nullptr, GL_STREAM_DRAW);
-    slot.capacity = grown;
+    entry.capacity = grown;
   }
-  return slot;
+  return entry;
 }
 
 glm::vec4 Renderer::shadowFootprint(const Frame& frame, const glm::mat4& lightViewProj) const {
@@ -344,14 +344,14 @@ glm::vec4 Renderer::shadowFootprint(const Frame& frame, const glm::mat4& lightVi
   return footprint.bounds();
 }
 
-void Renderer::upload(const Frame& frame, const FramePacking& packing, const RingSlot& slot) {
+void Renderer::upload(const Frame& frame, const FramePacking& packing, const RingEntry& entry) {
   Uniforms uniforms = frame.uniforms;
   uniforms.lightViewProj =
       lightViewProjection(glm::vec3(uniforms.lightDir), frame.shadowCenter, frame.shadowRadius);
   uniforms.params.w = static_cast<float>(kShadowMapSize);
   uniforms.shadowCasters = shadowFootprint(frame, uniforms.lightViewProj);
 
-  glBindBuffer(GL_ARRAY_BUFFER, slot.buffer.id());
+  glBindBuffer(GL_ARRAY_BUFFER, entry.buffer.id());
   // The fence already proved the GPU is done with this buffer, so the driver
   // need not synchronise again.
   auto* bytes = static_cast<std::uint8_t*>(
@@ -474,16 +474,16 @@ bool Renderer::render(const Frame& frame, const RenderTarget& target) {
   const SavedGlState callers(clipControl_);
   if (!ensureTargets(target.width, target.height)) return false;
   const FramePacking packing = packFrame(frame);
-  RingSlot& slot = nextRingSlot(packing.end);
-  upload(frame, packing, slot);
+  RingEntry& entry = nextRingEntry(packing.end);
+  upload(frame, packing, entry);
 
   if (clipControl_) glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
-  glBindBufferRange(GL_UNIFORM_BUFFER, 0, slot.buffer.id(), 0, sizeof(Uniforms));
-  shadowPass(frame, packing, slot.buffer.id());
+  glBindBufferRange(GL_UNIFORM_BUFFER, 0, entry.buffer.id(), 0, sizeof(Uniforms));
+  shadowPass(frame, packing, entry.buffer.id());
   debugCheckGl("the shadow pass");
-  mainPass(frame, packing, slot.buffer.id(), target);
+  mainPass(frame, packing, entry.buffer.id(), target);
   debugCheckGl("the main pass");
-  slot.fence = GlFence::insert();
+  entry.fence = GlFence::insert();
   return true;
 }
 

@@ -68,7 +68,7 @@ class Renderer final : public GpuResources {
     GLsizei count = 0;
     glm::vec3 low{0}, high{0};  // the box that holds it
   };
-  struct RingSlot {
+  struct RingEntry {
     GlBuffer buffer;
     std::size_t capacity = 0;
     GlFence fence;
@@ -83,8 +83,8 @@ class Renderer final : public GpuResources {
   bool ensureTargets(int width, int height);
   // The rectangle of the shadow map the frame's casters can darken.
   glm::vec4 shadowFootprint(const Frame& frame, const glm::mat4& lightViewProj) const;
-  void upload(const Frame& frame, const FramePacking& packing, const RingSlot& slot);
-  RingSlot& nextRingSlot(std::size_t bytes);
+  void upload(const Frame& frame, const FramePacking& packing, const RingEntry& entry);
+  RingEntry& nextRingEntry(std::size_t bytes);
   void shadowPass(const Frame& frame, const FramePacking& packing, GLuint buffer);
   void mainPass(const Frame& frame, const FramePacking& packing, GLuint buffer, const RenderTarget& target);
   void drawCubes(const Frame& frame, GLuint buffer, std::size_t base, const GpuMesh& cube, bool main);
@@ -109,7 +109,7 @@ class Renderer final : public GpuResources {
   int targetHeight_ = 0;
   bool targetsComplete_ = false;
 
-  std::array<RingSlot, kRingSize> ring_{};
+  std::array<RingEntry, kRingSize> ring_{};
   int ringIndex_ = 0;
   bool toldAboutGrowth_ = false;
 
