@@ -16,7 +16,7 @@
 #include "capture/capture_session.hpp"
 #include "capture/encoder_process.hpp"
 #include "capture/film_script.hpp"
-#include "capture/frame_pipeline.hpp"
+#include "render/frame_pipeline.hpp"
 
 namespace {
 

@@ -64,6 +64,9 @@ class GameWindow {
 
  private:
   GameWindow() = default;
+  // Each empty, or why it failed (with SDL's reason).
+  std::string createWindow(const std::optional<WindowState>& place);
+  std::string createContext();
   // The place and size now, nothing while maximised, fullscreen or minimised.
   std::optional<WindowState> normalPlace() const;
 

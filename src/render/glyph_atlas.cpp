@@ -140,6 +140,18 @@ void strokeRoundedSquare(cairo_t* cr, Texel centre) {
   cairo_stroke(cr);
 }
 
+// Unhinted grey antialiasing: the digits keep their drawn shapes at any size.
+GObjectPtr<PangoContext> textContext(PangoFontMap* fontMap, cairo_t* cr) {
+  auto context = require(GObjectPtr<PangoContext>(pango_font_map_create_context(fontMap)), "a text context");
+  auto options = require(CairoFontOptionsPtr(cairo_font_options_create()), "font options");
+  cairo_font_options_set_hint_style(options.get(), CAIRO_HINT_STYLE_NONE);
+  cairo_font_options_set_hint_metrics(options.get(), CAIRO_HINT_METRICS_OFF);
+  cairo_font_options_set_antialias(options.get(), CAIRO_ANTIALIAS_GRAY);
+  pango_cairo_context_set_font_options(context.get(), options.get());
+  pango_cairo_update_context(cr, context.get());
+  return context;
+}
+
 }  // namespace
 
 GlyphAtlasImage buildGlyphAtlas() {
@@ -156,14 +168,7 @@ GlyphAtlasImage buildGlyphAtlas() {
   // A private font map rather than the process-wide one, so that building
   // the atlas leaves no state behind for whoever else uses Pango.
   auto fontMap = require(GObjectPtr<PangoFontMap>(pango_cairo_font_map_new()), "a font map");
-  auto context =
-      require(GObjectPtr<PangoContext>(pango_font_map_create_context(fontMap.get())), "a text context");
-  auto options = require(CairoFontOptionsPtr(cairo_font_options_create()), "font options");
-  cairo_font_options_set_hint_style(options.get(), CAIRO_HINT_STYLE_NONE);
-  cairo_font_options_set_hint_metrics(options.get(), CAIRO_HINT_METRICS_OFF);
-  cairo_font_options_set_antialias(options.get(), CAIRO_ANTIALIAS_GRAY);
-  pango_cairo_context_set_font_options(context.get(), options.get());
-  pango_cairo_update_context(cr.get(), context.get());
+  const GObjectPtr<PangoContext> context = textContext(fontMap.get(), cr.get());
 
   const PangoFontDescriptionPtr font = digitFont();
   const auto loaded =

@@ -56,8 +56,8 @@ class Renderer final : public GpuResources {
 
   // Draws one frame into `target`. Waits only if the GPU is still reading the
   // frame buffer from three frames ago. False, with nothing drawn, when the
-  // driver cannot give multisampled targets of that size. Leaves the GL state
-  // it touches (bindings, switches, clip control) as it found it.
+  // driver cannot give multisampled targets of that size. Sets all the GL
+  // state it needs (bindings, switches, clip control) and puts none back.
   bool render(const Frame& frame, const RenderTarget& target);
 
  private:
@@ -76,7 +76,9 @@ class Renderer final : public GpuResources {
 
   Renderer() = default;
   std::string build();
+  std::string buildPrograms();
   std::string buildShadowMap();
+  void buildFrameRing();
   GpuMesh makeMesh(const MeshData& data, const std::string& label);
   // (Re)makes the multisampled targets for a new size; false when the driver
   // cannot give them.

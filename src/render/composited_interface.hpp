@@ -7,7 +7,7 @@
 #include "render/layer_compositor.hpp"
 #include "ui/interface.hpp"
 
-namespace sorvel::ui {
+namespace sorvel {
 
 // The interface's layers on the GPU: each one sent again only when it was
 // painted anew, then blended over the picture in the bound framebuffer.
@@ -16,12 +16,13 @@ class CompositedInterface {
  public:
   explicit CompositedInterface(const LayerCompositor& compositor) : compositor_(compositor) {}
 
-  void draw(const std::vector<LayerToDraw>& layers, int targetWidth, int targetHeight);
+  void draw(const std::vector<ui::LayerToDraw>& layers, int targetWidth, int targetHeight);
 
  private:
   const LayerCompositor& compositor_;
-  std::array<OverlayLayer, Interface::kSlots> textures_;
-  std::array<std::uint64_t, Interface::kSlots> versions_{};
+  // One texture per picture the interface keeps, and the version it holds.
+  std::array<OverlayLayer, ui::Interface::kSlots> textures_;
+  std::array<std::uint64_t, ui::Interface::kSlots> versions_{};
 };
 
-}  // namespace sorvel::ui
+}  // namespace sorvel
