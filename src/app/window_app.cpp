@@ -145,7 +145,7 @@ WindowApp::FrameEnd WindowApp::frame() {
   const Frame frame = game_->frame();
   updateInterface(pixels);
   present(frame, pixels, threadCpuSeconds());
-  return quitAfter_ && stats_.frames >= *quitAfter_ ? FrameEnd::enough : FrameEnd::shown;
+  return quitAfter_ && stats_.frames >= *quitAfter_ ? FrameEnd::last : FrameEnd::drawn;
 }
 
 void WindowApp::updateInterface(glm::ivec2 pixels) {

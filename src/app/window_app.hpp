@@ -29,8 +29,8 @@ class Renderer;
 class WindowApp {
  public:
   // How a frame ended: `away` drew nothing (minimised, or no size), so
-  // there is nothing to pace; `enough` was the last frame asked for.
-  enum class FrameEnd { away, shown, enough };
+  // there is nothing to pace; `last` was the last frame asked for.
+  enum class FrameEnd { away, drawn, last };
 
   explicit WindowApp(SettingsStore& store);
   ~WindowApp();
@@ -68,6 +68,8 @@ class WindowApp {
   std::unique_ptr<GameWindow> window_;
   std::unique_ptr<Renderer> renderer_;
   std::optional<SceneScale> sceneScale_;
+  // Made with the renderer (its program is GL start-up work), then handed
+  // to the interface once the fonts are loaded.
   std::unique_ptr<LayerCompositor> compositor_;
   std::unique_ptr<InterfaceStack> interface_;
   std::unique_ptr<Game> game_;

@@ -26,7 +26,7 @@ int playInWindow(SettingsStore& store, QuitRequest& quit) {
     }
     const WindowApp::FrameEnd end = app.frame();
     if (end == WindowApp::FrameEnd::away) continue;
-    if (end == WindowApp::FrameEnd::enough) running = false;
+    if (end == WindowApp::FrameEnd::last) running = false;
     app.pace();
   }
   quit.setWake({});
