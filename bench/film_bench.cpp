@@ -16,7 +16,7 @@
 #include "capture/capture_session.hpp"
 #include "capture/encoder_process.hpp"
 #include "capture/director.hpp"
-#include "capture/frame_pipeline.hpp"
+#include "render/frame_pipeline.hpp"
 
 namespace {
 

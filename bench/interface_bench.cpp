@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "capture/capture_session.hpp"
+#include "render/interface_stack.hpp"
 #include "render/layer_compositor.hpp"
-#include "ui/composite.hpp"
 #include "ui/interface.hpp"
 #include "ui/painter.hpp"
 #include "ui/views.hpp"
@@ -41,27 +41,24 @@ struct Rig {
     auto created = CaptureSession::create({.width = 2720, .height = 1760, .seed = 1});
     if (!created.session) throw std::runtime_error(created.error);
     session = std::move(created.session);
-    auto made = LayerCompositor::create();
-    if (!made.compositor) throw std::runtime_error(made.error);
-    compositor = std::move(made.compositor);
+    auto made = InterfaceStack::create();
+    if (!made.stack) throw std::runtime_error(made.error);
+    stack = std::move(made.stack);
   }
   std::unique_ptr<CaptureSession> session;
-  std::unique_ptr<LayerCompositor> compositor;
-  const ui::Painter painter;
+  std::unique_ptr<InterfaceStack> stack;
 };
 
 void BM_PaintAndUploadTheLargestLayerAt2x(benchmark::State& state) {
   Rig rig;
-  ui::Interface interface(rig.painter);
-  ui::CompositedInterface overlays(*rig.compositor);
+  ui::Interface& interface = rig.stack->interface();
   const RenderTarget target = rig.session->renderTarget();
-  glBindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);
   int mistakes = 0;
   double now = 0;
   for (auto _ : state) {
     // A new mistake repaints the whole screen overlay.
     interface.update(playWithGuide(++mistakes), std::nullopt, kWindow, kScale, now += 1);
-    overlays.draw(interface.layers(), target.width, target.height);
+    rig.stack->draw(target);
     glFinish();
   }
 }
@@ -91,19 +88,17 @@ BENCHMARK(BM_UploadAFullWindowLayerAt2x)->Unit(benchmark::kMillisecond)->UseReal
 
 void BM_CompositeUnchangedLayers(benchmark::State& state) {
   Rig rig;
-  ui::Interface interface(rig.painter);
-  ui::CompositedInterface overlays(*rig.compositor);
+  ui::Interface& interface = rig.stack->interface();
   const RenderTarget target = rig.session->renderTarget();
-  glBindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);
   ui::InterfaceState state0 = playWithGuide(0);
   state0.showTutorial = true;  // every layer at once: overlay, dimming, card
   interface.update(state0, TouchFX{.x = 0.5f, .y = 0.5f, .id = 1}, kWindow, kScale, 0);
-  overlays.draw(interface.layers(), target.width, target.height);
+  rig.stack->draw(target);
   glFinish();
   double now = 10;
   for (auto _ : state) {
     interface.update(state0, TouchFX{.x = 0.5f, .y = 0.5f, .id = 1}, kWindow, kScale, now += 0.016);
-    overlays.draw(interface.layers(), target.width, target.height);
+    rig.stack->draw(target);
   }
   glFinish();
   state.counters["paintings"] = interface.paintings();

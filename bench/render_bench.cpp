@@ -10,6 +10,7 @@
 #include "base/settings_store.hpp"
 #include "capture/capture_session.hpp"
 #include "capture/still.hpp"
+#include "render/cube_detail.hpp"
 
 namespace {
 using namespace sorvel;
@@ -73,7 +74,7 @@ void BM_FrameDrawn(benchmark::State& state) {
     glFinish();
   }
   state.SetLabel(demoFor(kind));
-  state.counters["detail"] = scene.session->renderer().lastCubeDetail();
+  state.counters["detail"] = cubeDetailSteps(scene.session->game().frame(), target.width, target.height);
 }
 BENCHMARK(BM_FrameDrawn)
     ->ArgsProduct({{0, 1, 2}, {1920}, {1080}})

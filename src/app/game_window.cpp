@@ -1,12 +1,12 @@
 #include "app/game_window.hpp"
 
 #include <SDL.h>
-#include <epoxy/gl.h>
 
 #include <cstdlib>
 #include <vector>
 
 #include "app/grab_cursor.hpp"
+#include "render/gl_info.hpp"
 
 namespace sorvel {
 
@@ -37,7 +37,10 @@ bool showsAWindow(const char* videoDriver) {
   return false;
 }
 
-GameWindow::Opened GameWindow::open(const std::optional<WindowState>& place) {
+namespace {
+
+// Starts SDL's video; empty, or why no window can be had.
+std::string startVideo() {
   // Task switchers and desktop entries know the game by this class; a
   // player's own setting wins.
   setenv("SDL_VIDEO_X11_WMCLASS", "sorvel", 0);
@@ -50,16 +53,35 @@ GameWindow::Opened GameWindow::open(const std::optional<WindowState>& place) {
   // player who names a driver gets one of those.
   const char* chosenDriver = std::getenv("SDL_VIDEODRIVER");
   const bool driverChosen = chosenDriver != nullptr && *chosenDriver != '\0';
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-    return {nullptr, "cannot open the game window (" + sdlReason() + ")"};
-  }
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return "cannot open the game window (" + sdlReason() + ")";
   if (const char* driver = SDL_GetCurrentVideoDriver(); !driverChosen && !showsAWindow(driver)) {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    return {nullptr, "cannot open the game window (no display: SDL found only its \"" +
-                         std::string(driver != nullptr ? driver : "?") + "\" video driver)"};
+    return "cannot open the game window (no display: SDL found only its \"" +
+           std::string(driver != nullptr ? driver : "?") + "\" video driver)";
   }
-  std::unique_ptr<GameWindow> window(new GameWindow());
+  return {};
+}
 
+}  // namespace
+
+GameWindow::Opened GameWindow::open(const std::optional<WindowState>& place) {
+  if (std::string error = startVideo(); !error.empty()) return {nullptr, error};
+  std::unique_ptr<GameWindow> window(new GameWindow());
+  if (std::string error = window->createWindow(place); !error.empty()) return {nullptr, error};
+  if (std::string error = window->createContext(); !error.empty()) return {nullptr, error};
+
+  window->grabCursor_ = makeGrabCursor();
+  window->handCursor_.reset(SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_HAND));
+  window->arrowCursor_.reset(SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW));
+
+  const char* renderer = currentGlRenderer();
+  const char* version = currentGlVersionText();
+  window->description_ = std::string(renderer != nullptr ? renderer : "?") + ", OpenGL " +
+                         (version != nullptr ? version : "?") + ", " + SDL_GetCurrentVideoDriver();
+  return {std::move(window), {}};
+}
+
+std::string GameWindow::createWindow(const std::optional<WindowState>& place) {
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
@@ -78,42 +100,33 @@ GameWindow::Opened GameWindow::open(const std::optional<WindowState>& place) {
   Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_HIDDEN;
   if (fitted && fitted->maximised) flags |= SDL_WINDOW_MAXIMIZED;
   if (fitted && fitted->fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-  window->window_ = SDL_CreateWindow("Sorvel", x, y, w, h, flags);
-  if (window->window_ == nullptr) {
-    return {nullptr, "cannot open the game window (" + sdlReason() + ")"};
-  }
-  SDL_SetWindowMinimumSize(window->window_, kMinWidth, kMinHeight);
+  window_ = SDL_CreateWindow("Sorvel", x, y, w, h, flags);
+  if (window_ == nullptr) return "cannot open the game window (" + sdlReason() + ")";
+  SDL_SetWindowMinimumSize(window_, kMinWidth, kMinHeight);
   // A window that starts maximised or fullscreen has no normal place to note
   // until it leaves that state: the remembered one stands until then.
-  if (fitted) window->normal_ = {.x = fitted->x, .y = fitted->y, .width = fitted->width, .height = fitted->height};
+  if (fitted) normal_ = {.x = fitted->x, .y = fitted->y, .width = fitted->width, .height = fitted->height};
+  return {};
+}
 
-  window->context_ = SDL_GL_CreateContext(window->window_);
-  if (window->context_ == nullptr) {
-    return {nullptr, "cannot get an OpenGL 3.3 core context for the window (" + sdlReason() + ")"};
-  }
-  if (epoxy_gl_version() < 33) {
-    return {nullptr, "the window's OpenGL is " + std::to_string(epoxy_gl_version() / 10) + "." +
-                         std::to_string(epoxy_gl_version() % 10) + ", and 3.3 is needed"};
+std::string GameWindow::createContext() {
+  context_ = SDL_GL_CreateContext(window_);
+  if (context_ == nullptr) return "cannot get an OpenGL 3.3 core context for the window (" + sdlReason() + ")";
+  if (const int version = currentGlVersion(); version < 33) {
+    return "the window's OpenGL is " + std::to_string(version / 10) + "." + std::to_string(version % 10) +
+           ", and 3.3 is needed";
   }
   // Adaptive vsync tears a late frame rather than halving the rate; plain
   // vsync next; without either, the draw loop paces itself.
   if (SDL_GL_SetSwapInterval(-1) != 0) SDL_GL_SetSwapInterval(1);
-
-  window->grabCursor_ = makeGrabCursor();
-  window->handCursor_ = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_HAND);
-  window->arrowCursor_ = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW);
-
-  const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-  const auto* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
-  window->description_ = std::string(renderer != nullptr ? renderer : "?") + ", OpenGL " +
-                         (version != nullptr ? version : "?") + ", " + SDL_GetCurrentVideoDriver();
-  return {std::move(window), {}};
+  return {};
 }
 
 GameWindow::~GameWindow() {
-  if (grabCursor_ != nullptr) SDL_FreeCursor(static_cast<SDL_Cursor*>(grabCursor_));
-  if (handCursor_ != nullptr) SDL_FreeCursor(static_cast<SDL_Cursor*>(handCursor_));
-  if (arrowCursor_ != nullptr) SDL_FreeCursor(static_cast<SDL_Cursor*>(arrowCursor_));
+  // The cursors go before the video they were made with.
+  grabCursor_.reset();
+  handCursor_.reset();
+  arrowCursor_.reset();
   if (context_ != nullptr) SDL_GL_DeleteContext(static_cast<SDL_GLContext>(context_));
   if (window_ != nullptr) SDL_DestroyWindow(window_);
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -188,8 +201,8 @@ void GameWindow::toggleFullscreen() {
 void GameWindow::showCursor(Cursor cursor) {
   if (cursor == cursor_) return;
   cursor_ = cursor;
-  void* shape = cursor == Cursor::grab ? grabCursor_ : cursor == Cursor::hand ? handCursor_ : arrowCursor_;
-  if (shape != nullptr) SDL_SetCursor(static_cast<SDL_Cursor*>(shape));
+  const SdlCursor& shape = cursor == Cursor::grab ? grabCursor_ : cursor == Cursor::hand ? handCursor_ : arrowCursor_;
+  if (shape) SDL_SetCursor(shape.get());
 }
 
 void GameWindow::swap() { SDL_GL_SwapWindow(window_); }

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "app/grab_cursor.hpp"
 #include "app/window_state.hpp"
 
 struct SDL_Window;
@@ -63,14 +64,17 @@ class GameWindow {
 
  private:
   GameWindow() = default;
+  // Each empty, or why it failed (with SDL's reason).
+  std::string createWindow(const std::optional<WindowState>& place);
+  std::string createContext();
   // The place and size now, nothing while maximised, fullscreen or minimised.
   std::optional<WindowState> normalPlace() const;
 
   SDL_Window* window_ = nullptr;
   void* context_ = nullptr;  // SDL_GLContext
-  void* grabCursor_ = nullptr;   // SDL_Cursor*
-  void* handCursor_ = nullptr;   // SDL_Cursor*
-  void* arrowCursor_ = nullptr;  // SDL_Cursor*
+  SdlCursor grabCursor_;
+  SdlCursor handCursor_;
+  SdlCursor arrowCursor_;
   Cursor cursor_ = Cursor::arrow;
   WindowState normal_;
   int refreshRate_ = 60;

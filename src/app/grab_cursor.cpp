@@ -1,10 +1,12 @@
 #include "app/grab_cursor.hpp"
 
 #include <SDL.h>
-#include <cairo.h>
 
 #include <cmath>
 #include <numbers>
+
+#include "ui/cairo_handles.hpp"
+#include "ui/free_with.hpp"
 
 namespace sorvel {
 
@@ -36,43 +38,48 @@ void drawFist(cairo_t* cr) {
   cairo_close_path(cr);
 }
 
+void paintFist(cairo_surface_t* surface) {
+  const CairoPtr context(cairo_create(surface));
+  cairo_t* cr = context.get();
+  drawFist(cr);
+  cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
+  cairo_set_source_rgb(cr, 1, 1, 1);
+  cairo_fill_preserve(cr);
+  cairo_set_source_rgb(cr, 0, 0, 0);
+  cairo_set_line_width(cr, 1.3);
+  cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+  cairo_stroke(cr);
+  // The knuckles' creases.
+  for (int k = 1; k < 4; ++k) {
+    const double x = 9.5 + 4.6 * k - 2.3;
+    cairo_move_to(cr, x, 12);
+    cairo_line_to(cr, x, 17);
+  }
+  cairo_set_line_width(cr, 1.0);
+  cairo_stroke(cr);
+}
+
+SdlCursor paintedCursor() {
+  const CairoSurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kSize, kSize));
+  if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
+  paintFist(surface.get());
+  cairo_surface_flush(surface.get());
+  // Cairo's ARGB32 is premultiplied, native-endian 32-bit pixels; on the
+  // little-endian machines we run on that is BGRA in memory.
+  const std::unique_ptr<SDL_Surface, FreeWith<SDL_FreeSurface>> image(SDL_CreateRGBSurfaceWithFormatFrom(
+      cairo_image_surface_get_data(surface.get()), kSize, kSize, 32, cairo_image_surface_get_stride(surface.get()),
+      SDL_PIXELFORMAT_ARGB8888));
+  if (!image) return nullptr;
+  return SdlCursor(SDL_CreateColorCursor(image.get(), kSize / 2, kSize / 2));
+}
+
 }  // namespace
 
-void* makeGrabCursor() {
-  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kSize, kSize);
-  SDL_Cursor* cursor = nullptr;
-  if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS) {
-    cairo_t* cr = cairo_create(surface);
-    drawFist(cr);
-    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
-    cairo_set_source_rgb(cr, 1, 1, 1);
-    cairo_fill_preserve(cr);
-    cairo_set_source_rgb(cr, 0, 0, 0);
-    cairo_set_line_width(cr, 1.3);
-    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
-    cairo_stroke(cr);
-    // The knuckles' creases.
-    for (int k = 1; k < 4; ++k) {
-      const double x = 9.5 + 4.6 * k - 2.3;
-      cairo_move_to(cr, x, 12);
-      cairo_line_to(cr, x, 17);
-    }
-    cairo_set_line_width(cr, 1.0);
-    cairo_stroke(cr);
-    cairo_destroy(cr);
-    cairo_surface_flush(surface);
-    // Cairo's ARGB32 is premultiplied, native-endian 32-bit pixels; on the
-    // little-endian machines we run on that is BGRA in memory.
-    SDL_Surface* image = SDL_CreateRGBSurfaceWithFormatFrom(
-        cairo_image_surface_get_data(surface), kSize, kSize, 32, cairo_image_surface_get_stride(surface),
-        SDL_PIXELFORMAT_ARGB8888);
-    if (image != nullptr) {
-      cursor = SDL_CreateColorCursor(image, kSize / 2, kSize / 2);
-      SDL_FreeSurface(image);
-    }
-  }
-  cairo_surface_destroy(surface);
-  if (cursor == nullptr) cursor = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_SIZEALL);
+void SdlCursorFree::operator()(SDL_Cursor* cursor) const noexcept { SDL_FreeCursor(cursor); }
+
+SdlCursor makeGrabCursor() {
+  SdlCursor cursor = paintedCursor();
+  if (!cursor) cursor.reset(SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_SIZEALL));
   return cursor;
 }
 

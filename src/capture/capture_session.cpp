@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "render/gl_info.hpp"
+
 namespace sorvel {
 
 CaptureSession::Created CaptureSession::create(const CaptureSettings& settings) {
@@ -55,8 +57,8 @@ std::string CaptureSession::draw(const Frame& frame) {
   if (!renderer_->render(frame, renderTarget())) {
     return "the GPU could not draw a " + std::to_string(width()) + "x" + std::to_string(height()) + " picture";
   }
-  glFinish();
-  if (const GLenum error = glGetError(); error != GL_NO_ERROR) {
+  finishGpuWork();
+  if (const unsigned error = takeGlError(); error != 0) {
     return "drawing the picture gave GL error " + std::to_string(error);
   }
   return {};

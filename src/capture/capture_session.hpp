@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "game/game.hpp"
-#include "render/egl_context.hpp"
+#include "render/headless_gl.hpp"
 #include "render/offscreen_target.hpp"
 #include "render/renderer.hpp"
 

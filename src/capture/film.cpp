@@ -15,7 +15,7 @@
 #include "capture/film_progress.hpp"
 #include "capture/director.hpp"
 #include "capture/film_soundtrack.hpp"
-#include "capture/frame_pipeline.hpp"
+#include "render/frame_pipeline.hpp"
 #include "capture/output_path.hpp"
 #include "capture/still_options.hpp"
 

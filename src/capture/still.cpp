@@ -13,10 +13,8 @@
 #include "capture/still_options.hpp"
 #include "game/game.hpp"
 #include "image/png_io.hpp"
-#include "render/layer_compositor.hpp"
-#include "ui/composite.hpp"
-#include "ui/interface.hpp"
-#include "ui/painter.hpp"
+#include "render/gl_info.hpp"
+#include "render/interface_stack.hpp"
 
 namespace sorvel {
 namespace {
@@ -37,17 +35,13 @@ constexpr float kMaxStillPitch = 1.55f;
 // The interface of the game's screen, settled, over the picture already
 // drawn: the same layers and compositor as the window's.
 std::string drawInterface(CaptureSession& session, float scale) {
-  LayerCompositor::Created compositor = LayerCompositor::create();
-  if (!compositor.compositor) return compositor.error;
-  const ui::Painter painter;
-  ui::Interface interface(painter);
+  InterfaceStack::Created stack = InterfaceStack::create();
+  if (!stack.stack) return stack.error;
   const Game& game = session.game();
   const ui::Size points{static_cast<float>(session.width()) / scale, static_cast<float>(session.height()) / scale};
-  interface.update(ui::snapshot(game), game.touchFX(), points, scale, 0);
-  ui::CompositedInterface overlays(*compositor.compositor);
-  glBindFramebuffer(GL_FRAMEBUFFER, session.renderTarget().framebuffer);
-  overlays.draw(interface.layers(), session.width(), session.height());
-  glFinish();
+  stack.stack->interface().update(ui::snapshot(game), game.touchFX(), points, scale, 0);
+  stack.stack->draw(session.renderTarget());
+  finishGpuWork();
   return {};
 }
 

@@ -68,19 +68,14 @@ class Game {
   Game(const Game&) = delete;
   Game& operator=(const Game&) = delete;
 
-  // --- Published fields: a write that changes a value bumps revision() and
-  // that field's own revision, so the interface redraws only the layers whose
-  // inputs changed. Writing the value already there bumps nothing.
-  enum class Field {
-    screen, tool, current, mistakes, peel, peelMax, solvedIDs,
-    showTutorial, revealCard, lastTime, guide, touchFX, count
-  };
+  // --- Published fields: a write that changes a value bumps revision(), so
+  // the window takes a new snapshot for the interface only then. Writing the
+  // value already there bumps nothing.
   std::uint64_t revision() const { return revision_; }
-  std::uint64_t revision(Field field) const { return revisions_[static_cast<size_t>(field)]; }
   Screen screen() const { return screen_; }
   Tool tool() const { return tool_; }
   // The player's choice of tool, carve or mark.
-  void setTool(Tool v) { publish(tool_, v, Field::tool); }
+  void setTool(Tool v) { publish(tool_, v); }
   std::optional<int> current() const { return current_; }
   int mistakes() const { return mistakes_; }
   int peel() const { return peel_; }
@@ -211,23 +206,22 @@ class Game {
   friend struct GameTestAccess;
 
   template <typename T>
-  void publish(T& field, T value, Field which) {
+  void publish(T& field, T value) {
     if (field == value) return;
     field = std::move(value);
     ++revision_;
-    ++revisions_[static_cast<size_t>(which)];
   }
-  void setScreen(Screen v) { publish(screen_, v, Field::screen); }
-  void setCurrent(std::optional<int> v) { publish(current_, v, Field::current); }
-  void setMistakes(int v) { publish(mistakes_, v, Field::mistakes); }
-  void setPeelValue(int v) { publish(peel_, v, Field::peel); }
-  void setPeelMax(int v) { publish(peelMax_, v, Field::peelMax); }
-  void setSolvedIDs(std::set<std::string> v) { publish(solvedIDs_, std::move(v), Field::solvedIDs); }
-  void setShowTutorial(bool v) { publish(showTutorial_, v, Field::showTutorial); }
-  void setRevealCard(bool v) { publish(revealCard_, v, Field::revealCard); }
-  void setLastTime(double v) { publish(lastTime_, v, Field::lastTime); }
-  void setGuide(std::optional<Guide> v) { publish(guide_, std::move(v), Field::guide); }
-  void setTouchFX(std::optional<TouchFX> v) { publish(touchFX_, std::move(v), Field::touchFX); }
+  void setScreen(Screen v) { publish(screen_, v); }
+  void setCurrent(std::optional<int> v) { publish(current_, v); }
+  void setMistakes(int v) { publish(mistakes_, v); }
+  void setPeelValue(int v) { publish(peel_, v); }
+  void setPeelMax(int v) { publish(peelMax_, v); }
+  void setSolvedIDs(std::set<std::string> v) { publish(solvedIDs_, std::move(v)); }
+  void setShowTutorial(bool v) { publish(showTutorial_, v); }
+  void setRevealCard(bool v) { publish(revealCard_, v); }
+  void setLastTime(double v) { publish(lastTime_, v); }
+  void setGuide(std::optional<Guide> v) { publish(guide_, std::move(v)); }
+  void setTouchFX(std::optional<TouchFX> v) { publish(touchFX_, std::move(v)); }
 
   // The open block, to change it; currentSlot() only reads it.
   Slot* openSlot();
@@ -318,7 +312,6 @@ class Game {
   bool playClockPaused_ = false;
   std::mt19937_64 rng_;
   std::uint64_t revision_ = 0;
-  std::array<std::uint64_t, static_cast<size_t>(Field::count)> revisions_{};
 
   Screen screen_ = Screen::home;
   Tool tool_ = Tool::carve;

@@ -2,9 +2,12 @@
 
 #include <epoxy/gl.h>
 
-#include <array>
-
 namespace sorvel {
+
+// One convention for GL state: every pass (the renderer's shadow and main
+// passes, the compositor, the presenter's copies, a read-back) sets all the
+// state it depends on when it starts and puts nothing back, so no pass
+// depends on what the one before happened to leave.
 
 // The fixed-function state one group of draws needs, set as one bundle so no
 // draw depends on what happened to be left on by the one before.
@@ -23,44 +26,14 @@ struct PassState {
 
 void applyPassState(const PassState& state);
 
-// The state the renderer touches, read when made and put back when it goes,
-// so drawing leaves the caller's GL (the window's overlay pass, another
-// renderer) exactly as it found it. `clipControl` says whether the driver
-// has glClipControl, whose setting is kept too.
-class SavedGlState {
- public:
-  explicit SavedGlState(bool clipControl);
-  ~SavedGlState();
-  SavedGlState(const SavedGlState&) = delete;
-  SavedGlState& operator=(const SavedGlState&) = delete;
-
- private:
-  bool clipControl_;
-  GLint clipOrigin_ = GL_LOWER_LEFT;
-  GLint clipDepth_ = GL_NEGATIVE_ONE_TO_ONE;
-  std::array<GLboolean, 6> enabled_{};
-  GLint depthFunc_ = GL_LESS;
-  GLboolean depthWrite_ = GL_TRUE;
-  std::array<GLboolean, 4> colourMask_{};
-  GLint cullFace_ = GL_BACK;
-  GLint frontFace_ = GL_CCW;
-  GLfloat offsetFactor_ = 0;
-  GLfloat offsetUnits_ = 0;
-  std::array<GLfloat, 4> clearColour_{};
-  GLdouble clearDepth_ = 1;
-  std::array<GLint, 4> viewport_{};
-  GLint drawFramebuffer_ = 0;
-  GLint readFramebuffer_ = 0;
-  GLint renderbuffer_ = 0;
-  GLint program_ = 0;
-  GLint vertexArray_ = 0;
-  GLint arrayBuffer_ = 0;
-  GLint uniformBuffer_ = 0;
-  GLint uniformBinding_ = 0;
-  GLint64 uniformStart_ = 0;
-  GLint64 uniformSize_ = 0;
-  GLint activeTexture_ = GL_TEXTURE0;
-  std::array<GLint, 2> textures_{};  // units 0 and 1
-};
+// For the state no pass sets because nothing here ever changes it: in debug
+// builds, stops naming `who` when GL's `what` is not `expected`; in release
+// builds it costs nothing and checks nothing.
+#ifdef NDEBUG
+inline void debugExpectGl(GLenum, GLint, const char*) {}
+#else
+void debugExpectGl(GLenum what, GLint expected, const char* who, const char* file = __builtin_FILE(),
+                   unsigned line = __builtin_LINE());
+#endif
 
 }  // namespace sorvel

@@ -1,8 +1,5 @@
 #include "render/glyph_atlas.hpp"
 
-#include <cairo.h>
-#include <pango/pangocairo.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -10,6 +7,8 @@
 #include <numbers>
 #include <stdexcept>
 #include <string>
+
+#include "ui/pango_handles.hpp"
 
 namespace sorvel {
 namespace glyph_atlas {
@@ -79,21 +78,6 @@ namespace {
 
 using namespace glyph_atlas;
 
-template <auto Fn>
-struct Deleter {
-  template <typename T>
-  void operator()(T* p) const { Fn(p); }
-};
-
-using SurfacePtr = std::unique_ptr<cairo_surface_t, Deleter<cairo_surface_destroy>>;
-using CairoPtr = std::unique_ptr<cairo_t, Deleter<cairo_destroy>>;
-using FontOptionsPtr = std::unique_ptr<cairo_font_options_t, Deleter<cairo_font_options_destroy>>;
-using FontDescriptionPtr = std::unique_ptr<PangoFontDescription, Deleter<pango_font_description_free>>;
-using FontMapPtr = std::unique_ptr<PangoFontMap, Deleter<g_object_unref>>;
-using ContextPtr = std::unique_ptr<PangoContext, Deleter<g_object_unref>>;
-using LayoutPtr = std::unique_ptr<PangoLayout, Deleter<g_object_unref>>;
-using FontPtr = std::unique_ptr<PangoFont, Deleter<g_object_unref>>;
-
 template <typename Ptr>
 Ptr require(Ptr p, const char* what) {
   if (!p) throw std::runtime_error(std::string("glyph atlas: cannot create ") + what);
@@ -107,8 +91,8 @@ void checkCairo(cairo_t* cr, const char* step) {
 }
 
 // Any bold geometric sans serves when this face is missing; fontconfig picks it.
-FontDescriptionPtr digitFont() {
-  FontDescriptionPtr font = require(FontDescriptionPtr(pango_font_description_new()), "a font description");
+PangoFontDescriptionPtr digitFont() {
+  PangoFontDescriptionPtr font = require(PangoFontDescriptionPtr(pango_font_description_new()), "a font description");
   pango_font_description_set_family(font.get(), "URW Gothic,sans-serif");
   pango_font_description_set_weight(font.get(), PANGO_WEIGHT_SEMIBOLD);
   pango_font_description_set_absolute_size(font.get(), kFontPixels * PANGO_SCALE);
@@ -156,11 +140,23 @@ void strokeRoundedSquare(cairo_t* cr, Texel centre) {
   cairo_stroke(cr);
 }
 
+// Unhinted grey antialiasing: the digits keep their drawn shapes at any size.
+GObjectPtr<PangoContext> textContext(PangoFontMap* fontMap, cairo_t* cr) {
+  auto context = require(GObjectPtr<PangoContext>(pango_font_map_create_context(fontMap)), "a text context");
+  auto options = require(CairoFontOptionsPtr(cairo_font_options_create()), "font options");
+  cairo_font_options_set_hint_style(options.get(), CAIRO_HINT_STYLE_NONE);
+  cairo_font_options_set_hint_metrics(options.get(), CAIRO_HINT_METRICS_OFF);
+  cairo_font_options_set_antialias(options.get(), CAIRO_ANTIALIAS_GRAY);
+  pango_cairo_context_set_font_options(context.get(), options.get());
+  pango_cairo_update_context(cr, context.get());
+  return context;
+}
+
 }  // namespace
 
 GlyphAtlasImage buildGlyphAtlas() {
   // A8 holds exactly the coverage: painting opaque white sets alpha alone.
-  SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_A8, kWidth, kHeight));
+  CairoSurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_A8, kWidth, kHeight));
   if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
     throw std::runtime_error("glyph atlas: cannot create a drawing surface");
   }
@@ -171,21 +167,16 @@ GlyphAtlasImage buildGlyphAtlas() {
 
   // A private font map rather than the process-wide one, so that building
   // the atlas leaves no state behind for whoever else uses Pango.
-  FontMapPtr fontMap = require(FontMapPtr(pango_cairo_font_map_new()), "a font map");
-  ContextPtr context = require(ContextPtr(pango_font_map_create_context(fontMap.get())), "a text context");
-  FontOptionsPtr options = require(FontOptionsPtr(cairo_font_options_create()), "font options");
-  cairo_font_options_set_hint_style(options.get(), CAIRO_HINT_STYLE_NONE);
-  cairo_font_options_set_hint_metrics(options.get(), CAIRO_HINT_METRICS_OFF);
-  cairo_font_options_set_antialias(options.get(), CAIRO_ANTIALIAS_GRAY);
-  pango_cairo_context_set_font_options(context.get(), options.get());
-  pango_cairo_update_context(cr.get(), context.get());
+  auto fontMap = require(GObjectPtr<PangoFontMap>(pango_cairo_font_map_new()), "a font map");
+  const GObjectPtr<PangoContext> context = textContext(fontMap.get(), cr.get());
 
-  const FontDescriptionPtr font = digitFont();
-  const FontPtr loaded = require(FontPtr(pango_context_load_font(context.get(), font.get())), "the digit font");
-  const FontDescriptionPtr used(pango_font_describe(loaded.get()));
+  const PangoFontDescriptionPtr font = digitFont();
+  const auto loaded =
+      require(GObjectPtr<PangoFont>(pango_context_load_font(context.get(), font.get())), "the digit font");
+  const PangoFontDescriptionPtr used(pango_font_describe(loaded.get()));
   const char* family = used ? pango_font_description_get_family(used.get()) : nullptr;
 
-  LayoutPtr layout = require(LayoutPtr(pango_layout_new(context.get())), "a text layout");
+  auto layout = require(GObjectPtr<PangoLayout>(pango_layout_new(context.get())), "a text layout");
   pango_layout_set_font_description(layout.get(), font.get());
 
   cairo_set_line_width(cr.get(), kStrokeWidth);

@@ -1,15 +1,14 @@
 #include "render/layer_compositor.hpp"
 
 #include "render/gl_program.hpp"
+#include "render/gl_state.hpp"
 #include "render/shader_sources.hpp"
 
 namespace sorvel {
 
 void OverlayLayer::upload(std::span<const std::uint8_t> pixels, int width, int height) {
   if (width <= 0 || height <= 0 || pixels.size() < static_cast<std::size_t>(width) * height * 4) return;
-  GLint previousTexture = 0, previousAlignment = 4;
-  glGetIntegerv(GL_TEXTURE_BINDING_2D, &previousTexture);
-  glGetIntegerv(GL_UNPACK_ALIGNMENT, &previousAlignment);
+  debugExpectGl(GL_PIXEL_UNPACK_BUFFER_BINDING, 0, "an interface layer's upload");
   const bool sameSize = texture_ && width == width_ && height == height_;
   if (!sameSize) {
     texture_ = GlTexture::make();
@@ -29,8 +28,6 @@ void OverlayLayer::upload(std::span<const std::uint8_t> pixels, int width, int h
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
   }
-  glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previousTexture));
-  glPixelStorei(GL_UNPACK_ALIGNMENT, previousAlignment);
 }
 
 LayerCompositor::Created LayerCompositor::create() {
@@ -54,34 +51,19 @@ LayerCompositor::Created LayerCompositor::create() {
 void LayerCompositor::draw(const OverlayLayer& layer, const LayerPlacement& placement, int targetWidth,
                            int targetHeight) const {
   if (layer.empty() || placement.opacity <= 0 || targetWidth <= 0 || targetHeight <= 0) return;
-  GLint program = 0, vertexArray = 0, texture = 0, activeTexture = 0, srcRgb = 0, dstRgb = 0, srcAlpha = 0,
-        dstAlpha = 0;
-  GLint viewport[4];
-  glGetIntegerv(GL_CURRENT_PROGRAM, &program);
-  glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &vertexArray);
-  glGetIntegerv(GL_ACTIVE_TEXTURE, &activeTexture);
-  glActiveTexture(GL_TEXTURE0);
-  glGetIntegerv(GL_TEXTURE_BINDING_2D, &texture);
-  glGetIntegerv(GL_BLEND_SRC_RGB, &srcRgb);
-  glGetIntegerv(GL_BLEND_DST_RGB, &dstRgb);
-  glGetIntegerv(GL_BLEND_SRC_ALPHA, &srcAlpha);
-  glGetIntegerv(GL_BLEND_DST_ALPHA, &dstAlpha);
-  glGetIntegerv(GL_VIEWPORT, viewport);
-  const GLboolean blend = glIsEnabled(GL_BLEND), depth = glIsEnabled(GL_DEPTH_TEST),
-                  cull = glIsEnabled(GL_CULL_FACE), srgb = glIsEnabled(GL_FRAMEBUFFER_SRGB),
-                  scissor = glIsEnabled(GL_SCISSOR_TEST);
-
   glEnable(GL_BLEND);
   glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_CULL_FACE);
   glDisable(GL_SCISSOR_TEST);
+  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
   // Stored values in, stored values out: the target's sRGB encoding is the
   // space the painter blended in too.
   glDisable(GL_FRAMEBUFFER_SRGB);
   glViewport(0, 0, targetWidth, targetHeight);
   glUseProgram(program_.id());
   glBindVertexArray(vertexArray_.id());
+  glActiveTexture(GL_TEXTURE0);
   glBindTexture(GL_TEXTURE_2D, layer.texture());
   const float s = placement.scale;
   const float x = placement.anchorX + (0 - placement.anchorX) * s + placement.offsetX;
@@ -90,20 +72,6 @@ void LayerCompositor::draw(const OverlayLayer& layer, const LayerPlacement& plac
   glUniform2f(targetLocation_, static_cast<float>(targetWidth), static_cast<float>(targetHeight));
   glUniform1f(opacityLocation_, placement.opacity > 1 ? 1.0f : placement.opacity);
   glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
-
-  glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
-  glActiveTexture(static_cast<GLenum>(activeTexture));
-  glBindVertexArray(static_cast<GLuint>(vertexArray));
-  glUseProgram(static_cast<GLuint>(program));
-  glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
-  glBlendFuncSeparate(static_cast<GLenum>(srcRgb), static_cast<GLenum>(dstRgb), static_cast<GLenum>(srcAlpha),
-                      static_cast<GLenum>(dstAlpha));
-  const auto restore = [](GLenum cap, GLboolean on) { on ? glEnable(cap) : glDisable(cap); };
-  restore(GL_BLEND, blend);
-  restore(GL_DEPTH_TEST, depth);
-  restore(GL_CULL_FACE, cull);
-  restore(GL_FRAMEBUFFER_SRGB, srgb);
-  restore(GL_SCISSOR_TEST, scissor);
 }
 
 }  // namespace sorvel

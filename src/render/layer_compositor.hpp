@@ -47,8 +47,8 @@ class LayerCompositor {
   static Created create();
 
   // Draws `layer` at the top-left of a target of `targetWidth` x
-  // `targetHeight` pixels, into the framebuffer bound for drawing. Leaves the
-  // GL state it touches as it found it.
+  // `targetHeight` pixels, into the framebuffer bound for drawing. Sets the
+  // GL state it needs and puts none back.
   void draw(const OverlayLayer& layer, const LayerPlacement& placement, int targetWidth, int targetHeight) const;
 
  private:

@@ -8,23 +8,6 @@
 namespace sorvel {
 namespace {
 
-// Restores a framebuffer binding however the function that saved it returns.
-class BindingGuard {
- public:
-  BindingGuard(GLenum target, GLenum query) : target_(target) {
-    GLint previous = 0;
-    glGetIntegerv(query, &previous);
-    previous_ = static_cast<GLuint>(previous);
-  }
-  ~BindingGuard() { glBindFramebuffer(target_, previous_); }
-  BindingGuard(const BindingGuard&) = delete;
-  BindingGuard& operator=(const BindingGuard&) = delete;
-
- private:
-  GLenum target_;
-  GLuint previous_ = 0;
-};
-
 std::string statusText(GLenum status) {
   switch (status) {
     case GL_FRAMEBUFFER_UNDEFINED: return "GL_FRAMEBUFFER_UNDEFINED";
@@ -65,17 +48,12 @@ OffscreenTarget::Created OffscreenTarget::create(int width, int height) {
   target.colour_ = GlRenderbuffer::make();
   target.framebuffer_ = GlFramebuffer::make();
 
-  GLint previousRenderbuffer = 0;
-  glGetIntegerv(GL_RENDERBUFFER_BINDING, &previousRenderbuffer);
   glBindRenderbuffer(GL_RENDERBUFFER, target.colour_.id());
   glRenderbufferStorage(GL_RENDERBUFFER, GL_SRGB8_ALPHA8, width, height);
-  glBindRenderbuffer(GL_RENDERBUFFER, static_cast<GLuint>(previousRenderbuffer));
   if (const GLenum error = glGetError(); error != GL_NO_ERROR) {
     return {std::nullopt, "cannot make a " + size + " framebuffer: allocating it gave GL error " + std::to_string(error)};
   }
 
-  const BindingGuard keep(GL_FRAMEBUFFER, GL_DRAW_FRAMEBUFFER_BINDING);
-  const BindingGuard keepRead(GL_READ_FRAMEBUFFER, GL_READ_FRAMEBUFFER_BINDING);
   glBindFramebuffer(GL_FRAMEBUFFER, target.framebuffer());
   glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, target.colour_.id());
   const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
@@ -102,19 +80,12 @@ void OffscreenTarget::read(std::span<std::uint8_t> out, PixelOrder order) const 
   }
   if (out.empty()) return;
 
-  const BindingGuard keep(GL_READ_FRAMEBUFFER, GL_READ_FRAMEBUFFER_BINDING);
-  GLint packAlignment = 4;
-  GLint packBuffer = 0;
-  glGetIntegerv(GL_PACK_ALIGNMENT, &packAlignment);
-  glGetIntegerv(GL_PIXEL_PACK_BUFFER_BINDING, &packBuffer);
   // A bound pack buffer would turn the pointer into an offset into it.
   glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer());
   glReadBuffer(GL_COLOR_ATTACHMENT0);
   glReadPixels(0, 0, width_, height_, order == PixelOrder::Bgra ? GL_BGRA : GL_RGBA, GL_UNSIGNED_BYTE, out.data());
-  glPixelStorei(GL_PACK_ALIGNMENT, packAlignment);
-  glBindBuffer(GL_PIXEL_PACK_BUFFER, static_cast<GLuint>(packBuffer));
 
   std::vector<std::uint8_t> row(rowBytes);
   for (std::size_t top = 0, bottom = rows - 1; top < bottom; ++top, --bottom) {

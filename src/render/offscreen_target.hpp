@@ -38,8 +38,8 @@ class OffscreenTarget {
 
   // The colour as stored (sRGB-encoded) into `out`, which must hold exactly
   // width x height x 4 bytes: no row padding, the top row first, as image
-  // files want it (GL counts rows from the bottom). Leaves the read
-  // framebuffer binding and the pack settings as it found them.
+  // files want it (GL counts rows from the bottom). Binds what it reads
+  // from and sets the pack state it needs.
   void read(std::span<std::uint8_t> out, PixelOrder order) const;
   std::vector<std::uint8_t> readRgba() const;
 

@@ -62,14 +62,11 @@ MeshData shadowBox(float h) {
   return box;
 }
 
-// A texture with its whole mipmap chain built on the GPU from level 0. Leaves
-// the texture binding and the unpack alignment as they were.
+// A texture with its whole mipmap chain built on the GPU from level 0, its
+// rows packed tight.
 GlTexture makeMipmappedTexture(GLint internalFormat, GLenum format, int width, int height, const void* pixels,
                                GLint wrap, std::string_view label) {
-  GLint previousTexture = 0;
-  GLint previousAlignment = 4;
-  glGetIntegerv(GL_TEXTURE_BINDING_2D, &previousTexture);
-  glGetIntegerv(GL_UNPACK_ALIGNMENT, &previousAlignment);
+  debugExpectGl(GL_PIXEL_UNPACK_BUFFER_BINDING, 0, "a texture upload from memory");
   GlTexture texture = GlTexture::make();
   glBindTexture(GL_TEXTURE_2D, texture.id());
   labelGlObject(texture, label);
@@ -80,8 +77,6 @@ GlTexture makeMipmappedTexture(GLint internalFormat, GLenum format, int width, i
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
-  glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previousTexture));
-  glPixelStorei(GL_UNPACK_ALIGNMENT, previousAlignment);
   return texture;
 }
 
@@ -103,27 +98,7 @@ std::string Renderer::build() {
   while (glGetError() != GL_NO_ERROR) {
   }
   clipControl_ = epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control");
-
-  const std::string prelude = shaderPrelude(!clipControl_) + shaders::common_glsl;
-  const std::string fragmentPrelude = shaders::lighting_glsl;
-  const std::pair<GlProgram*, ProgramSource> programs[] = {
-      {&cubeProgram_, {"cube", shaders::cube_vert, shaders::cube_frag}},
-      {&objProgram_, {"object", shaders::obj_vert, shaders::obj_frag}},
-      {&floorProgram_, {"floor", shaders::floor_vert, shaders::floor_frag}},
-      {&cubeShadowProgram_, {"cube shadow", shaders::shadow_cube_vert, ""}},
-      {&objShadowProgram_, {"object shadow", shaders::shadow_obj_vert, ""}},
-  };
-  for (const auto& [program, source] : programs) {
-    ProgramBuild built = buildProgram(source, prelude, fragmentPrelude);
-    if (!built.error.empty()) return built.error;
-    *program = std::move(built.program);
-  }
-  setSamplerUnit(cubeProgram_, "glyphs", kPictureUnit);
-  setSamplerUnit(objProgram_, "picture", kPictureUnit);
-  hasPictureLocation_ = glGetUniformLocation(objProgram_.id(), "hasPicture");
-  for (const GlProgram* p : {&cubeProgram_, &objProgram_, &floorProgram_}) setSamplerUnit(*p, "shadowMap", kShadowUnit);
-  glUseProgram(0);
-
+  if (std::string error = buildPrograms(); !error.empty()) return error;
   if (std::string error = buildShadowMap(); !error.empty()) return error;
 
   for (std::size_t level = 0; level < kCubeDetailSteps.size(); ++level) {
@@ -147,20 +122,47 @@ std::string Renderer::build() {
   glBindVertexArray(emptyVertexArray_.id());
   labelGlObject(emptyVertexArray_, "floor (no vertices)");
   glBindVertexArray(0);
-  for (std::size_t i = 0; i < ring_.size(); ++i) {
-    RingSlot& slot = ring_[i];
-    slot.buffer = GlBuffer::make();
-    glBindBuffer(GL_ARRAY_BUFFER, slot.buffer.id());
-    labelGlObject(slot.buffer, "frame records " + std::to_string(i));
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(kRingBytes), nullptr, GL_STREAM_DRAW);
-    slot.capacity = kRingBytes;
-  }
-  glBindBuffer(GL_ARRAY_BUFFER, 0);
+  buildFrameRing();
 
   if (const GLenum error = glGetError(); error != GL_NO_ERROR) {
     return "setting up the GPU objects gave " + glErrorText(error);
   }
   return {};
+}
+
+std::string Renderer::buildPrograms() {
+  const std::string prelude = shaderPrelude(!clipControl_) + shaders::common_glsl;
+  const std::string fragmentPrelude = shaders::lighting_glsl;
+  const std::pair<GlProgram*, ProgramSource> programs[] = {
+      {&cubeProgram_, {"cube", shaders::cube_vert, shaders::cube_frag}},
+      {&objProgram_, {"object", shaders::obj_vert, shaders::obj_frag}},
+      {&floorProgram_, {"floor", shaders::floor_vert, shaders::floor_frag}},
+      {&cubeShadowProgram_, {"cube shadow", shaders::shadow_cube_vert, ""}},
+      {&objShadowProgram_, {"object shadow", shaders::shadow_obj_vert, ""}},
+  };
+  for (const auto& [program, source] : programs) {
+    ProgramBuild built = buildProgram(source, prelude, fragmentPrelude);
+    if (!built.error.empty()) return built.error;
+    *program = std::move(built.program);
+  }
+  setSamplerUnit(cubeProgram_, "glyphs", kPictureUnit);
+  setSamplerUnit(objProgram_, "picture", kPictureUnit);
+  hasPictureLocation_ = glGetUniformLocation(objProgram_.id(), "hasPicture");
+  for (const GlProgram* p : {&cubeProgram_, &objProgram_, &floorProgram_}) setSamplerUnit(*p, "shadowMap", kShadowUnit);
+  glUseProgram(0);
+  return {};
+}
+
+void Renderer::buildFrameRing() {
+  for (std::size_t i = 0; i < ring_.size(); ++i) {
+    RingEntry& entry = ring_[i];
+    entry.buffer = GlBuffer::make();
+    glBindBuffer(GL_ARRAY_BUFFER, entry.buffer.id());
+    labelGlObject(entry.buffer, "frame records " + std::to_string(i));
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(kRingBytes), nullptr, GL_STREAM_DRAW);
+    entry.capacity = kRingBytes;
+  }
+  glBindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
 std::string Renderer::buildShadowMap() {
@@ -203,10 +205,6 @@ MeshHandle Renderer::uploadMesh(const MeshData& data) {
 }
 
 Renderer::GpuMesh Renderer::makeMesh(const MeshData& data, const std::string& label) {
-  GLint previousVertexArray = 0;
-  GLint previousBuffer = 0;
-  glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &previousVertexArray);
-  glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &previousBuffer);
   GpuMesh m;
   m.count = static_cast<GLsizei>(data.indices.size());
   const auto floatsPerVertex = static_cast<std::size_t>(std::max(data.stride, 3));
@@ -245,8 +243,9 @@ Renderer::GpuMesh Renderer::makeMesh(const MeshData& data, const std::string& la
     glEnableVertexAttribArray(a);
     glVertexAttribDivisor(a, 1);
   }
-  glBindVertexArray(static_cast<GLuint>(previousVertexArray));
-  glBindBuffer(GL_ARRAY_BUFFER, static_cast<GLuint>(previousBuffer));
+  // A vertex array left bound would take the next element buffer anyone
+  // binds as its own.
+  glBindVertexArray(0);
   return m;
 }
 
@@ -303,28 +302,27 @@ bool Renderer::ensureTargets(int width, int height) {
   }
   targetWidth_ = width;
   targetHeight_ = height;
-  ++targetBuilds_;
   return targetsComplete_;
 }
 
-Renderer::RingSlot& Renderer::nextRingSlot(std::size_t bytes) {
+Renderer::RingEntry& Renderer::nextRingEntry(std::size_t bytes) {
   ringIndex_ = (ringIndex_ + 1) % kRingSize;
-  RingSlot& slot = ring_[static_cast<std::size_t>(ringIndex_)];
+  RingEntry& entry = ring_[static_cast<std::size_t>(ringIndex_)];
   // The GPU may still read this buffer from three frames ago.
-  slot.fence.waitAndClear();
-  if (bytes > slot.capacity) {
-    // A frame larger than a slot grows it rather than spilling past its end.
-    const std::size_t grown = alignUp(std::max(bytes, slot.capacity * 2), 256);
+  entry.fence.waitAndClear();
+  if (bytes > entry.capacity) {
+    // A frame larger than its buffer grows it rather than spilling past its end.
+    const std::size_t grown = alignUp(std::max(bytes, entry.capacity * 2), 256);
     if (!toldAboutGrowth_) {
       std::fprintf(stderr, "render: a frame of %zu bytes outgrew its %zu-byte buffer; buffers now grow to fit\n",
-                   bytes, slot.capacity);
+                   bytes, entry.capacity);
       toldAboutGrowth_ = true;
     }
-    glBindBuffer(GL_ARRAY_BUFFER, slot.buffer.id());
+    glBindBuffer(GL_ARRAY_BUFFER, entry.buffer.id());
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(grown), nullptr, GL_STREAM_DRAW);
-    slot.capacity = grown;
+    entry.capacity = grown;
   }
-  return slot;
+  return entry;
 }
 
 glm::vec4 Renderer::shadowFootprint(const Frame& frame, const glm::mat4& lightViewProj) const {
@@ -345,14 +343,14 @@ glm::vec4 Renderer::shadowFootprint(const Frame& frame, const glm::mat4& lightVi
   return footprint.bounds();
 }
 
-void Renderer::upload(const Frame& frame, const FramePacking& packing, const RingSlot& slot) {
+void Renderer::upload(const Frame& frame, const FramePacking& packing, const RingEntry& entry) {
   Uniforms uniforms = frame.uniforms;
   uniforms.lightViewProj =
       lightViewProjection(glm::vec3(uniforms.lightDir), frame.shadowCenter, frame.shadowRadius);
   uniforms.params.w = static_cast<float>(kShadowMapSize);
   uniforms.shadowCasters = shadowFootprint(frame, uniforms.lightViewProj);
 
-  glBindBuffer(GL_ARRAY_BUFFER, slot.buffer.id());
+  glBindBuffer(GL_ARRAY_BUFFER, entry.buffer.id());
   // The fence already proved the GPU is done with this buffer, so the driver
   // need not synchronise again.
   auto* bytes = static_cast<std::uint8_t*>(
@@ -422,7 +420,10 @@ void Renderer::drawObjects(const Frame& frame, GLuint buffer, const std::vector<
 }
 
 void Renderer::shadowPass(const Frame& frame, const FramePacking& packing, GLuint buffer) {
-  // Depth only, seen from the light.
+  // Depth only, seen from the light; the map it draws into must not be
+  // bound for sampling meanwhile.
+  glActiveTexture(GL_TEXTURE0 + kShadowUnit);
+  glBindTexture(GL_TEXTURE_2D, 0);
   glBindFramebuffer(GL_FRAMEBUFFER, shadowFramebuffer_.id());
   glViewport(0, 0, kShadowMapSize, kShadowMapSize);
   // The boxes are closed, so their far sides alone give the map: a lit face
@@ -455,9 +456,9 @@ void Renderer::mainPass(const Frame& frame, const FramePacking& packing, GLuint 
   glDrawArrays(GL_TRIANGLES, 0, 6);
 
   applyPassState({.cull = GL_BACK, .srgbWrites = true});
-  lastCubeDetail_ = cubeDetailSteps(frame, target.width, target.height);
+  const int detail = cubeDetailSteps(frame, target.width, target.height);
   const auto level = static_cast<std::size_t>(
-      std::find(kCubeDetailSteps.begin(), kCubeDetailSteps.end(), lastCubeDetail_) - kCubeDetailSteps.begin());
+      std::find(kCubeDetailSteps.begin(), kCubeDetailSteps.end(), detail) - kCubeDetailSteps.begin());
   drawCubes(frame, buffer, packing.cubes, cubeMeshes_.at(level), true);
   applyPassState({.srgbWrites = true});
   drawObjects(frame, buffer, packing.groups, true);
@@ -472,19 +473,18 @@ void Renderer::mainPass(const Frame& frame, const FramePacking& packing, GLuint 
 
 bool Renderer::render(const Frame& frame, const RenderTarget& target) {
   if (target.width <= 0 || target.height <= 0) return false;
-  const SavedGlState callers(clipControl_);
   if (!ensureTargets(target.width, target.height)) return false;
   const FramePacking packing = packFrame(frame);
-  RingSlot& slot = nextRingSlot(packing.end);
-  upload(frame, packing, slot);
+  RingEntry& entry = nextRingEntry(packing.end);
+  upload(frame, packing, entry);
 
   if (clipControl_) glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
-  glBindBufferRange(GL_UNIFORM_BUFFER, 0, slot.buffer.id(), 0, sizeof(Uniforms));
-  shadowPass(frame, packing, slot.buffer.id());
+  glBindBufferRange(GL_UNIFORM_BUFFER, 0, entry.buffer.id(), 0, sizeof(Uniforms));
+  shadowPass(frame, packing, entry.buffer.id());
   debugCheckGl("the shadow pass");
-  mainPass(frame, packing, slot.buffer.id(), target);
+  mainPass(frame, packing, entry.buffer.id(), target);
   debugCheckGl("the main pass");
-  slot.fence = GlFence::insert();
+  entry.fence = GlFence::insert();
   return true;
 }
 

@@ -56,16 +56,9 @@ class Renderer final : public GpuResources {
 
   // Draws one frame into `target`. Waits only if the GPU is still reading the
   // frame buffer from three frames ago. False, with nothing drawn, when the
-  // driver cannot give multisampled targets of that size. Leaves the GL state
-  // it touches (bindings, switches, clip control) as it found it.
+  // driver cannot give multisampled targets of that size. Sets all the GL
+  // state it needs (bindings, switches, clip control) and puts none back.
   bool render(const Frame& frame, const RenderTarget& target);
-
-  // What the renderer has done, for tests and logs.
-  int ringIndex() const { return ringIndex_; }
-  // Counts how often the multisampled targets were (re)made.
-  int targetBuilds() const { return targetBuilds_; }
-  // Strips per rounded edge of the cubes in the last frame drawn.
-  int lastCubeDetail() const { return lastCubeDetail_; }
 
  private:
   struct GpuMesh {
@@ -75,7 +68,7 @@ class Renderer final : public GpuResources {
     GLsizei count = 0;
     glm::vec3 low{0}, high{0};  // the box that holds it
   };
-  struct RingSlot {
+  struct RingEntry {
     GlBuffer buffer;
     std::size_t capacity = 0;
     GlFence fence;
@@ -83,15 +76,17 @@ class Renderer final : public GpuResources {
 
   Renderer() = default;
   std::string build();
+  std::string buildPrograms();
   std::string buildShadowMap();
+  void buildFrameRing();
   GpuMesh makeMesh(const MeshData& data, const std::string& label);
   // (Re)makes the multisampled targets for a new size; false when the driver
   // cannot give them.
   bool ensureTargets(int width, int height);
   // The rectangle of the shadow map the frame's casters can darken.
   glm::vec4 shadowFootprint(const Frame& frame, const glm::mat4& lightViewProj) const;
-  void upload(const Frame& frame, const FramePacking& packing, const RingSlot& slot);
-  RingSlot& nextRingSlot(std::size_t bytes);
+  void upload(const Frame& frame, const FramePacking& packing, const RingEntry& entry);
+  RingEntry& nextRingEntry(std::size_t bytes);
   void shadowPass(const Frame& frame, const FramePacking& packing, GLuint buffer);
   void mainPass(const Frame& frame, const FramePacking& packing, GLuint buffer, const RenderTarget& target);
   void drawCubes(const Frame& frame, GLuint buffer, std::size_t base, const GpuMesh& cube, bool main);
@@ -114,11 +109,9 @@ class Renderer final : public GpuResources {
   GlFramebuffer msaaFramebuffer_;
   int targetWidth_ = 0;
   int targetHeight_ = 0;
-  int targetBuilds_ = 0;
-  int lastCubeDetail_ = 0;
   bool targetsComplete_ = false;
 
-  std::array<RingSlot, kRingSize> ring_{};
+  std::array<RingEntry, kRingSize> ring_{};
   int ringIndex_ = 0;
   bool toldAboutGrowth_ = false;
 

@@ -5,20 +5,13 @@
 #include <cstdio>
 #include <memory>
 
+#include "ui/free_with.hpp"
+
 namespace sorvel::ui {
 
 namespace {
 
-struct PatternFree {
-  void operator()(FcPattern* p) const { FcPatternDestroy(p); }
-};
-struct FontSetFree {
-  void operator()(FcFontSet* s) const { FcFontSetDestroy(s); }
-};
-struct ObjectSetFree {
-  void operator()(FcObjectSet* s) const { FcObjectSetDestroy(s); }
-};
-using PatternPtr = std::unique_ptr<FcPattern, PatternFree>;
+using PatternPtr = std::unique_ptr<FcPattern, FreeWith<FcPatternDestroy>>;
 
 PatternPtr familyPattern(const std::string& family) {
   PatternPtr pattern(FcPatternCreate());
@@ -60,8 +53,8 @@ std::string resolveOne(const std::string& wanted, const std::string& generic, Sh
 
 bool fontInstalled(const std::string& family) {
   const PatternPtr pattern = familyPattern(family);
-  const std::unique_ptr<FcObjectSet, ObjectSetFree> fields(FcObjectSetBuild(FC_FAMILY, nullptr));
-  const std::unique_ptr<FcFontSet, FontSetFree> fonts(FcFontList(nullptr, pattern.get(), fields.get()));
+  const std::unique_ptr<FcObjectSet, FreeWith<FcObjectSetDestroy>> fields(FcObjectSetBuild(FC_FAMILY, nullptr));
+  const std::unique_ptr<FcFontSet, FreeWith<FcFontSetDestroy>> fonts(FcFontList(nullptr, pattern.get(), fields.get()));
   return fonts && fonts->nfont > 0;
 }
 

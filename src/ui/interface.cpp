@@ -152,14 +152,14 @@ int Interface::currentCard() const {
 }
 
 Interface::Card& Interface::claimCard(int key, bool slides, Fade fade) {
-  auto slot = std::find_if(cards_.begin(), cards_.end(), [](const Card& c) { return !c.key; });
-  if (slot == cards_.end()) {
+  auto free = std::find_if(cards_.begin(), cards_.end(), [](const Card& c) { return !c.key; });
+  if (free == cards_.end()) {
     // All taken: the faintest of those on their way out makes room.
     auto seen = [this](const Card& c) { return c.current ? 2 : cardPlacement(c).opacity; };
-    slot = std::min_element(cards_.begin(), cards_.end(),
+    free = std::min_element(cards_.begin(), cards_.end(),
                             [&seen](const Card& x, const Card& y) { return seen(x) < seen(y); });
   }
-  Card& card = *slot;
+  Card& card = *free;
   card.key = key;
   card.current = true;
   card.overlay = shown_;
@@ -329,12 +329,6 @@ std::vector<LayerToDraw> Interface::layers() const {
                                  .anchorY = points_.height * scale_ / 2}});
   }
   return out;
-}
-
-bool Interface::animating(double now) const {
-  return screenFade_.running() || tutorialFade_.running() ||
-         std::any_of(cards_.begin(), cards_.end(), [](const Card& c) { return c.key && c.fade.running(); }) ||
-         (rippleStart_ >= 0 && now - rippleStart_ <= kRipple);
 }
 
 Interface::Hit Interface::hit(Point p) const {

@@ -70,11 +70,9 @@ class Interface {
               double now);
   // Bottom to top, the layers to composite now.
   std::vector<LayerToDraw> layers() const;
-  // Whether a transition is under way (the window keeps drawing meanwhile).
-  bool animating(double now) const;
 
-  // The pointer at `p` (points): a control it would press, whether the scene
-  // may have it, and the hand cursor.
+  // The pointer at `p` (points): a control it would press, and whether the
+  // scene may have it.
   struct Hit {
     std::optional<Action> action;
     bool sceneMayHave = true;
@@ -96,7 +94,7 @@ class Interface {
 
   // A screen's card, painted just round its frame.
   struct Card {
-    std::optional<int> key;  // what it shows (see cardKey); none: the slot is free
+    std::optional<int> key;  // what it shows (see cardKey); none: free for the next card
     bool current = false;    // the card of the state now, not one on its way out
     int overlay = 0;         // the overlay it belongs to, whose fade it shares
     bool slides = false;     // rises from the window's bottom edge as it fades in
@@ -115,7 +113,7 @@ class Interface {
   void updateOverlay(const InterfaceState& state, bool resized, bool screenChanged);
   void updateCards(const InterfaceState& state, bool resized, bool screenChanged);
   int currentCard() const;  // its index, or -1 with none
-  // A free card slot, made the current card on the overlay shown.
+  // A free card, made the current card on the overlay shown.
   Card& claimCard(int key, bool slides, Fade fade);
   float overlayOpacity(int overlay) const;
   Placement cardPlacement(const Card& card) const;

@@ -49,7 +49,6 @@ struct OpacityData {
 };
 struct ControlData {
   int action = 0;
-  Cursor cursor = Cursor::hand;
 };
 struct TagData {
   std::string tag;
@@ -384,7 +383,7 @@ class Engine {
   void placeNode(const State& s, const ControlData& k, Rect frame, float opacity) {
     // Recorded before what lies inside, so that a control within a control
     // comes later and is hit first.
-    if (opacity > 0) out_.controls.push_back({k.action, frame, k.cursor});
+    if (opacity > 0) out_.controls.push_back({k.action, frame});
     place(s.first, {frame.x, frame.y}, opacity);
   }
 
@@ -413,7 +412,7 @@ Node Node::overlay(Node shape) const { return NodeAccess::make(DecorationData{tr
 Node Node::opacity(float opacity) const {
   return NodeAccess::make(OpacityData{std::clamp(opacity, 0.f, 1.f)}, {*this});
 }
-Node Node::control(int action, Cursor cursor) const { return NodeAccess::make(ControlData{action, cursor}, {*this}); }
+Node Node::control(int action) const { return NodeAccess::make(ControlData{action}, {*this}); }
 Node Node::tag(std::string name) const { return NodeAccess::make(TagData{std::move(name)}, {*this}); }
 
 Node vstack(VStack options, std::vector<Node> children) {

@@ -51,9 +51,6 @@ enum class VAlign { top, centre, bottom };
 enum class Wrap { none, words };
 // Which sides of a sized node take all the room offered rather than the child's.
 enum class Fill { none, width, height, both };
-// The pointer's look over a control.
-enum class Cursor { arrow, hand };
-
 struct VStack {
   float spacing = 8;
   Align align = Align::centre;
@@ -101,11 +98,11 @@ class Node {
   // painted or can be hit (a faded-out button must not catch clicks).
   Node opacity(float opacity) const;
   // Makes this node a control: a click in its frame reports `action`.
-  Node control(int action, Cursor cursor = Cursor::hand) const;
+  Node control(int action) const;
   template <typename E>
     requires std::is_enum_v<E>
-  Node control(E action, Cursor cursor = Cursor::hand) const {
-    return control(static_cast<int>(action), cursor);
+  Node control(E action) const {
+    return control(static_cast<int>(action));
   }
   // Names this node so that its frame can be found in the layout.
   Node tag(std::string name) const;
@@ -147,7 +144,6 @@ Node circle(Paint paint);
 struct Control {
   int action = 0;
   Rect frame;
-  Cursor cursor = Cursor::hand;
 };
 
 struct TaggedRect {

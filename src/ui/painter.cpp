@@ -1,7 +1,5 @@
 #include "ui/painter.hpp"
 
-#include <cairo.h>
-
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -10,18 +8,13 @@
 #include <utility>
 #include <variant>
 
+#include "ui/cairo_handles.hpp"
 #include "ui/icons.hpp"
 
 namespace sorvel::ui {
 
 namespace {
 
-struct SurfaceFree {
-  void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
-};
-struct ContextFree {
-  void operator()(cairo_t* cr) const { cairo_destroy(cr); }
-};
 
 constexpr double kPi = std::numbers::pi;
 
@@ -142,10 +135,10 @@ PixelBox Painter::paint(const DrawList& list, const PixelTarget& target, float s
   const PixelBox box = pixelsOf(damage, scale, target.width, target.height);
   if (box.width == 0) return box;
 
-  const std::unique_ptr<cairo_surface_t, SurfaceFree> surface(
+  const CairoSurfacePtr surface(
       cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(target.pixels.data()), CAIRO_FORMAT_ARGB32,
                                           target.width, target.height, target.width * 4));
-  const std::unique_ptr<cairo_t, ContextFree> context(cairo_create(surface.get()));
+  const CairoPtr context(cairo_create(surface.get()));
   cairo_t* cr = context.get();
   cairo_rectangle(cr, box.x, box.y, box.width, box.height);
   cairo_clip(cr);

@@ -1,8 +1,5 @@
 #include "ui/pango_measure.hpp"
 
-#include <cairo.h>
-#include <pango/pangocairo.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -11,22 +8,12 @@
 #include <utility>
 #include <vector>
 
+#include "ui/pango_handles.hpp"
+
 namespace sorvel::ui {
 
 namespace {
 
-struct GObjectUnref {
-  void operator()(gpointer object) const { g_object_unref(object); }
-};
-template <typename T>
-using GObjectPtr = std::unique_ptr<T, GObjectUnref>;
-
-struct FontDescriptionFree {
-  void operator()(PangoFontDescription* d) const { pango_font_description_free(d); }
-};
-struct FontOptionsFree {
-  void operator()(cairo_font_options_t* o) const { cairo_font_options_destroy(o); }
-};
 
 struct LayoutKey {
   std::string text;
@@ -65,7 +52,7 @@ constexpr float kUnbounded = 1e6f;
 struct PangoMeasure::Impl {
   InterfaceFonts fonts;
   GObjectPtr<PangoContext> context;
-  std::unique_ptr<PangoFontDescription, FontDescriptionFree> description{pango_font_description_new()};
+  PangoFontDescriptionPtr description{pango_font_description_new()};
   std::unordered_map<LayoutKey, CachedLayout, LayoutKeyHash> cache;
   std::uint64_t uses = 0;
 
@@ -75,7 +62,7 @@ struct PangoMeasure::Impl {
     // Greyscale edges, since the interface is blended over the scene rather
     // than shown on a known background; unhinted metrics and unrounded
     // positions, so that sizes in points do not depend on the pixel scale.
-    const std::unique_ptr<cairo_font_options_t, FontOptionsFree> options(cairo_font_options_create());
+    const CairoFontOptionsPtr options(cairo_font_options_create());
     cairo_font_options_set_antialias(options.get(), CAIRO_ANTIALIAS_GRAY);
     cairo_font_options_set_hint_style(options.get(), CAIRO_HINT_STYLE_SLIGHT);
     cairo_font_options_set_hint_metrics(options.get(), CAIRO_HINT_METRICS_OFF);

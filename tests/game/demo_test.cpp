@@ -67,18 +67,15 @@ TEST(Demo, CommandsPrepareTheGame) {
   const auto revision = game->revision();
   game->demo("dance:1");
   EXPECT_EQ(game->revision(), revision);
-  // Only what changes is published: the interface redraws a layer when one of
-  // its fields' revisions moved, and nothing else.
-  const auto tool = game->revision(Game::Field::tool);
-  const auto screen = game->revision(Game::Field::screen);
+  // Only what changes is published: the window takes a new snapshot when the
+  // revision moved, and only then.
   game->setTool(game->tool());
   game->open(1);  // opening the open block again publishes only what it already shows
   EXPECT_EQ(game->revision(), revision);
   game->setTool(game->tool() == Tool::carve ? Tool::mark : Tool::carve);
-  EXPECT_EQ(game->revision(Game::Field::tool), tool + 1);
   EXPECT_EQ(game->revision(), revision + 1);
   game->demo("home");
-  EXPECT_EQ(game->revision(Game::Field::screen), screen + 1);
+  EXPECT_GT(game->revision(), revision + 1);
   EXPECT_EQ(game->screen(), Screen::home);
   EXPECT_EQ(game->camera().dist, game->camera().goalDist);
 }

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "render/egl_context.hpp"
+#include "render/headless_gl.hpp"
 #include "render/gl_name.hpp"
 #include "render/layer_compositor.hpp"
 #include "render/offscreen_target.hpp"

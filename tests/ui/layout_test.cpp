@@ -217,17 +217,17 @@ TEST_F(UiLayout, TheTopmostControlUnderThePointerIsHit) {
   const Node close = icon(Icon::chevronDown, 20, kInk).padding(5).control(Action::close).tag("close");
   const Layout l = lay(vstack({hstack({spacer(), close}).sized({.width = 200}),
                                spacer().sized({.width = 200, .height = 100})})
-                           .control(Action::card, Cursor::arrow)
+                           .control(Action::card)
                            .tag("card"));
   const Rect card = frameOf(l, "card"), x = frameOf(l, "close");
   auto hit = [&](float px, float py) {
     const auto control = l.hit({px, py});
-    return control ? std::pair{control->action, control->cursor} : std::pair{-1, Cursor::arrow};
+    return control ? control->action : -1;
   };
-  EXPECT_EQ(hit(x.x + 1, x.y + 1), (std::pair{static_cast<int>(Action::close), Cursor::hand}));
-  EXPECT_EQ(hit(card.x + 1, card.y + 100), (std::pair{static_cast<int>(Action::card), Cursor::arrow}));
-  EXPECT_EQ(hit(card.x - 1, card.y).first, -1);
-  EXPECT_EQ(hit(card.x + card.width, card.y).first, -1);  // a frame's right edge lies outside it
+  EXPECT_EQ(hit(x.x + 1, x.y + 1), static_cast<int>(Action::close));
+  EXPECT_EQ(hit(card.x + 1, card.y + 100), static_cast<int>(Action::card));
+  EXPECT_EQ(hit(card.x - 1, card.y), -1);
+  EXPECT_EQ(hit(card.x + card.width, card.y), -1);  // a frame's right edge lies outside it
 }
 
 TEST_F(UiLayout, DeepTreesMeasureEachTextOnlyAFewTimes) {

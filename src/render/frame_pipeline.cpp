@@ -1,4 +1,4 @@
-#include "capture/frame_pipeline.hpp"
+#include "render/frame_pipeline.hpp"
 
 #include <cstring>
 #include <new>
@@ -9,15 +9,12 @@ namespace sorvel {
 FramePipeline::Created FramePipeline::create(int width, int height, Sink sink) {
   if (width <= 0 || height <= 0) return {nullptr, "a film frame needs a size"};
   std::unique_ptr<FramePipeline> pipeline(new FramePipeline(width, height, std::move(sink)));
-  GLint previous = 0;
-  glGetIntegerv(GL_PIXEL_PACK_BUFFER_BINDING, &previous);
   for (GlBuffer& buffer : pipeline->pixelBuffers_) {
     buffer = GlBuffer::make();
     glBindBuffer(GL_PIXEL_PACK_BUFFER, buffer.id());
     // Read back often, by the CPU: GL_STREAM_READ.
     glBufferData(GL_PIXEL_PACK_BUFFER, static_cast<GLsizeiptr>(pipeline->frameBytes_), nullptr, GL_STREAM_READ);
   }
-  glBindBuffer(GL_PIXEL_PACK_BUFFER, static_cast<GLuint>(previous));
   if (const GLenum error = glGetError(); error != GL_NO_ERROR) {
     return {nullptr, "the GPU could not hold two frames to read back (GL error " + std::to_string(error) + ")"};
   }
@@ -50,12 +47,6 @@ bool FramePipeline::submit(GLuint framebuffer) {
     std::lock_guard lock(mutex_);
     if (failed_) return false;
   }
-  GLint previousFramebuffer = 0;
-  GLint previousBuffer = 0;
-  GLint previousAlignment = 4;
-  glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &previousFramebuffer);
-  glGetIntegerv(GL_PIXEL_PACK_BUFFER_BINDING, &previousBuffer);
-  glGetIntegerv(GL_PACK_ALIGNMENT, &previousAlignment);
   glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
   glReadBuffer(GL_COLOR_ATTACHMENT0);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -63,18 +54,15 @@ bool FramePipeline::submit(GLuint framebuffer) {
   // Into the pixel buffer the read returns at once; the GPU fills it after
   // the drawing before it, while the CPU goes on to the frame before.
   glReadPixels(0, 0, width_, height_, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
-  glPixelStorei(GL_PACK_ALIGNMENT, previousAlignment);
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(previousFramebuffer));
 
   bool ok = true;
   if (pending_) ok = handOver(1 - next_);
-  glBindBuffer(GL_PIXEL_PACK_BUFFER, static_cast<GLuint>(previousBuffer));
   pending_ = true;
   next_ = 1 - next_;
   return ok;
 }
 
-bool FramePipeline::handOver(std::size_t slot) {
+bool FramePipeline::handOver(std::size_t buffer) {
   std::vector<std::uint8_t> frame;
   {
     std::unique_lock lock(mutex_);
@@ -83,7 +71,7 @@ bool FramePipeline::handOver(std::size_t slot) {
     frame = std::move(spare_.front());
     spare_.pop_front();
   }
-  glBindBuffer(GL_PIXEL_PACK_BUFFER, pixelBuffers_[slot].id());
+  glBindBuffer(GL_PIXEL_PACK_BUFFER, pixelBuffers_[buffer].id());
   const auto* pixels = static_cast<const std::uint8_t*>(
       glMapBufferRange(GL_PIXEL_PACK_BUFFER, 0, static_cast<GLsizeiptr>(frameBytes_), GL_MAP_READ_BIT));
   if (pixels == nullptr) {
@@ -134,10 +122,7 @@ void FramePipeline::writeFrames() {
 bool FramePipeline::finish() {
   bool ok = true;
   if (pending_) {
-    GLint previousBuffer = 0;
-    glGetIntegerv(GL_PIXEL_PACK_BUFFER_BINDING, &previousBuffer);
     ok = handOver(1 - next_);
-    glBindBuffer(GL_PIXEL_PACK_BUFFER, static_cast<GLuint>(previousBuffer));
     pending_ = false;
   }
   {

@@ -53,8 +53,8 @@ class FramePipeline {
 
  private:
   FramePipeline(int width, int height, Sink sink);
-  // Copies the frame waiting in pixel buffer `slot` into a queue buffer.
-  bool handOver(std::size_t slot);
+  // Copies the frame waiting in pixel buffer `buffer` into a queue buffer.
+  bool handOver(std::size_t buffer);
   void writeFrames();
   void stopWriter();
 

@@ -7,7 +7,7 @@
 #include "render/layer_compositor.hpp"
 #include "ui/interface.hpp"
 
-namespace sorvel::ui {
+namespace sorvel {
 
 // The interface's layers on the GPU: each one sent again only when it was
 // painted anew, then blended over the picture in the bound framebuffer.
@@ -16,16 +16,13 @@ class CompositedInterface {
  public:
   explicit CompositedInterface(const LayerCompositor& compositor) : compositor_(compositor) {}
 
-  void draw(const std::vector<LayerToDraw>& layers, int targetWidth, int targetHeight);
-
-  // Uploads so far, for tests of the redraw economy.
-  int uploads() const { return uploads_; }
+  void draw(const std::vector<ui::LayerToDraw>& layers, int targetWidth, int targetHeight);
 
  private:
   const LayerCompositor& compositor_;
-  std::array<OverlayLayer, Interface::kPictures> textures_;
-  std::array<std::uint64_t, Interface::kPictures> versions_{};
-  int uploads_ = 0;
+  // One texture per picture the interface keeps, and the version it holds.
+  std::array<OverlayLayer, ui::Interface::kPictures> textures_;
+  std::array<std::uint64_t, ui::Interface::kPictures> versions_{};
 };
 
-}  // namespace sorvel::ui
+}  // namespace sorvel

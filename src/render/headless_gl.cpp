@@ -1,4 +1,4 @@
-#include "render/egl_context.hpp"
+#include "render/headless_gl.hpp"
 
 #include <epoxy/gl.h>
 

@@ -8,7 +8,7 @@
 #include "capture/capture_session.hpp"
 #include "capture/director.hpp"
 #include "capture/film_soundtrack.hpp"
-#include "capture/frame_pipeline.hpp"
+#include "render/frame_pipeline.hpp"
 #include "support/temp_dir.hpp"
 
 namespace sorvel {

@@ -1,0 +1,199 @@
+#include "app/window_app.hpp"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+#include "app/game_window.hpp"
+#include "app/window_place.hpp"
+#include "game/game.hpp"
+#include "platform_audio/sdl_audio_output.hpp"
+#include "render/gl_info.hpp"
+#include "render/interface_stack.hpp"
+#include "render/renderer.hpp"
+#include "ui/interface.hpp"
+
+namespace sorvel {
+namespace {
+
+std::optional<long> environmentNumber(const char* name) {
+  const char* text = std::getenv(name);
+  if (text == nullptr || *text == '\0') return std::nullopt;
+  char* end = nullptr;
+  const long value = std::strtol(text, &end, 10);
+  if (*end != '\0' || value < 0) {
+    std::fprintf(stderr, "sorvel: %s=\"%s\" is not a whole number; ignored\n", name, text);
+    return std::nullopt;
+  }
+  return value;
+}
+
+}  // namespace
+
+WindowApp::WindowApp(SettingsStore& store) : store_(store) {}
+
+WindowApp::~WindowApp() = default;
+
+bool WindowApp::init() {
+  if (!openWindow() || !openRenderer()) return false;
+  openInterface();
+  startGame();
+  input_.emplace(*game_);
+  pointer_.emplace(
+      *input_, [this](ui::Point p) { return interface_->interface().hit(p); },
+      [this](ui::Action action) { ui::perform(action, *game_); });
+  epoch_ = Clock::now();
+  quitAfter_ = environmentNumber("SORVEL_QUIT_AFTER_FRAMES");
+  sdlInput_.emplace();
+  window_->show();
+  last_ = Clock::now();
+  return true;
+}
+
+bool WindowApp::openWindow() {
+  const Clock::time_point step = Clock::now();
+  GameWindow::Opened opened = GameWindow::open(rememberedWindowPlace());
+  if (!opened.window) {
+    std::fprintf(stderr, "sorvel: %s; --still and --film need no window\n", opened.error.c_str());
+    return false;
+  }
+  window_ = std::move(opened.window);
+  stats_.window = millisecondsSince(step);
+  return true;
+}
+
+bool WindowApp::openRenderer() {
+  const Clock::time_point step = Clock::now();
+  Renderer::Created made = Renderer::create();
+  if (!made.renderer) {
+    std::fprintf(stderr, "sorvel: %s (%s); --still and --film need no window\n", made.error.c_str(),
+                 window_->describe().c_str());
+    return false;
+  }
+  renderer_ = std::move(made.renderer);
+  const char* rendererName = currentGlRenderer();
+  const PinnedSceneScale pinned = parsePinnedSceneScale(std::getenv("SORVEL_SCENE_SCALE"));
+  if (!pinned.problem.empty()) std::fprintf(stderr, "sorvel: %s\n", pinned.problem.c_str());
+  sceneScale_.emplace(isSoftwareRenderer(rendererName != nullptr ? rendererName : ""), pinned.scale);
+  LayerCompositor::Created compositor = LayerCompositor::create();
+  if (!compositor.compositor) {
+    std::fprintf(stderr, "sorvel: %s (%s)\n", compositor.error.c_str(), window_->describe().c_str());
+    return false;
+  }
+  compositor_ = std::move(compositor.compositor);
+  stats_.renderer = millisecondsSince(step);
+  return true;
+}
+
+void WindowApp::openInterface() {
+  // Fonts found and faces loaded before the window shows: a cold font cache
+  // costs seconds.
+  const Clock::time_point step = Clock::now();
+  interface_ = std::make_unique<InterfaceStack>(std::move(compositor_));
+  stats_.fonts = millisecondsSince(step);
+}
+
+void WindowApp::startGame() {
+  const Clock::time_point step = Clock::now();
+  game_ = std::make_unique<Game>(GameOptions{.persist = true,
+                                             .store = &store_,
+                                             .gpu = renderer_.get(),
+                                             .audio = std::make_unique<SdlAudioOutput>()});
+  if (const auto script = store_.string("sorvelDemo")) game_->demo(*script);
+  stats_.game = millisecondsSince(step);
+}
+
+void WindowApp::startFrame() {
+  frameStart_ = Clock::now();
+  cpuStart_ = threadCpuSeconds();
+}
+
+bool WindowApp::event(const SDL_Event& event) {
+  switch (sdlInput_->handle(event, *window_, *pointer_, *input_)) {
+    case WindowRequest::none:
+      break;
+    case WindowRequest::quit:
+      return false;
+    case WindowRequest::toggleFullscreen:
+      window_->toggleFullscreen();
+      break;
+  }
+  return true;
+}
+
+WindowApp::FrameEnd WindowApp::frame() {
+  // A minimised window draws nothing and its game stands still; the clock
+  // starts again from the moment it is back.
+  if (window_->minimised()) {
+    SDL_WaitEventTimeout(nullptr, 100);
+    last_ = Clock::now();
+    return FrameEnd::away;
+  }
+  const Clock::time_point now = Clock::now();
+  const double dt = std::chrono::duration<double>(now - last_).count();
+  last_ = now;
+  // Time spent away from the window is not time spent on the puzzle.
+  game_->setPlayClockPaused(!window_->focused());
+  const glm::ivec2 pixels = window_->pixels();
+  if (pixels.y > 0) game_->viewportChanged(static_cast<float>(pixels.x) / static_cast<float>(pixels.y));
+  game_->tick(dt);
+  if (pixels.x <= 0 || pixels.y <= 0) return FrameEnd::away;
+  const Frame frame = game_->frame();
+  updateInterface(pixels);
+  present(frame, pixels, threadCpuSeconds());
+  return quitAfter_ && stats_.frames >= *quitAfter_ ? FrameEnd::last : FrameEnd::drawn;
+}
+
+void WindowApp::updateInterface(glm::ivec2 pixels) {
+  const glm::ivec2 points = window_->points();
+  const float scale = points.x > 0 ? static_cast<float>(pixels.x) / static_cast<float>(points.x) : 1.0f;
+  // The interface reads only published fields: a new snapshot (strings and
+  // all) only when one of them changed.
+  if (!shownState_ || game_->revision() != shownRevision_) {
+    shownState_ = ui::snapshot(*game_);
+    shownRevision_ = game_->revision();
+  }
+  interface_->interface().update(*shownState_, game_->touchFX(),
+                                 {static_cast<float>(points.x), static_cast<float>(points.y)}, scale,
+                                 std::chrono::duration<double>(Clock::now() - epoch_).count());
+  // After the interface is laid out anew: a card that just closed takes
+  // its buttons, and the hand over them, along.
+  window_->showCursor(input_->orbiting()         ? GameWindow::Cursor::grab
+                      : pointer_->overControl() ? GameWindow::Cursor::hand
+                                                : GameWindow::Cursor::arrow);
+}
+
+void WindowApp::present(const Frame& frame, glm::ivec2 pixels, double cpuFrame) {
+  const bool shown = presenter_.present(*renderer_, frame, pixels, sceneScale_->sceneSize(pixels),
+                                        [this](const RenderTarget& target) { interface_->draw(target); });
+  stats_.gameSeconds += cpuFrame - cpuStart_;
+  stats_.renderSeconds += threadCpuSeconds() - cpuFrame;
+  window_->swap();
+  if (shown) {
+    sceneScale_->frameShown(std::chrono::duration<double>(Clock::now() - frameStart_).count());
+    stats_.frameShown(millisecondsSince(frameStart_), sceneScale_->scale());
+  }
+}
+
+void WindowApp::pace() const {
+  // Where swapping does not wait for the display (no vsync, a hidden
+  // window), keep to its refresh rate, at most 120 frames a second,
+  // rather than spin a core.
+  const auto period = std::chrono::duration<double>(1.0 / std::min(window_->refreshRate(), 120));
+  const auto spent = Clock::now() - frameStart_;
+  if (spent < period) std::this_thread::sleep_for(period - spent);
+}
+
+void WindowApp::shutdown() {
+  // Play time since the last action would otherwise be lost.
+  game_->saveOpenPuzzle();
+  store_.flush();
+  rememberWindowPlace(window_->state());
+  stats_.end();
+}
+
+}  // namespace sorvel

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include "app/frame_stats.hpp"
+#include "app/input_map.hpp"
+#include "app/pointer_router.hpp"
+#include "app/scene_scale.hpp"
+#include "app/sdl_input.hpp"
+#include "base/settings_store.hpp"
+#include "render/presenter.hpp"
+#include "ui/views.hpp"
+
+union SDL_Event;
+
+namespace sorvel {
+
+class Game;
+class GameWindow;
+class InterfaceStack;
+class LayerCompositor;
+class Renderer;
+
+// The game played in its window, in the parts of a frame loop: init once,
+// then each frame its events and the frame itself, and shutdown at the end.
+// The caller runs the loop (and so decides when it ends).
+class WindowApp {
+ public:
+  // How a frame ended: `away` drew nothing (minimised, or no size), so
+  // there is nothing to pace; `last` was the last frame asked for.
+  enum class FrameEnd { away, drawn, last };
+
+  explicit WindowApp(SettingsStore& store);
+  ~WindowApp();
+  WindowApp(const WindowApp&) = delete;
+  WindowApp& operator=(const WindowApp&) = delete;
+
+  // The window, its GL context, the renderer, the interface and the game,
+  // with the demo script asked for; then shows the window. False, with one
+  // line on stderr, when any of them cannot be had.
+  bool init();
+  // Notes when the frame starts: its clocks count the events too.
+  void startFrame();
+  // One of SDL's events; false when it asks the game to close.
+  bool event(const SDL_Event& event);
+  FrameEnd frame();
+  // Sleeps out the rest of the frame where swapping does not wait for the display.
+  void pace() const;
+  // Saves the open puzzle and the window's place; says the stats if asked.
+  void shutdown();
+
+ private:
+  bool openWindow();
+  bool openRenderer();
+  void openInterface();
+  void startGame();
+  // The interface brought up to the game's published state and the window.
+  void updateInterface(glm::ivec2 pixels);
+  // Draws and shows the frame; `cpuFrame` is the thread's CPU time before it.
+  void present(const Frame& frame, glm::ivec2 pixels, double cpuFrame);
+
+  SettingsStore& store_;
+  FrameStats stats_ = FrameStats::fromEnvironment();
+  // Declared in the order they are made; they go in reverse, the window and
+  // its GL context last.
+  std::unique_ptr<GameWindow> window_;
+  std::unique_ptr<Renderer> renderer_;
+  std::optional<SceneScale> sceneScale_;
+  // Made with the renderer (its program is GL start-up work), then handed
+  // to the interface once the fonts are loaded.
+  std::unique_ptr<LayerCompositor> compositor_;
+  std::unique_ptr<InterfaceStack> interface_;
+  std::unique_ptr<Game> game_;
+  std::optional<InputMap> input_;
+  std::optional<PointerRouter> pointer_;
+  std::optional<SdlInput> sdlInput_;
+  Presenter presenter_;
+
+  Clock::time_point epoch_;
+  std::optional<long> quitAfter_;
+  std::optional<ui::InterfaceState> shownState_;
+  std::uint64_t shownRevision_ = 0;
+  Clock::time_point last_;
+  Clock::time_point frameStart_;
+  double cpuStart_ = 0;
+};
+
+}  // namespace sorvel

@@ -1,0 +1,25 @@
+#include "app/window_place.hpp"
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+namespace sorvel {
+
+std::optional<WindowState> rememberedWindowPlace() {
+  const std::filesystem::path file = windowStateFile();
+  if (file.empty()) return std::nullopt;
+  WindowStateRead read = readWindowState(file);
+  if (!read.problem.empty()) std::fprintf(stderr, "sorvel: %s\n", read.problem.c_str());
+  return read.state;
+}
+
+void rememberWindowPlace(const WindowState& place) {
+  const std::filesystem::path file = windowStateFile();
+  if (file.empty()) return;
+  if (const std::string problem = writeWindowState(file, place); !problem.empty()) {
+    std::fprintf(stderr, "sorvel: the window's place is not remembered: %s\n", problem.c_str());
+  }
+}
+
+}  // namespace sorvel

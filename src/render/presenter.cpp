@@ -1,0 +1,56 @@
+#include "render/presenter.hpp"
+
+#include <cstdio>
+#include <utility>
+
+namespace sorvel {
+namespace {
+
+// A blit copies stored values through the scissor and sRGB settings only:
+// both off, so the values arrive as they are.
+void copyPicture(GLuint from, GLuint to, glm::ivec2 fromSize, glm::ivec2 toSize, GLenum filter) {
+  glDisable(GL_SCISSOR_TEST);
+  glDisable(GL_FRAMEBUFFER_SRGB);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, from);
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, to);
+  glBlitFramebuffer(0, 0, fromSize.x, fromSize.y, 0, 0, toSize.x, toSize.y, GL_COLOR_BUFFER_BIT, filter);
+}
+
+}  // namespace
+
+bool Presenter::present(Renderer& renderer, const Frame& frame, glm::ivec2 pixels, glm::ivec2 scene,
+                        const std::function<void(const RenderTarget& target)>& overlay) {
+  if (!fit(target_, pixels, "the window's picture")) return false;
+  const bool scaled = scene != pixels;
+  if (scaled && !fit(sceneTarget_, scene, "the window's scene")) return false;
+  if (!scaled) sceneTarget_.reset();
+  const OffscreenTarget& drawn = scaled ? *sceneTarget_ : *target_;
+  if (!renderer.render(frame, {drawn.framebuffer(), scene.x, scene.y})) {
+    reportOnce("a picture of " + std::to_string(scene.x) + "x" + std::to_string(scene.y) + " pixels");
+    return false;
+  }
+  if (scaled) copyPicture(sceneTarget_->framebuffer(), target_->framebuffer(), scene, pixels, GL_LINEAR);
+  overlay({target_->framebuffer(), pixels.x, pixels.y});
+  copyPicture(target_->framebuffer(), 0, pixels, pixels, GL_NEAREST);
+  reported_ = false;
+  return true;
+}
+
+bool Presenter::fit(std::optional<OffscreenTarget>& target, glm::ivec2 size, const char* what) {
+  if (target && target->width() == size.x && target->height() == size.y) return true;
+  target.reset();
+  OffscreenTarget::Created made = OffscreenTarget::create(size.x, size.y);
+  if (!made.target) {
+    reportOnce(std::string(what) + " (" + made.error + ")");
+    return false;
+  }
+  target = std::move(made.target);
+  return true;
+}
+
+void Presenter::reportOnce(const std::string& what) {
+  if (!reported_) std::fprintf(stderr, "sorvel: the driver cannot draw %s; waiting for another size\n", what.c_str());
+  reported_ = true;
+}
+
+}  // namespace sorvel

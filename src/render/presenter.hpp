@@ -1,0 +1,36 @@
+#pragma once
+
+#include <functional>
+#include <glm/vec2.hpp>
+#include <optional>
+#include <string>
+
+#include "render/offscreen_target.hpp"
+#include "render/renderer.hpp"
+
+namespace sorvel {
+
+// The picture goes through a target of our own, as it does for a still, and
+// is then copied to the window: the window and the captures share one path,
+// and no driver's idea of an sRGB window matters. A scene drawn smaller than
+// the window goes through a second target first and is scaled up into the
+// first, so the interface over it keeps every pixel.
+class Presenter {
+ public:
+  // Draws `frame` at `scene` pixels, then `overlay` over it at the window's
+  // `pixels`, and copies the whole to the window's own framebuffer. False,
+  // with nothing shown, when no target of that size can be had.
+  bool present(Renderer& renderer, const Frame& frame, glm::ivec2 pixels, glm::ivec2 scene,
+               const std::function<void(const RenderTarget& target)>& overlay);
+
+ private:
+  bool fit(std::optional<OffscreenTarget>& target, glm::ivec2 size, const char* what);
+  // Says once, until a picture is shown again, what the driver refused.
+  void reportOnce(const std::string& what);
+
+  std::optional<OffscreenTarget> target_;
+  std::optional<OffscreenTarget> sceneTarget_;
+  bool reported_ = false;
+};
+
+}  // namespace sorvel
