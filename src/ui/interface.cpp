@@ -152,14 +152,14 @@ int Interface::currentCard() const {
 }
 
 Interface::Card& Interface::claimCard(int key, bool slides, Fade fade) {
-  auto free = std::find_if(cards_.begin(), cards_.end(), [](const Card& c) { return !c.key; });
-  if (free == cards_.end()) {
+  auto chosen = std::find_if(cards_.begin(), cards_.end(), [](const Card& c) { return !c.key; });
+  if (chosen == cards_.end()) {
     // All taken: the faintest of those on their way out makes room.
     auto seen = [this](const Card& c) { return c.current ? 2 : cardPlacement(c).opacity; };
-    free = std::min_element(cards_.begin(), cards_.end(),
+    chosen = std::min_element(cards_.begin(), cards_.end(),
                             [&seen](const Card& x, const Card& y) { return seen(x) < seen(y); });
   }
-  Card& card = *free;
+  Card& card = *chosen;
   card.key = key;
   card.current = true;
   card.overlay = shown_;
