@@ -20,13 +20,11 @@ const LaunchOption* byLongName(std::string_view longName) {
   return nullptr;
 }
 
-CommandLine failure(std::string message) {
-  return CommandLine{.action = CommandLine::Action::fail, .arguments = {}, .error = std::move(message)};
-}
+Reason failure(std::string message) { return Reason{std::move(message)}; }
 
 }  // namespace
 
-CommandLine parseCommandLine(std::span<const std::string_view> args) {
+Result<CommandLine> parseCommandLine(std::span<const std::string_view> args) {
   CommandLine result;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string_view arg = args[i];
@@ -42,11 +40,11 @@ CommandLine parseCommandLine(std::span<const std::string_view> args) {
         if (equals != std::string_view::npos) {
           return failure("option '" + std::string(key) + "' takes no value");
         }
-        result.arguments[std::string(option->name)] = "YES";
+        result.options[std::string(option->name)] = "YES";
       } else if (equals != std::string_view::npos) {
-        result.arguments[std::string(option->name)] = std::string(arg.substr(equals + 1));
+        result.options[std::string(option->name)] = std::string(arg.substr(equals + 1));
       } else if (i + 1 < args.size()) {
-        result.arguments[std::string(option->name)] = std::string(args[++i]);
+        result.options[std::string(option->name)] = std::string(args[++i]);
       } else {
         return failure("option '" + std::string(key) + "' needs a value (" +
                        std::string(option->argument) + ")");
@@ -60,7 +58,7 @@ CommandLine parseCommandLine(std::span<const std::string_view> args) {
       if (i + 1 >= args.size()) {
         return failure("option '" + std::string(arg) + "' needs a value");
       }
-      result.arguments[std::string(option->name)] = std::string(args[++i]);
+      result.options[std::string(option->name)] = std::string(args[++i]);
       continue;
     }
 

@@ -53,18 +53,6 @@ long peakResidentKiB() {
   return usage.ru_maxrss;
 }
 
-std::optional<long> environmentNumber(const char* name) {
-  const char* text = std::getenv(name);
-  if (text == nullptr || *text == '\0') return std::nullopt;
-  char* end = nullptr;
-  const long value = std::strtol(text, &end, 10);
-  if (*end != '\0' || value < 0) {
-    std::fprintf(stderr, "sorvel: %s=\"%s\" is not a whole number; ignored\n", name, text);
-    return std::nullopt;
-  }
-  return value;
-}
-
 // The picture goes through a target of our own, as it does for a still, and
 // is then copied to the window: the window and the captures share one path,
 // and no driver's idea of an sRGB window matters. A scene drawn smaller than
@@ -130,7 +118,7 @@ class Presenter {
 // shown, then the frame rate, the main thread's work per frame and the
 // memory on the way out.
 struct Stats {
-  bool enabled = std::getenv("SORVEL_STATS") != nullptr;
+  bool enabled = false;
   Clock::time_point start = Clock::now();
   double window = 0, renderer = 0, fonts = 0, game = 0;
   long frames = 0;
@@ -171,15 +159,18 @@ void rememberWindow(const GameWindow& window) {
 std::optional<WindowState> rememberedWindow() {
   const std::filesystem::path file = windowStateFile();
   if (file.empty()) return std::nullopt;
-  WindowStateRead read = readWindowState(file);
-  if (!read.problem.empty()) std::fprintf(stderr, "sorvel: %s\n", read.problem.c_str());
-  return read.state;
+  const Result<std::optional<WindowState>> read = readWindowState(file);
+  if (!read) {
+    std::fprintf(stderr, "sorvel: %s\n", read.why().c_str());
+    return std::nullopt;
+  }
+  return *read;
 }
 
 }  // namespace
 
-int playInWindow(SettingsStore& store, QuitRequest& quit) {
-  Stats stats;
+int playInWindow(SettingsStore& store, const WindowOptions& options, Chapter chapter, QuitRequest& quit) {
+  Stats stats{.enabled = options.stats};
   Clock::time_point step = Clock::now();
   GameWindow::Opened opened = GameWindow::open(rememberedWindow());
   if (!opened.window) {
@@ -198,7 +189,7 @@ int playInWindow(SettingsStore& store, QuitRequest& quit) {
   }
   Renderer& renderer = *made.renderer;
   const auto* rendererName = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-  const PinnedSceneScale pinned = parsePinnedSceneScale(std::getenv("SORVEL_SCENE_SCALE"));
+  const PinnedSceneScale& pinned = options.sceneScale;
   if (!pinned.problem.empty()) std::fprintf(stderr, "sorvel: %s\n", pinned.problem.c_str());
   SceneScale sceneScale(isSoftwareRenderer(rendererName != nullptr ? rendererName : ""), pinned.scale);
   LayerCompositor::Created compositor = LayerCompositor::create();
@@ -220,8 +211,9 @@ int playInWindow(SettingsStore& store, QuitRequest& quit) {
   Game game(GameOptions{.persist = true,
                         .store = &store,
                         .gpu = &renderer,
-                        .audio = std::make_unique<SdlAudioOutput>()});
-  if (const auto script = store.string("sorvelDemo")) game.demo(*script);
+                        .audio = std::make_unique<SdlAudioOutput>(),
+                        .chapter = std::move(chapter)});
+  if (options.demo) game.demo(*options.demo);
   stats.game = millisecondsSince(step);
 
   InputMap input(game);
@@ -229,7 +221,10 @@ int playInWindow(SettingsStore& store, QuitRequest& quit) {
       input, [&interface](ui::Point p) { return interface.hit(p); },
       [&game](ui::Action action) { ui::perform(action, game); });
   const Clock::time_point epoch = Clock::now();
-  const std::optional<long> quitAfter = environmentNumber("SORVEL_QUIT_AFTER_FRAMES");
+  if (!options.quitAfterFramesProblem.empty()) {
+    std::fprintf(stderr, "sorvel: %s\n", options.quitAfterFramesProblem.c_str());
+  }
+  const std::optional<long> quitAfter = options.quitAfterFrames;
   quit.setWake([] {
     SDL_Event event{};
     event.type = SDL_QUIT;
