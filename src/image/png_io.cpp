@@ -167,9 +167,9 @@ std::string pixelsProblem(std::span<const std::uint8_t> rgba, int width, int hei
 
 }  // namespace
 
-PngRead readPng(const fs::path& file, std::uint64_t maxPixels) {
+Result<RgbaImage> readPng(const fs::path& file, std::uint64_t maxPixels) {
   const auto fail = [&file](const std::string& why) {
-    return PngRead{std::nullopt, "cannot read PNG " + file.string() + ": " + why};
+    return Reason{"cannot read PNG " + file.string() + ": " + why};
   };
 
   Decoder decoder;
@@ -210,7 +210,7 @@ PngRead readPng(const fs::path& file, std::uint64_t maxPixels) {
     rows[y] = image.pixels.data() + std::size_t{y} * decoder.width * 4;
   }
   if (!readRows(&decoder, rows.data())) return fail(decoder.message);
-  return PngRead{std::move(image), {}};
+  return image;
 }
 
 PngBytes encodePng(std::span<const std::uint8_t> rgba, int width, int height, const PngStyle& style) {
