@@ -20,8 +20,6 @@ const LaunchOption* byLongName(std::string_view longName) {
   return nullptr;
 }
 
-Reason failure(std::string message) { return Reason{std::move(message)}; }
-
 }  // namespace
 
 Result<CommandLine> parseCommandLine(std::span<const std::string_view> args) {
@@ -35,10 +33,10 @@ Result<CommandLine> parseCommandLine(std::span<const std::string_view> args) {
       const size_t equals = arg.find('=');
       const std::string_view key = arg.substr(0, equals);
       const LaunchOption* option = byLongName(key);
-      if (option == nullptr) return failure("unknown option '" + std::string(arg) + "'");
+      if (option == nullptr) return Reason{"unknown option '" + std::string(arg) + "'"};
       if (option->argument.empty()) {
         if (equals != std::string_view::npos) {
-          return failure("option '" + std::string(key) + "' takes no value");
+          return Reason{"option '" + std::string(key) + "' takes no value"};
         }
         result.options[std::string(option->name)] = "YES";
       } else if (equals != std::string_view::npos) {
@@ -46,23 +44,22 @@ Result<CommandLine> parseCommandLine(std::span<const std::string_view> args) {
       } else if (i + 1 < args.size()) {
         result.options[std::string(option->name)] = std::string(args[++i]);
       } else {
-        return failure("option '" + std::string(key) + "' needs a value (" +
-                       std::string(option->argument) + ")");
+        return Reason{"option '" + std::string(key) + "' needs a value (" + std::string(option->argument) + ")"};
       }
       continue;
     }
 
     if (arg.starts_with("-") && arg.size() > 1) {
       const LaunchOption* option = byName(arg.substr(1));
-      if (option == nullptr) return failure("unknown option '" + std::string(arg) + "'");
+      if (option == nullptr) return Reason{"unknown option '" + std::string(arg) + "'"};
       if (i + 1 >= args.size()) {
-        return failure("option '" + std::string(arg) + "' needs a value");
+        return Reason{"option '" + std::string(arg) + "' needs a value"};
       }
       result.options[std::string(option->name)] = std::string(args[++i]);
       continue;
     }
 
-    return failure("unexpected argument '" + std::string(arg) + "'");
+    return Reason{"unexpected argument '" + std::string(arg) + "'"};
   }
   return result;
 }
