@@ -39,9 +39,17 @@ StillRequest stillRequest(std::string output, const OptionTexts& options) {
   };
 }
 
-FilmRequest filmRequest(std::string output, const OptionTexts& options) {
+std::optional<std::string> variable(const Environment& environment, const char* name) {
+  const char* value = environment(name);
+  if (value == nullptr) return std::nullopt;
+  return value;
+}
+
+FilmRequest filmRequest(std::string output, const OptionTexts& options, const Environment& environment) {
   return FilmRequest{.output = std::move(output),
-                     .size = still::parseSize(text(options, option::kSize), still::kFilmSize)};
+                     .size = still::parseSize(text(options, option::kSize), still::kFilmSize),
+                     .encoder = variable(environment, "SORVEL_FFMPEG"),
+                     .searchPath = variable(environment, "PATH")};
 }
 
 WindowOptions windowOptions(const OptionTexts& options, const Environment& environment) {
@@ -68,7 +76,7 @@ LaunchRequest readLaunchRequest(const OptionTexts& options, const Environment& e
   if (auto output = text(options, option::kStill)) {
     request.action = stillRequest(std::move(*output), options);
   } else if (auto film = text(options, option::kFilm)) {
-    request.action = filmRequest(std::move(*film), options);
+    request.action = filmRequest(std::move(*film), options, environment);
   } else {
     request.action = windowOptions(options, environment);
   }

@@ -23,10 +23,14 @@ struct StillRequest {
   std::optional<std::string> demo;
 };
 
-// What the command line asks of the film.
+// What the command line and the environment ask of the film.
 struct FilmRequest {
   std::string output;
   Result<still::Size> size = still::kFilmSize;
+  // The encoder asked for ($SORVEL_FFMPEG), and where a bare name is looked
+  // for ($PATH); either may be absent.
+  std::optional<std::string> encoder;
+  std::optional<std::string> searchPath;
 };
 
 }  // namespace sorvel

@@ -27,8 +27,8 @@ int refuse(const std::string& why) {
   return 1;
 }
 
-std::string encoderFailure(const encoder::Located& encoder, const EncoderProcess::Exit& exit, std::int64_t frames) {
-  std::string why = "the video encoder " + encoder.path + " " +
+std::string encoderFailure(const std::string& encoder, const EncoderProcess::Exit& exit, std::int64_t frames) {
+  std::string why = "the video encoder " + encoder + " " +
                     (exit.success ? std::string("stopped reading") : exit.status) + " after " +
                     std::to_string(frames) + " frames";
   if (exit.errorTail.empty()) return why;
@@ -61,7 +61,7 @@ class WhileRunning {
 struct Plan {
   int width = 0;
   int height = 0;
-  encoder::Located encoder;
+  std::string encoder;  // the executable
 };
 
 Result<Plan> planFilm(const FilmRequest& request, const std::string& soundPath) {
@@ -75,9 +75,10 @@ Result<Plan> planFilm(const FilmRequest& request, const std::string& soundPath) 
     return Reason{"sorvelSize " + std::to_string(width) + "x" + std::to_string(height) +
                   ": the film's 4:2:0 video needs an even width and height"};
   }
-  encoder::Located encoderProgram = encoder::locate();
-  if (!encoderProgram.error.empty()) return Reason{encoderProgram.error};
-  return Plan{width, height, std::move(encoderProgram)};
+  const auto text = [](const std::optional<std::string>& given) { return given ? given->c_str() : nullptr; };
+  Result<std::string> encoderProgram = encoder::locate(text(request.encoder), text(request.searchPath));
+  if (!encoderProgram) return Reason{encoderProgram.why()};
+  return Plan{width, height, std::move(*encoderProgram)};
 }
 
 // The film's clock and what it heard: frames handed on so far, and every
@@ -115,7 +116,7 @@ int shootFilm(const FilmRequest& request, FilmInterrupt& interrupt) {
   if (!plan) return refuse(plan.why());
   const int width = plan->width;
   const int height = plan->height;
-  const encoder::Located& encoderProgram = plan->encoder;
+  const std::string& encoderProgram = plan->encoder;
 
   CaptureSession::Created created = CaptureSession::create({.width = width, .height = height});
   if (!created.session) return refuse(created.error);
@@ -136,7 +137,7 @@ int shootFilm(const FilmRequest& request, FilmInterrupt& interrupt) {
     std::fflush(stderr);
   });
   if (!interrupt.unlessStopped([&] {
-        started = EncoderProcess::start(encoderProgram.path,
+        started = EncoderProcess::start(encoderProgram,
                                         encoder::arguments(width, height, files.videoTemporary().string()));
       })) {
     return 1;

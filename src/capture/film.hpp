@@ -31,8 +31,8 @@ class FilmInterrupt {
 };
 
 // Renders the film's fixed sequence off-screen at 60 frames a second, pipes
-// the frames into the video encoder (ffmpeg, or $SORVEL_FFMPEG) writing the
-// request's output, and writes every sound played into output.wav; both are
+// the frames into the video encoder (ffmpeg, or the one the request names)
+// writing the request's output, and writes every sound played into output.wav; both are
 // made under temporary names and take their places only when whole. Saved
 // progress is neither read nor written. Returns the process exit status: 0
 // once both files are made, 1 with a message on standard error when they

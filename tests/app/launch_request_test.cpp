@@ -55,10 +55,16 @@ TEST(LaunchRequest, AStillKeepsWhatItMustRefuseForItsOwnTurn) {
   EXPECT_EQ(plain.demo, std::nullopt);
 }
 
-TEST(LaunchRequest, TheFilmHasItsOwnDefaultSize) {
+TEST(LaunchRequest, TheFilmHasItsOwnDefaultSizeAndTakesItsEncoderFromTheEnvironment) {
   const auto film = std::get<FilmRequest>(read({"--film", "a.mp4"}).action);
   EXPECT_EQ(film.size->width, still::kFilmSize.width);
   EXPECT_EQ(film.size->height, still::kFilmSize.height);
+  EXPECT_EQ(film.encoder, std::nullopt);
+  // Set but empty is kept apart from unset: the film refuses the first.
+  const auto pointed =
+      std::get<FilmRequest>(read({"--film", "a.mp4"}, {{"SORVEL_FFMPEG", ""}, {"PATH", "/bin"}}).action);
+  EXPECT_EQ(pointed.encoder, "");
+  EXPECT_EQ(pointed.searchPath, "/bin");
 }
 
 TEST(LaunchRequest, TheWindowReadsTheEnvironmentOnceAndKeepsWhatWasWrong) {
