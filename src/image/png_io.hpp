@@ -44,16 +44,11 @@ struct PngStyle {
   bool stored = false;
 };
 
-// Either the bytes of a PNG file or why the picture cannot be one.
-struct PngBytes {
-  std::optional<std::string> bytes;
-  std::string error;
-};
-
-// `rgba` (width * height RGBA8 pixels, top row first) as an opaque 8-bit RGB
-// PNG marked sRGB; alpha is dropped. The same pixels and style give the same
-// bytes with the same libpng and zlib.
-PngBytes encodePng(std::span<const std::uint8_t> rgba, int width, int height, const PngStyle& style = {});
+// `rgba` (width * height RGBA8 pixels, top row first) as the bytes of an
+// opaque 8-bit RGB PNG marked sRGB, or why the picture cannot be one; alpha
+// is dropped. The same pixels and style give the same bytes with the same
+// libpng and zlib.
+Result<std::string> encodePng(std::span<const std::uint8_t> rgba, int width, int height, const PngStyle& style = {});
 
 // Writes encodePng's file in the default style. The file is replaced whole
 // or not at all, and only a new path or a regular file is: a device, link or

@@ -106,32 +106,32 @@ TEST(PngIo, TheStoredStyleKeepsPixelsLiteralAndMarksOnlySrgb) {
   // Stripes zlib would shrink, were it allowed to.
   std::vector<std::uint8_t> pixels(32 * 3 * 4);
   for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<std::uint8_t>(i / 4 % 8 * 30 + i % 4);
-  const PngBytes stored = encodePng(pixels, 32, 3, {.colourFallbacks = false, .stored = true});
-  ASSERT_TRUE(stored.bytes) << stored.error;
+  const Result<std::string> stored = encodePng(pixels, 32, 3, {.colourFallbacks = false, .stored = true});
+  ASSERT_TRUE(stored.ok()) << stored.why();
   std::string secondRow = bytes({0});  // no filter
   for (std::size_t i = 32 * 4; i < 2 * 32 * 4; ++i) {
     if (i % 4 != 3) secondRow += static_cast<char>(pixels[i]);
   }
-  EXPECT_THAT(*stored.bytes, HasSubstr(secondRow));
-  EXPECT_THAT(*stored.bytes, HasSubstr("sRGB"));
-  EXPECT_THAT(*stored.bytes, Not(HasSubstr("gAMA")));
-  EXPECT_THAT(*stored.bytes, Not(HasSubstr("cHRM")));
+  EXPECT_THAT(*stored, HasSubstr(secondRow));
+  EXPECT_THAT(*stored, HasSubstr("sRGB"));
+  EXPECT_THAT(*stored, Not(HasSubstr("gAMA")));
+  EXPECT_THAT(*stored, Not(HasSubstr("cHRM")));
 
-  const PngBytes still = encodePng(pixels, 32, 3);
-  ASSERT_TRUE(still.bytes) << still.error;
-  EXPECT_THAT(*still.bytes, HasSubstr("gAMA"));
-  EXPECT_THAT(*still.bytes, HasSubstr("cHRM"));
+  const Result<std::string> still = encodePng(pixels, 32, 3);
+  ASSERT_TRUE(still.ok()) << still.why();
+  EXPECT_THAT(*still, HasSubstr("gAMA"));
+  EXPECT_THAT(*still, HasSubstr("cHRM"));
 
   TempDir dir;
   auto opaque = pixels;
   for (std::size_t i = 3; i < opaque.size(); i += 4) opaque[i] = 255;
-  for (const PngBytes* png : {&stored, &still}) {
-    writeFile(dir / "encoded.png", *png->bytes);
+  for (const Result<std::string>* png : {&stored, &still}) {
+    writeFile(dir / "encoded.png", **png);
     const Result<RgbaImage> read = readPng(dir / "encoded.png");
     ASSERT_TRUE(read.ok()) << read.why();
     EXPECT_EQ(read->pixels, opaque);
   }
-  EXPECT_THAT(encodePng(pixels, 32, 4).error, HasSubstr("384 bytes given for a 32x4 RGBA picture"));
+  EXPECT_THAT(encodePng(pixels, 32, 4).why(), HasSubstr("384 bytes given for a 32x4 RGBA picture"));
 }
 
 TEST(PngIo, EveryLayoutReadsAsRgba) {
