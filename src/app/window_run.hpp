@@ -2,7 +2,7 @@
 
 #include "app/window_options.hpp"
 #include "base/settings_store.hpp"
-#include "puzzle/library.hpp"
+#include "puzzle/puzzle_def.hpp"
 
 namespace sorvel {
 

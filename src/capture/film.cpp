@@ -18,6 +18,7 @@
 #include "capture/film_soundtrack.hpp"
 #include "capture/frame_pipeline.hpp"
 #include "capture/output_path.hpp"
+#include "puzzle/library.hpp"
 
 namespace sorvel {
 namespace {

@@ -13,6 +13,7 @@
 #include "capture/output_path.hpp"
 #include "game/game.hpp"
 #include "image/png_io.hpp"
+#include "puzzle/library.hpp"
 #include "render/layer_compositor.hpp"
 #include "ui/composite.hpp"
 #include "ui/interface.hpp"

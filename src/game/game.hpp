@@ -21,7 +21,6 @@
 #include "game/gpu_records.hpp"
 #include "game/slot.hpp"
 #include "game/types.hpp"
-#include "puzzle/library.hpp"
 #include "puzzle/puzzle_def.hpp"
 
 namespace sorvel {

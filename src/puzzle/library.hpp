@@ -18,11 +18,6 @@ class LoadError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-struct Chapter {
-  ChapterDef chapter;
-  std::vector<PuzzleDef> puzzles;  // same length and order as chapter.puzzles
-};
-
 namespace Library {
 
 // What one chapter may hold. Real chapters keep to about ten blocks of at most
