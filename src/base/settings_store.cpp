@@ -1,15 +1,9 @@
 #include "base/settings_store.hpp"
 
-#include <algorithm>
-#include <cctype>
-#include <charconv>
 #include <chrono>
 #include <cmath>
-#include <cstdio>
 #include <ctime>
-#include <fstream>
 #include <limits>
-#include <sstream>
 #include <system_error>
 
 #include <fcntl.h>
