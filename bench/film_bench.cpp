@@ -7,6 +7,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -57,9 +58,9 @@ void warmUp(CaptureSession& session) {
 fs::path scratch(const char* name) { return fs::temp_directory_path() / name; }
 
 std::unique_ptr<EncoderProcess> startEncoder(int width, int height) {
-  const encoder::Located program = encoder::locate();
-  if (!program.error.empty()) throw std::runtime_error(program.error);
-  auto started = EncoderProcess::start(program.path,
+  const Result<std::string> program = encoder::locate(std::getenv(encoder::kOverride), std::getenv("PATH"));
+  if (!program) throw std::runtime_error(program.why());
+  auto started = EncoderProcess::start(*program,
                                        encoder::arguments(width, height, scratch("sorvel-bench-film.mp4").string()));
   if (!started.process) throw std::runtime_error(started.error);
   return std::move(started.process);

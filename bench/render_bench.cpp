@@ -7,7 +7,6 @@
 #include <memory>
 #include <stdexcept>
 
-#include "base/settings_store.hpp"
 #include "capture/capture_session.hpp"
 #include "capture/still.hpp"
 #include "render/cube_detail.hpp"
@@ -90,11 +89,10 @@ BENCHMARK(BM_FrameDrawn)
 // start-up.
 void BM_StillCaptureEndToEnd(benchmark::State& state) {
   const auto file = std::filesystem::temp_directory_path() / "sorvel-bench-still.png";
-  SettingsStore options({.file = std::filesystem::temp_directory_path() / "sorvel-bench-none.json",
-                         .say = [](auto&) {}});
-  options.setArguments({{"sorvelSize", state.range(0) == 16 ? "16x10" : "1920x1080"}});
+  const StillRequest request{.output = file.string(),
+                             .size = state.range(0) == 16 ? still::Size{16, 10} : still::Size{1920, 1080}};
   for (auto _ : state) {
-    if (captureStill(options, file.string()) != 0) state.SkipWithError("the still failed");
+    if (captureStill(request) != 0) state.SkipWithError("the still failed");
   }
   std::filesystem::remove(file);
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/launch_options.hpp"
+#include "app/launch_request.hpp"
 #include "fuzz_support.hpp"
 
 using namespace sorvel;
@@ -32,21 +33,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     rest.remove_prefix(end + 1);
   }
 
-  const CommandLine line = parseCommandLine(args);
-  switch (line.action) {
-    case CommandLine::Action::fail:
-      fuzz::require(!line.error.empty(), "a refused command line says why");
-      break;
+  const Result<CommandLine> line = parseCommandLine(args);
+  if (!line) {
+    fuzz::require(!line.why().empty(), "a refused command line says why");
+    return 0;
+  }
+  switch (line->action) {
     case CommandLine::Action::help:
     case CommandLine::Action::version:
-      fuzz::require(line.error.empty() && line.arguments.empty(), "help and version carry nothing else");
+      fuzz::require(line->options.empty(), "help and version carry nothing else");
       break;
     case CommandLine::Action::run:
-      fuzz::require(line.error.empty(), "an accepted command line carries no error");
-      // Anything else would reach the settings store as a stray setting.
-      for (const auto& entry : line.arguments) {
-        fuzz::require(known(entry.first) != nullptr, "only launch options reach the argument layer");
+      for (const auto& entry : line->options) {
+        fuzz::require(known(entry.first) != nullptr, "only launch options are read");
       }
+      // Whatever was typed, reading it into a request must not fail.
+      (void)readLaunchRequest(line->options, [](const char*) -> const char* { return nullptr; });
       break;
   }
   return 0;

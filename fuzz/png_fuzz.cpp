@@ -23,13 +23,12 @@ extern "C" const char* __asan_default_options() { return "max_allocation_size_mb
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string& path = fuzz::memoryFile();
   fuzz::rewrite(path, data, size);
-  const PngRead read = readPng(path);
-  if (!read.image) {
-    fuzz::require(!read.error.empty(), "a picture that was not read says why");
+  const Result<RgbaImage> read = readPng(path);
+  if (!read) {
+    fuzz::require(!read.why().empty(), "a picture that was not read says why");
     return 0;
   }
-  const RgbaImage& image = *read.image;
-  fuzz::require(read.error.empty(), "a picture that was read carries no error");
+  const RgbaImage& image = *read;
   fuzz::require(image.width > 0 && image.height > 0, "a picture has pixels");
   const std::uint64_t pixels = std::uint64_t(image.width) * std::uint64_t(image.height);
   fuzz::require(pixels <= kMaxPngPixels, "no picture over the pixel limit is read");

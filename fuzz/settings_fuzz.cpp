@@ -13,14 +13,14 @@
 using namespace sorvel;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const SettingsText decoded = decodeSettings(fuzz::text(data, size));
-  if (!decoded.problem.empty()) return 0;
-  fuzz::require(decoded.values.is_object(), "accepted settings are an object");
+  const Result<nlohmann::json> decoded = decodeSettings(fuzz::text(data, size));
+  if (!decoded) return 0;
+  fuzz::require(decoded->is_object(), "accepted settings are an object");
 
   // As the store writes them at every save.
-  const std::string saved = decoded.values.dump(1, '\t', false, nlohmann::json::error_handler_t::replace) + "\n";
-  const SettingsText again = decodeSettings(saved);
-  fuzz::require(again.problem.empty(), "saved settings read back");
-  fuzz::require(again.values == decoded.values, "saved settings read back unchanged");
+  const std::string saved = decoded->dump(1, '\t', false, nlohmann::json::error_handler_t::replace) + "\n";
+  const Result<nlohmann::json> again = decodeSettings(saved);
+  fuzz::require(again.ok(), "saved settings read back");
+  fuzz::require(*again == *decoded, "saved settings read back unchanged");
   return 0;
 }

@@ -18,12 +18,12 @@ using namespace sorvel;
 namespace {
 
 void checkWait(std::optional<double> seconds) {
-  const still::TickCount count = still::settleTicks(seconds);
-  if (!count.error.empty()) {
-    fuzz::require(count.ticks == still::TickCount{}.ticks, "a refused wait leaves the default ticks");
+  const Result<std::int64_t> count = still::settleTicks(seconds);
+  if (!count) {
+    fuzz::require(!count.why().empty(), "a refused wait says why");
     return;
   }
-  fuzz::require(count.ticks >= 0 && count.ticks <= still::kMaxSettleTicks, "an accepted wait can be simulated");
+  fuzz::require(*count >= 0 && *count <= still::kMaxSettleTicks, "an accepted wait can be simulated");
 }
 
 }  // namespace
@@ -31,14 +31,13 @@ void checkWait(std::optional<double> seconds) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string text(fuzz::text(data, size));
 
-  const still::SizeParse size_ = still::parseSize(text, still::kStillSize);
-  if (size_.error.empty()) {
-    fuzz::require(size_.size.width >= 1 && size_.size.width <= still::kMaxSide && size_.size.height >= 1 &&
-                      size_.size.height <= still::kMaxSide,
+  const Result<still::Size> size_ = still::parseSize(text, still::kStillSize);
+  if (size_) {
+    fuzz::require(size_->width >= 1 && size_->width <= still::kMaxSide && size_->height >= 1 &&
+                      size_->height <= still::kMaxSide,
                   "an accepted size fits the picture limits");
   } else {
-    fuzz::require(size_.size.width == still::kStillSize.width && size_.size.height == still::kStillSize.height,
-                  "a refused size leaves the default");
+    fuzz::require(size_.why().starts_with("sorvelSize "), "a refused size names the option");
   }
 
   if (const auto camera = still::parseCamera(text)) {

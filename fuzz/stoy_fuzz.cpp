@@ -13,14 +13,13 @@
 using namespace sorvel;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const Meshes::StoyRead read = Meshes::parseStoy(std::as_bytes(std::span(data, size)));
-  if (!read.mesh) {
-    fuzz::require(!read.error.empty(), "a refused mesh says why");
+  const Result<MeshData> read = Meshes::parseStoy(std::as_bytes(std::span(data, size)));
+  if (!read) {
+    fuzz::require(!read.why().empty(), "a refused mesh says why");
     return 0;
   }
-  fuzz::require(read.error.empty(), "an accepted mesh carries no error");
   // The renderer uploads what was accepted as it is.
-  const MeshData& mesh = *read.mesh;
+  const MeshData& mesh = *read;
   fuzz::require(mesh.stride == Meshes::kObjectStride, "a toy mesh has the object stride");
   fuzz::require(!mesh.vertices.empty() && mesh.vertices.size() % Meshes::kObjectStride == 0,
                 "a toy mesh holds whole vertices");

@@ -16,13 +16,13 @@ using namespace sorvel;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string& path = fuzz::memoryFile();
   fuzz::rewrite(path, data, size);
-  const WindowStateRead read = readWindowState(path);
-  if (!read.state) {
-    fuzz::require(read.problem.empty() || read.problem.starts_with(path), "a refusal names the file");
+  const Result<std::optional<WindowState>> read = readWindowState(path);
+  if (!read) {
+    fuzz::require(read.why().starts_with(path), "a refusal names the file");
     return 0;
   }
-  const WindowState& state = *read.state;
-  fuzz::require(read.problem.empty(), "a state that was read carries no problem");
+  if (!*read) return 0;
+  const WindowState& state = **read;
   fuzz::require(state.width > 0 && state.width <= kMaxWindowSide && state.height > 0 &&
                     state.height <= kMaxWindowSide,
                 "a state read has a size a window can have");

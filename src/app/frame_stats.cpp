@@ -3,7 +3,6 @@
 #include <sys/resource.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <ctime>
 
 namespace sorvel {
@@ -27,7 +26,6 @@ double threadCpuSeconds() {
   return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
 }
 
-FrameStats FrameStats::fromEnvironment() { return {.enabled = std::getenv("SORVEL_STATS") != nullptr}; }
 
 void FrameStats::frameShown(double frameMs, float sceneScale) {
   sceneScaleSum += sceneScale;

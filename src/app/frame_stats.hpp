@@ -25,9 +25,6 @@ struct FrameStats {
   double gameSeconds = 0, renderSeconds = 0;
   Clock::time_point loopStart;
 
-  // Enabled when SORVEL_STATS is set at all.
-  static FrameStats fromEnvironment();
-
   // A frame reached the screen after `frameMs` of its own.
   void frameShown(double frameMs, float sceneScale);
   void end() const;

@@ -20,13 +20,9 @@ const LaunchOption* byLongName(std::string_view longName) {
   return nullptr;
 }
 
-CommandLine failure(std::string message) {
-  return CommandLine{.action = CommandLine::Action::fail, .arguments = {}, .error = std::move(message)};
-}
-
 }  // namespace
 
-CommandLine parseCommandLine(std::span<const std::string_view> args) {
+Result<CommandLine> parseCommandLine(std::span<const std::string_view> args) {
   CommandLine result;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string_view arg = args[i];
@@ -37,34 +33,33 @@ CommandLine parseCommandLine(std::span<const std::string_view> args) {
       const size_t equals = arg.find('=');
       const std::string_view key = arg.substr(0, equals);
       const LaunchOption* option = byLongName(key);
-      if (option == nullptr) return failure("unknown option '" + std::string(arg) + "'");
+      if (option == nullptr) return Reason{"unknown option '" + std::string(arg) + "'"};
       if (option->argument.empty()) {
         if (equals != std::string_view::npos) {
-          return failure("option '" + std::string(key) + "' takes no value");
+          return Reason{"option '" + std::string(key) + "' takes no value"};
         }
-        result.arguments[std::string(option->name)] = "YES";
+        result.options[std::string(option->name)] = "YES";
       } else if (equals != std::string_view::npos) {
-        result.arguments[std::string(option->name)] = std::string(arg.substr(equals + 1));
+        result.options[std::string(option->name)] = std::string(arg.substr(equals + 1));
       } else if (i + 1 < args.size()) {
-        result.arguments[std::string(option->name)] = std::string(args[++i]);
+        result.options[std::string(option->name)] = std::string(args[++i]);
       } else {
-        return failure("option '" + std::string(key) + "' needs a value (" +
-                       std::string(option->argument) + ")");
+        return Reason{"option '" + std::string(key) + "' needs a value (" + std::string(option->argument) + ")"};
       }
       continue;
     }
 
     if (arg.starts_with("-") && arg.size() > 1) {
       const LaunchOption* option = byName(arg.substr(1));
-      if (option == nullptr) return failure("unknown option '" + std::string(arg) + "'");
+      if (option == nullptr) return Reason{"unknown option '" + std::string(arg) + "'"};
       if (i + 1 >= args.size()) {
-        return failure("option '" + std::string(arg) + "' needs a value");
+        return Reason{"option '" + std::string(arg) + "' needs a value"};
       }
-      result.arguments[std::string(option->name)] = std::string(args[++i]);
+      result.options[std::string(option->name)] = std::string(args[++i]);
       continue;
     }
 
-    return failure("unexpected argument '" + std::string(arg) + "'");
+    return Reason{"unexpected argument '" + std::string(arg) + "'"};
   }
   return result;
 }

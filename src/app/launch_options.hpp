@@ -1,15 +1,16 @@
 #pragma once
 
+#include <functional>
+#include <map>
 #include <span>
 #include <string>
 #include <string_view>
 
-#include "base/settings_store.hpp"
+#include "base/result.hpp"
 
 namespace sorvel {
 
-// One launch option, reachable as `-sorvelName value` (the settings store's
-// argument layer) or in its GNU spelling.
+// One launch option, reachable as `-sorvelName value` or in its GNU spelling.
 struct LaunchOption {
   std::string_view name;      // "sorvelStill"
   std::string_view longName;  // "--still"
@@ -17,28 +18,46 @@ struct LaunchOption {
   std::string_view help;
 };
 
+// Each option's name, as the table below lists it and the launch request
+// reads it.
+namespace option {
+inline constexpr std::string_view kReset = "sorvelReset";
+inline constexpr std::string_view kStill = "sorvelStill";
+inline constexpr std::string_view kFilm = "sorvelFilm";
+inline constexpr std::string_view kDemo = "sorvelDemo";
+inline constexpr std::string_view kSize = "sorvelSize";
+inline constexpr std::string_view kCam = "sorvelCam";
+inline constexpr std::string_view kWait = "sorvelWait";
+inline constexpr std::string_view kSpin = "sorvelSpin";
+inline constexpr std::string_view kUI = "sorvelUI";
+inline constexpr std::string_view kUIScale = "sorvelUIScale";
+}  // namespace option
+
 inline constexpr LaunchOption kLaunchOptions[] = {
-    {"sorvelReset", "--reset", "", "remove all saved progress, then start as on a first launch"},
-    {"sorvelStill", "--still", "PATH", "render one still picture to a PNG file and exit"},
-    {"sorvelFilm", "--film", "PATH", "render the film to a video file (with a WAV sound track) and exit"},
-    {"sorvelDemo", "--demo", "SCRIPT", "run a demo script on the game (or on the still)"},
-    {"sorvelSize", "--size", "WxH", "picture size in pixels for the still or the film"},
-    {"sorvelCam", "--cam", "YAW,PITCH,ZOOM", "camera for the still: radians, radians, zoom factor"},
-    {"sorvelWait", "--wait", "SECONDS", "simulated time before the still is taken (default 5)"},
-    {"sorvelSpin", "--spin", "RADIANS", "turn of the solved figure in the still"},
-    {"sorvelUI", "--ui", "", "draw the interface of the screen over the still"},
-    {"sorvelUIScale", "--ui-scale", "PIXELS", "pixels per point of the still's interface (default 1)"},
+    {option::kReset, "--reset", "", "remove all saved progress, then start as on a first launch"},
+    {option::kStill, "--still", "PATH", "render one still picture to a PNG file and exit"},
+    {option::kFilm, "--film", "PATH", "render the film to a video file (with a WAV sound track) and exit"},
+    {option::kDemo, "--demo", "SCRIPT", "run a demo script on the game (or on the still)"},
+    {option::kSize, "--size", "WxH", "picture size in pixels for the still or the film"},
+    {option::kCam, "--cam", "YAW,PITCH,ZOOM", "camera for the still: radians, radians, zoom factor"},
+    {option::kWait, "--wait", "SECONDS", "simulated time before the still is taken (default 5)"},
+    {option::kSpin, "--spin", "RADIANS", "turn of the solved figure in the still"},
+    {option::kUI, "--ui", "", "draw the interface of the screen over the still"},
+    {option::kUIScale, "--ui-scale", "PIXELS", "pixels per point of the still's interface (default 1)"},
 };
 
+// Option name ("sorvelStill") -> the text given; a switch holds "YES".
+using OptionTexts = std::map<std::string, std::string, std::less<>>;
+
 struct CommandLine {
-  enum class Action { run, help, version, fail };
+  enum class Action { run, help, version };
   Action action = Action::run;
-  ArgumentLayer arguments;  // option name -> value, for the settings store
-  std::string error;        // with Action::fail: what was wrong
+  OptionTexts options;
 };
 
 // Reads the arguments after the program name. Later repeats of an option win.
-CommandLine parseCommandLine(std::span<const std::string_view> args);
+// Refused, saying what was wrong, at the first unknown option or missing value.
+Result<CommandLine> parseCommandLine(std::span<const std::string_view> args);
 
 std::string helpText();
 

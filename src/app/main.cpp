@@ -1,5 +1,6 @@
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string_view>
 #include <vector>
 
@@ -14,12 +15,12 @@ int main(int argc, char** argv) {
   SignalFlush::blockInThisThread();
 
   const std::vector<std::string_view> args(argv + 1, argv + argc);
-  CommandLine commandLine = parseCommandLine(args);
-  switch (commandLine.action) {
-    case CommandLine::Action::fail:
-      std::fprintf(stderr, "sorvel: %s\nTry 'sorvel --help' for the list of options.\n",
-                   commandLine.error.c_str());
-      return 2;
+  const Result<CommandLine> commandLine = parseCommandLine(args);
+  if (!commandLine) {
+    std::fprintf(stderr, "sorvel: %s\nTry 'sorvel --help' for the list of options.\n", commandLine.why().c_str());
+    return 2;
+  }
+  switch (commandLine->action) {
     case CommandLine::Action::help:
       std::fputs(helpText().c_str(), stdout);
       return 0;
@@ -30,8 +31,10 @@ int main(int argc, char** argv) {
       break;
   }
 
-  SettingsStore store(settingsOptionsFor(commandLine.arguments));
-  store.setArguments(std::move(commandLine.arguments));
+  const LaunchRequest request = readLaunchRequest(commandLine->options, [](const char* name) {
+    return static_cast<const char*>(std::getenv(name));
+  });
+  SettingsStore store(settingsOptionsFor(request));
   // An interrupt must not lose the progress still on its way to disk, nor
   // the play time since the last carve: the game saves it as it would when
   // its window is closed, if it answers within a moment.
@@ -40,7 +43,7 @@ int main(int argc, char** argv) {
     if (quit.request()) quit.waitUntilDone(std::chrono::seconds(2));
     store.flush();
   });
-  const int status = startApplication(store, quit);
+  const int status = startApplication(request, store, quit);
   store.flush();
   return status;
 }

@@ -1,7 +1,6 @@
 #pragma once
 
-#include <cstdio>
-
+#include "app/launch_request.hpp"
 #include "app/quit_request.hpp"
 #include "base/settings_store.hpp"
 
@@ -9,12 +8,11 @@ namespace sorvel {
 
 // Where the run keeps its settings: the player's file, or memory only for a
 // still or film (unless a reset is asked for too).
-SettingsStore::Options settingsOptionsFor(const ArgumentLayer& arguments);
+SettingsStore::Options settingsOptionsFor(const LaunchRequest& request);
 
-// The program's start-up order once the options sit in the store's argument
-// layer: the reset first, then a still, then a film, otherwise the game.
-// Returns the process exit status. `quit` lets an interrupt end the game as
-// closing its window does.
-int startApplication(SettingsStore& store, QuitRequest& quit);
+// The program's start-up order: the reset first, then the still, the film or
+// the game. Returns the process exit status. `quit` lets an interrupt end the
+// game as closing its window does.
+int startApplication(const LaunchRequest& request, SettingsStore& store, QuitRequest& quit);
 
 }  // namespace sorvel

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <thread>
 
@@ -18,23 +17,10 @@
 #include "ui/interface.hpp"
 
 namespace sorvel {
-namespace {
-
-std::optional<long> environmentNumber(const char* name) {
-  const char* text = std::getenv(name);
-  if (text == nullptr || *text == '\0') return std::nullopt;
-  char* end = nullptr;
-  const long value = std::strtol(text, &end, 10);
-  if (*end != '\0' || value < 0) {
-    std::fprintf(stderr, "sorvel: %s=\"%s\" is not a whole number; ignored\n", name, text);
-    return std::nullopt;
-  }
-  return value;
+WindowApp::WindowApp(SettingsStore& store, WindowOptions options, Chapter chapter)
+    : store_(store), options_(std::move(options)), chapter_(std::move(chapter)) {
+  stats_.enabled = options_.stats;
 }
-
-}  // namespace
-
-WindowApp::WindowApp(SettingsStore& store) : store_(store) {}
 
 WindowApp::~WindowApp() = default;
 
@@ -47,7 +33,10 @@ bool WindowApp::init() {
       *input_, [this](ui::Point p) { return interface_->interface().hit(p); },
       [this](ui::Action action) { ui::perform(action, *game_); });
   epoch_ = Clock::now();
-  quitAfter_ = environmentNumber("SORVEL_QUIT_AFTER_FRAMES");
+  if (!options_.quitAfterFramesProblem.empty()) {
+    std::fprintf(stderr, "sorvel: %s\n", options_.quitAfterFramesProblem.c_str());
+  }
+  quitAfter_ = options_.quitAfterFrames;
   sdlInput_.emplace();
   window_->show();
   last_ = Clock::now();
@@ -76,7 +65,7 @@ bool WindowApp::openRenderer() {
   }
   renderer_ = std::move(made.renderer);
   const char* rendererName = currentGlRenderer();
-  const PinnedSceneScale pinned = parsePinnedSceneScale(std::getenv("SORVEL_SCENE_SCALE"));
+  const PinnedSceneScale& pinned = options_.sceneScale;
   if (!pinned.problem.empty()) std::fprintf(stderr, "sorvel: %s\n", pinned.problem.c_str());
   sceneScale_.emplace(isSoftwareRenderer(rendererName != nullptr ? rendererName : ""), pinned.scale);
   LayerCompositor::Created compositor = LayerCompositor::create();
@@ -102,8 +91,9 @@ void WindowApp::startGame() {
   game_ = std::make_unique<Game>(GameOptions{.persist = true,
                                              .store = &store_,
                                              .gpu = renderer_.get(),
-                                             .audio = std::make_unique<SdlAudioOutput>()});
-  if (const auto script = store_.string("sorvelDemo")) game_->demo(*script);
+                                             .audio = std::make_unique<SdlAudioOutput>(),
+                                             .chapter = std::move(chapter_)});
+  if (options_.demo) game_->demo(*options_.demo);
   stats_.game = millisecondsSince(step);
 }
 

@@ -9,7 +9,9 @@
 #include "app/pointer_router.hpp"
 #include "app/scene_scale.hpp"
 #include "app/sdl_input.hpp"
+#include "app/window_options.hpp"
 #include "base/settings_store.hpp"
+#include "puzzle/puzzle_def.hpp"
 #include "render/presenter.hpp"
 #include "ui/views.hpp"
 
@@ -32,7 +34,8 @@ class WindowApp {
   // there is nothing to pace; `last` was the last frame asked for.
   enum class FrameEnd { away, drawn, last };
 
-  explicit WindowApp(SettingsStore& store);
+  // The game of `chapter`, saving to `store`, as `options` ask.
+  WindowApp(SettingsStore& store, WindowOptions options, Chapter chapter);
   ~WindowApp();
   WindowApp(const WindowApp&) = delete;
   WindowApp& operator=(const WindowApp&) = delete;
@@ -62,7 +65,9 @@ class WindowApp {
   void present(const Frame& frame, glm::ivec2 pixels, double cpuFrame);
 
   SettingsStore& store_;
-  FrameStats stats_ = FrameStats::fromEnvironment();
+  const WindowOptions options_;
+  Chapter chapter_;  // handed to the game when it starts
+  FrameStats stats_;
   // Declared in the order they are made; they go in reverse, the window and
   // its GL context last.
   std::unique_ptr<GameWindow> window_;

@@ -9,9 +9,12 @@ namespace sorvel {
 std::optional<WindowState> rememberedWindowPlace() {
   const std::filesystem::path file = windowStateFile();
   if (file.empty()) return std::nullopt;
-  WindowStateRead read = readWindowState(file);
-  if (!read.problem.empty()) std::fprintf(stderr, "sorvel: %s\n", read.problem.c_str());
-  return read.state;
+  const Result<std::optional<WindowState>> read = readWindowState(file);
+  if (!read) {
+    std::fprintf(stderr, "sorvel: %s\n", read.why().c_str());
+    return std::nullopt;
+  }
+  return *read;
 }
 
 void rememberWindowPlace(const WindowState& place) {

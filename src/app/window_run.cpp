@@ -2,13 +2,15 @@
 
 #include <SDL.h>
 
+#include <utility>
+
 #include "app/quit_request.hpp"
 #include "app/window_app.hpp"
 
 namespace sorvel {
 
-int playInWindow(SettingsStore& store, QuitRequest& quit) {
-  WindowApp app(store);
+int playInWindow(SettingsStore& store, const WindowOptions& options, Chapter chapter, QuitRequest& quit) {
+  WindowApp app(store, options, std::move(chapter));
   if (!app.init()) return 1;
   quit.setWake([] {
     SDL_Event event{};

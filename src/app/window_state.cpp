@@ -7,7 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "base/atomic_file.hpp"
-#include "base/json_depth.hpp"
+#include "base/shallow_json.hpp"
 #include "base/resources.hpp"
 #include "base/small_file.hpp"
 
@@ -52,7 +52,7 @@ std::string readPoints(const json& values, const char* key, int& out) {
                         : entry->get<std::int64_t>() >= std::numeric_limits<int>::min() &&
                               entry->get<std::int64_t>() <= std::numeric_limits<int>::max();
   if (!fits) return std::string("\"") + key + "\" is " + entry->dump() + ", beyond any screen";
-  out = entry->get<int>();
+  out = static_cast<int>(entry->get<std::int64_t>());
   return {};
 }
 
@@ -83,14 +83,12 @@ std::int64_t overlap(std::int64_t start, std::int64_t length, std::int64_t other
 
 fs::path windowStateFile() { return userStateDir() / "window.json"; }
 
-WindowStateRead readWindowState(const fs::path& file) {
-  const auto damaged = [&file](const std::string& why) {
-    return WindowStateRead{.problem = file.string() + ": " + why};
-  };
+Result<std::optional<WindowState>> readWindowState(const fs::path& file) {
+  const auto damaged = [&file](const std::string& why) { return Reason{file.string() + ": " + why}; };
   const SmallFile read = readSmallFile(file, kMaxFileBytes);
   switch (read.status) {
     case SmallFile::Status::missing:
-      return {};
+      return std::optional<WindowState>();
     case SmallFile::Status::notRegular:
       // A folder or a pipe here would fail or hang the read.
       return damaged("it is not a regular file");
@@ -101,16 +99,13 @@ WindowStateRead readWindowState(const fs::path& file) {
     case SmallFile::Status::read:
       break;
   }
-  const std::string& text = read.text;
-
   // One flat object; parsing anything nested would only cost memory.
-  if (!nestsWithin(text, 1)) return damaged("it holds nested values, which a window's place never has");
-  const json values = json::parse(text, nullptr, /*allow_exceptions=*/false);
-  if (values.is_discarded()) return damaged("it is not valid JSON");
-  if (!values.is_object()) return damaged("it does not hold a JSON object");
+  const Result<json> values =
+      readShallowObject(read.text, 1, "it holds nested values, which a window's place never has");
+  if (!values) return damaged(values.why());
   WindowState state;
-  if (const std::string problem = decode(values, state); !problem.empty()) return damaged(problem);
-  return {.state = state};
+  if (const std::string problem = decode(*values, state); !problem.empty()) return damaged(problem);
+  return std::optional(state);
 }
 
 std::string writeWindowState(const fs::path& file, const WindowState& state) {

@@ -5,6 +5,8 @@
 #include <span>
 #include <string>
 
+#include "base/result.hpp"
+
 namespace sorvel {
 
 // Where and how the player left the window, in points (the desktop's
@@ -41,14 +43,10 @@ inline constexpr int kMaxWindowSide = 100000;
 // where a window was is of this machine, not something to carry to another.
 std::filesystem::path windowStateFile();
 
-// Either the saved state, or nothing. `problem` is empty unless the file is
-// there but damaged; then it is one line naming the file and what was wrong.
-// A missing file is no problem: the game has simply never closed yet.
-struct WindowStateRead {
-  std::optional<WindowState> state;
-  std::string problem;
-};
-WindowStateRead readWindowState(const std::filesystem::path& file);
+// The saved state, or nothing when there is no file: the game has simply
+// never closed yet. A file there but damaged gives one line naming the file
+// and what was wrong.
+Result<std::optional<WindowState>> readWindowState(const std::filesystem::path& file);
 
 // Writes `state` to `file` atomically, making its folder when missing. Empty
 // on success, else why it could not be written.

@@ -1,18 +1,16 @@
 #include "audio/sound.hpp"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace sorvel {
 
-Sound::Sound(std::unique_ptr<AudioOutput> output, std::uint64_t variantSeed)
+Sound::Sound(std::unique_ptr<AudioOutput> output, std::uint64_t variantSeed, const MessageSink& say)
     : bank_(SoundBank::synthesise()), output_(std::move(output)), variantRandom_(variantSeed) {
   if (!output_) return;
   const std::string failure = output_->start(mixer_);
   running_ = failure.empty();
   if (!running_) {
-    std::printf("audio: %s\n", failure.c_str());
-    std::fflush(stdout);
+    say("audio: " + failure);
     output_.reset();
   }
 }

@@ -10,6 +10,7 @@
 #include "audio/sound_kind.hpp"
 #include "audio/synth.hpp"
 #include "audio/voice_mixer.hpp"
+#include "base/message_sink.hpp"
 #include "base/split_mix.hpp"
 
 namespace sorvel {
@@ -26,8 +27,10 @@ class Sound {
   // `output` may be null (nothing is ever heard). An output that will not
   // start prints one "audio: <reason>" line and the game goes on muted.
   // `variantSeed` pins the choice among a kind's variants.
-  explicit Sound(std::unique_ptr<AudioOutput> output,
-                 std::uint64_t variantSeed = std::random_device{}());
+  // A device that will not start is reported to `say` and the game plays on
+  // silent.
+  explicit Sound(std::unique_ptr<AudioOutput> output, std::uint64_t variantSeed = std::random_device{}(),
+                 const MessageSink& say = linesTo(stdout));
   ~Sound();
   Sound(const Sound&) = delete;
   Sound& operator=(const Sound&) = delete;

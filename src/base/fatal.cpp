@@ -7,10 +7,14 @@
 
 namespace sorvel {
 
-void fatal(std::string_view message, const char* file, unsigned line) {
+void sayStop(std::string_view message, const char* file, unsigned line) {
   const std::string name = std::filesystem::path(file).filename().string();
   std::fprintf(stderr, "sorvel: %.*s\n  (stopped in %s:%u)\n", static_cast<int>(message.size()),
                message.data(), name.c_str(), line);
+}
+
+void fatal(std::string_view message, const char* file, unsigned line) {
+  sayStop(message, file, line);
   std::fflush(stdout);
   std::exit(1);
 }

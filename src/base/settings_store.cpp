@@ -1,15 +1,9 @@
 #include "base/settings_store.hpp"
 
-#include <algorithm>
-#include <cctype>
-#include <charconv>
 #include <chrono>
 #include <cmath>
-#include <cstdio>
 #include <ctime>
-#include <fstream>
 #include <limits>
-#include <sstream>
 #include <system_error>
 
 #include <fcntl.h>
@@ -17,8 +11,9 @@
 #include <unistd.h>
 
 #include "base/atomic_file.hpp"
-#include "base/json_depth.hpp"
 #include "base/resources.hpp"
+#include "base/setting_text.hpp"
+#include "base/shallow_json.hpp"
 #include "base/small_file.hpp"
 
 namespace sorvel {
@@ -26,31 +21,6 @@ namespace fs = std::filesystem;
 using nlohmann::json;
 
 namespace {
-
-std::string lowercase(std::string_view text) {
-  std::string out(text);
-  std::transform(out.begin(), out.end(), out.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return out;
-}
-
-std::string trimmed(std::string_view text) {
-  const auto first = text.find_first_not_of(" \t\r\n");
-  if (first == std::string_view::npos) return {};
-  const auto last = text.find_last_not_of(" \t\r\n");
-  return std::string(text.substr(first, last - first + 1));
-}
-
-// Text read as a number the way a settings store does: leading spaces and
-// trailing junk are tolerated, no number at all reads as 0.
-double leadingNumber(std::string_view text) {
-  const std::string clean = trimmed(text);
-  double value = 0;
-  const char* begin = clean.data();
-  const auto result = std::from_chars(begin, begin + clean.size(), value);
-  if (result.ec != std::errc() || !std::isfinite(value)) return 0;
-  return value;
-}
 
 std::int64_t clampToInteger(double value) {
   if (std::isnan(value)) return 0;
@@ -110,12 +80,8 @@ std::string timestamp() {
 
 }  // namespace
 
-SettingsText decodeSettings(std::string_view text) {
-  if (!nestsWithin(text, kMaxDepth)) return {.problem = "it holds values nested deeper than saved progress ever is"};
-  json parsed = json::parse(text, nullptr, /*allow_exceptions=*/false);
-  if (parsed.is_discarded()) return {.problem = "it is not valid JSON"};
-  if (!parsed.is_object()) return {.problem = "it does not hold a JSON object"};
-  return {.values = std::move(parsed)};
+Result<json> decodeSettings(std::string_view text) {
+  return readShallowObject(text, kMaxDepth, "it holds values nested deeper than saved progress ever is");
 }
 
 SettingsStore::Options defaultSettingsOptions() {
@@ -144,14 +110,7 @@ SettingsStore::~SettingsStore() {
   writer_.join();
 }
 
-void SettingsStore::report(const std::string& line) const {
-  if (options_.say) {
-    options_.say(line);
-  } else {
-    std::printf("%s\n", line.c_str());
-    std::fflush(stdout);
-  }
-}
+void SettingsStore::report(const std::string& line) const { options_.say(line); }
 
 void SettingsStore::load() {
   const SmallFile file = readSmallFile(options_.file, kMaxFileBytes);
@@ -170,12 +129,12 @@ void SettingsStore::load() {
     case SmallFile::Status::read:
       break;
   }
-  SettingsText decoded = decodeSettings(file.text);
-  if (!decoded.problem.empty()) {
-    setAside(decoded.problem);
+  Result<json> decoded = decodeSettings(file.text);
+  if (!decoded) {
+    setAside(decoded.why());
     return;
   }
-  values_ = std::move(decoded.values);
+  values_ = std::move(*decoded);
 }
 
 void SettingsStore::setAside(const std::string& why) {
@@ -198,16 +157,8 @@ void SettingsStore::setAside(const std::string& why) {
          aside.string() + " and started without saved progress");
 }
 
-void SettingsStore::setArguments(ArgumentLayer arguments) {
-  std::lock_guard lock(mutex_);
-  arguments_ = std::move(arguments);
-}
-
 std::optional<json> SettingsStore::lookup(std::string_view key) const {
   std::lock_guard lock(mutex_);
-  if (auto argument = arguments_.find(key); argument != arguments_.end()) {
-    return json(argument->second);
-  }
   if (auto stored = values_.find(key); stored != values_.end()) return *stored;
   return std::nullopt;
 }
@@ -251,8 +202,7 @@ bool SettingsStore::boolean(std::string_view key) const {
   if (value->is_boolean()) return value->get<bool>();
   if (value->is_number()) return value->get<double>() != 0;
   if (value->is_string()) {
-    const std::string text = lowercase(trimmed(value->get<std::string>()));
-    return text == "yes" || text == "true" || leadingNumber(text) != 0;
+    return meansYes(value->get<std::string>());
   }
   return false;
 }
@@ -389,8 +339,8 @@ json SettingsStore::readForMerge() {
   const SmallFile file = readSmallFile(options_.file, kMaxFileBytes);
   if (file.status == SmallFile::Status::missing) return json::object();  // removed by a reset
   if (file.status == SmallFile::Status::read) {
-    SettingsText decoded = decodeSettings(file.text);
-    if (decoded.problem.empty()) return std::move(decoded.values);
+    Result<json> decoded = decodeSettings(file.text);
+    if (decoded) return std::move(*decoded);
   }
   // Damaged while this game ran, by something else: nothing in it can be
   // read back, and what this game knew stands in for it.

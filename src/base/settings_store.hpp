@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <map>
 #include <mutex>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -15,11 +14,10 @@
 #include <thread>
 #include <vector>
 
-namespace sorvel {
+#include "base/message_sink.hpp"
+#include "base/result.hpp"
 
-// Values given on the command line (`-sorvelName value`): seen by every read
-// before the stored values, and never written to the file.
-using ArgumentLayer = std::map<std::string, std::string, std::less<>>;
+namespace sorvel {
 
 // The per-user key-value store that holds progress. Reads and writes are
 // typed; a missing key reads as 0, false or nothing. Writes land in memory at
@@ -36,8 +34,8 @@ class SettingsStore {
     // Writes arriving within this time of each other go to disk together.
     std::chrono::milliseconds coalesce{20};
     // Where the store reports trouble (a set-aside file, a folder it cannot
-    // write); standard output by default.
-    std::function<void(const std::string&)> say;
+    // write).
+    MessageSink say = linesTo(stdout);
   };
 
   // Saved progress takes a few kilobytes a chapter; a file larger than this
@@ -48,8 +46,6 @@ class SettingsStore {
   ~SettingsStore();  // flushes
   SettingsStore(const SettingsStore&) = delete;
   SettingsStore& operator=(const SettingsStore&) = delete;
-
-  void setArguments(ArgumentLayer arguments);
 
   bool contains(std::string_view key) const;
   std::optional<std::string> string(std::string_view key) const;
@@ -65,8 +61,7 @@ class SettingsStore {
   void setBoolean(std::string_view key, bool value);
   void setStringList(std::string_view key, std::vector<std::string> value);
 
-  // Forgets every stored entry and deletes the file (the reset option). The
-  // argument layer stays.
+  // Forgets every stored entry and deletes the file (the reset option).
   void removeAll();
 
   // Blocks until every write made so far is on disk (or has failed).
@@ -88,7 +83,6 @@ class SettingsStore {
   void report(const std::string& line) const;
 
   Options options_;
-  ArgumentLayer arguments_;
 
   mutable std::mutex mutex_;
   std::condition_variable wake_;
@@ -107,14 +101,9 @@ class SettingsStore {
   std::thread writer_;
 };
 
-// A settings file's text, checked as the store loads it: `problem` is empty
-// when `values` is an object the store can use, else says why the file must
-// be set aside.
-struct SettingsText {
-  nlohmann::json values;
-  std::string problem;
-};
-SettingsText decodeSettings(std::string_view text);
+// A settings file's text, checked as the store loads it: an object the store
+// can use, or why the file must be set aside.
+Result<nlohmann::json> decodeSettings(std::string_view text);
 
 // The store for this user, at userDataDir()/settings.json.
 SettingsStore::Options defaultSettingsOptions();

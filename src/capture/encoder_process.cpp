@@ -32,15 +32,15 @@ bool isExecutableFile(const std::string& path) {
 
 }  // namespace
 
-Located locate(const char* asked, const char* searchPath) {
+Result<std::string> locate(const char* asked, const char* searchPath) {
   if (asked != nullptr && *asked == '\0') {
-    return {{}, std::string(kOverride) + " is set but empty: unset it to use ffmpeg from PATH, or set it to the encoder"};
+    return Reason{std::string(kOverride) + " is set but empty: unset it to use ffmpeg from PATH, or set it to the encoder"};
   }
   const std::string name = asked != nullptr ? asked : "ffmpeg";
   const std::string origin = asked != nullptr ? std::string(" (from ") + kOverride + ")" : "";
   if (name.find('/') != std::string::npos) {
-    if (isExecutableFile(name)) return {name, {}};
-    return {{}, "the video encoder " + name + origin + " is not an executable file"};
+    if (isExecutableFile(name)) return name;
+    return Reason{"the video encoder " + name + origin + " is not an executable file"};
   }
   const std::string folders = searchPath != nullptr ? searchPath : "";
   std::size_t from = 0;
@@ -49,15 +49,12 @@ Located locate(const char* asked, const char* searchPath) {
     const std::string folder = folders.substr(from, colon - from);
     // An empty entry means the current folder, as for the shell.
     const std::string candidate = (folder.empty() ? "." : folder) + "/" + name;
-    if (isExecutableFile(candidate)) return {candidate, {}};
+    if (isExecutableFile(candidate)) return candidate;
     from = colon + 1;
   }
-  return {{},
-          "cannot find the video encoder \"" + name + "\"" + origin +
-              " on PATH; install ffmpeg (on Debian: apt install ffmpeg) or set " + kOverride + " to its path"};
+  return Reason{"cannot find the video encoder \"" + name + "\"" + origin +
+                " on PATH; install ffmpeg (on Debian: apt install ffmpeg) or set " + kOverride + " to its path"};
 }
-
-Located locate() { return locate(std::getenv(kOverride), std::getenv("PATH")); }
 
 std::vector<std::string> arguments(int width, int height, const std::string& output) {
   return {"-y",       "-loglevel", "error",   "-f",

@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include "base/result.hpp"
+
 namespace sorvel {
 
 // The video encoder the film pipes its frames into: an outside program with
@@ -22,16 +24,10 @@ namespace encoder {
 // The program asked for: $SORVEL_FFMPEG when set, else "ffmpeg".
 inline constexpr const char* kOverride = "SORVEL_FFMPEG";
 
-struct Located {
-  std::string path;   // the executable to start
-  std::string error;  // why there is none; empty when `path` is one
-};
-
-// Finds the encoder before any work is done: `asked` (a path, or a name
-// looked up in `searchPath` as a shell would), else "ffmpeg" on `searchPath`.
-Located locate(const char* asked, const char* searchPath);
-// The same, from this process's environment.
-Located locate();
+// Finds the encoder's executable before any work is done: `asked` (a path,
+// or a name looked up in `searchPath` as a shell would), else "ffmpeg" on
+// `searchPath`; or why there is none.
+Result<std::string> locate(const char* asked, const char* searchPath);
 
 // The command line after the program's own name: raw BGRA frames of
 // width x height at 60 a second on standard input, H.264 in `output` (given

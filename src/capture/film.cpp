@@ -9,6 +9,7 @@
 #include <new>
 #include <string>
 
+#include "base/fatal.hpp"
 #include "capture/capture_session.hpp"
 #include "capture/encoder_process.hpp"
 #include "capture/film_files.hpp"
@@ -17,7 +18,7 @@
 #include "capture/film_soundtrack.hpp"
 #include "render/frame_pipeline.hpp"
 #include "capture/output_path.hpp"
-#include "capture/still_options.hpp"
+#include "puzzle/library.hpp"
 
 namespace sorvel {
 namespace {
@@ -27,8 +28,8 @@ int refuse(const std::string& why) {
   return 1;
 }
 
-std::string encoderFailure(const encoder::Located& encoder, const EncoderProcess::Exit& exit, std::int64_t frames) {
-  std::string why = "the video encoder " + encoder.path + " " +
+std::string encoderFailure(const std::string& encoder, const EncoderProcess::Exit& exit, std::int64_t frames) {
+  std::string why = "the video encoder " + encoder + " " +
                     (exit.success ? std::string("stopped reading") : exit.status) + " after " +
                     std::to_string(frames) + " frames";
   if (exit.errorTail.empty()) return why;
@@ -56,22 +57,67 @@ class WhileRunning {
   FilmInterrupt& interrupt_;
 };
 
-int shootFilm(const SettingsStore& options, const std::string& output, FilmInterrupt& interrupt) {
-  const std::string soundPath = output + ".wav";
-  // Everything that can be known wrong is refused before any of the work.
-  for (const std::string& path : {output, soundPath}) {
-    if (const std::string refusal = refusalToWrite(path); !refusal.empty()) return refuse(refusal);
+// What the film will be, once everything that can be known wrong has been
+// refused, before any of the work.
+struct Plan {
+  int width = 0;
+  int height = 0;
+  std::string encoder;  // the executable
+};
+
+Result<Plan> planFilm(const FilmRequest& request, const std::string& soundPath) {
+  for (const std::string& path : {request.output, soundPath}) {
+    if (std::string refusal = refusalToWrite(path); !refusal.empty()) return Reason{std::move(refusal)};
   }
-  const still::SizeParse size = still::parseSize(options.string("sorvelSize"), still::kFilmSize);
-  if (!size.error.empty()) return refuse(size.error);
-  const int width = size.size.width;
-  const int height = size.size.height;
+  if (!request.size) return Reason{request.size.why()};
+  const int width = request.size->width;
+  const int height = request.size->height;
   if (width % 2 != 0 || height % 2 != 0) {
-    return refuse("sorvelSize " + std::to_string(width) + "x" + std::to_string(height) +
-                  ": the film's 4:2:0 video needs an even width and height");
+    return Reason{"sorvelSize " + std::to_string(width) + "x" + std::to_string(height) +
+                  ": the film's 4:2:0 video needs an even width and height"};
   }
-  const encoder::Located encoderProgram = encoder::locate();
-  if (!encoderProgram.error.empty()) return refuse(encoderProgram.error);
+  const auto text = [](const std::optional<std::string>& given) { return given ? given->c_str() : nullptr; };
+  Result<std::string> encoderProgram = encoder::locate(text(request.encoder), text(request.searchPath));
+  if (!encoderProgram) return Reason{encoderProgram.why()};
+  return Plan{width, height, std::move(*encoderProgram)};
+}
+
+// The film's clock and what it heard: frames handed on so far, and every
+// sound played, placed at the time of the frame made while it played however
+// far behind the encoder is.
+struct Take {
+  std::int64_t frames = 0;
+  film::Soundtrack soundtrack;
+  std::string drawError;
+};
+
+// Plays the whole film, drawing each frame into `pipeline`. False when it
+// stopped short or not every frame reached the encoder.
+bool playThrough(CaptureSession& session, FramePipeline& pipeline, film::Progress& progress, Take& take) {
+  Game& game = session.game();
+  game.setSoundRecorder(
+      [&take](std::span<const float> samples, float volume) { take.soundtrack.hear(take.frames, samples, volume); });
+  film::Director director(game, [&] {
+    if (!session.renderer().render(game.frame(), session.renderTarget())) {
+      take.drawError = "the GPU could not draw frame " + std::to_string(take.frames + 1);
+      return false;
+    }
+    if (!pipeline.submit(session.renderTarget().framebuffer)) return false;
+    ++take.frames;
+    progress.frameDone(take.frames);
+    return true;
+  });
+  return director.playWholeFilm() && pipeline.finish();
+}
+
+int shootFilm(const FilmRequest& request, FilmInterrupt& interrupt) {
+  const std::string& output = request.output;
+  const std::string soundPath = output + ".wav";
+  const Result<Plan> plan = planFilm(request, soundPath);
+  if (!plan) return refuse(plan.why());
+  const int width = plan->width;
+  const int height = plan->height;
+  const std::string& encoderProgram = plan->encoder;
 
   CaptureSession::Created created = CaptureSession::create({.width = width, .height = height});
   if (!created.session) return refuse(created.error);
@@ -92,7 +138,7 @@ int shootFilm(const SettingsStore& options, const std::string& output, FilmInter
     std::fflush(stderr);
   });
   if (!interrupt.unlessStopped([&] {
-        started = EncoderProcess::start(encoderProgram.path,
+        started = EncoderProcess::start(encoderProgram,
                                         encoder::arguments(width, height, files.videoTemporary().string()));
       })) {
     return 1;
@@ -104,36 +150,19 @@ int shootFilm(const SettingsStore& options, const std::string& output, FilmInter
   if (!pipe.pipeline) return refuse(pipe.error);
   FramePipeline& pipeline = *pipe.pipeline;
 
-  // The film's clock: frames handed on so far. A sound played while frame n
-  // is made is placed at n's time, however far behind the encoder is.
-  std::int64_t frames = 0;
-  film::Soundtrack soundtrack;
-  game.setSoundRecorder(
-      [&](std::span<const float> samples, float volume) { soundtrack.hear(frames, samples, volume); });
-
-  std::string drawError;
+  Take take;
   film::Progress progress(stderr, expected);
-  film::Director director(game, [&] {
-    if (!session.renderer().render(game.frame(), session.renderTarget())) {
-      drawError = "the GPU could not draw frame " + std::to_string(frames + 1);
-      return false;
-    }
-    if (!pipeline.submit(session.renderTarget().framebuffer)) return false;
-    ++frames;
-    progress.frameDone(frames);
-    return true;
-  });
-  const bool wholeFilm = director.playWholeFilm();
-  const bool allWritten = wholeFilm && pipeline.finish();
+  const bool allWritten = playThrough(session, pipeline, progress, take);
   pipe.pipeline.reset();
   const EncoderProcess::Exit exit = encoder.finish();
   progress.clear();
   // The interrupt has said why already.
   if (interrupt.stopped()) return 1;
-  if (!drawError.empty()) return refuse(drawError);
-  if (!allWritten || !exit.success) return refuse(encoderFailure(encoderProgram, exit, frames));
+  if (!take.drawError.empty()) return refuse(take.drawError);
+  if (!allWritten || !exit.success) return refuse(encoderFailure(encoderProgram, exit, take.frames));
 
-  if (const std::string error = files.keep(soundtrack.finish(frames)); !error.empty()) return refuse(error);
+  const std::int64_t frames = take.frames;
+  if (const std::string error = files.keep(take.soundtrack.finish(frames)); !error.empty()) return refuse(error);
   std::printf("Audio: %s\n", soundPath.c_str());
   std::printf("Vídeo: %s · %" PRId64 " frames (%.1f s)\n", output.c_str(), frames,
               static_cast<double>(frames) / film::kFps);
@@ -167,9 +196,13 @@ bool FilmInterrupt::unlessStopped(const std::function<void()>& step) {
   return true;
 }
 
-int makeFilm(const SettingsStore& options, const std::string& output, FilmInterrupt& interrupt) {
+int makeFilm(const FilmRequest& request, FilmInterrupt& interrupt) {
   try {
-    return shootFilm(options, output, interrupt);
+    return shootFilm(request, interrupt);
+  } catch (const LoadError& error) {
+    // The chapter, not the picture, is at fault: said as the window says it.
+    sayStop(error.what());
+    return 1;
   } catch (const std::bad_alloc&) {
     return refuse("not enough memory for frames of that size");
   } catch (const std::exception& error) {

@@ -4,7 +4,7 @@
 #include <mutex>
 #include <string>
 
-#include "base/settings_store.hpp"
+#include "capture/capture_request.hpp"
 
 namespace sorvel {
 
@@ -31,14 +31,14 @@ class FilmInterrupt {
 };
 
 // Renders the film's fixed sequence off-screen at 60 frames a second, pipes
-// the frames into the video encoder (ffmpeg, or $SORVEL_FFMPEG) writing
-// `output`, and writes every sound played into `output`.wav; both are made
-// under temporary names and take their places only when whole. Reads only
-// "sorvelSize" from the store's launch options; saved progress is neither
-// read nor written. Returns the process exit status: 0 once both files are
-// made, 1 with a message on standard error when they could not be (no
-// encoder, an encoder that failed, a path that cannot be written, no GPU).
+// the frames into the video encoder (ffmpeg, or the one the request names)
+// writing the request's output, and writes every sound played into output.wav; both are
+// made under temporary names and take their places only when whole. Saved
+// progress is neither read nor written. Returns the process exit status: 0
+// once both files are made, 1 with a message on standard error when they
+// could not be (no encoder, an encoder that failed, a path that cannot be
+// written, no GPU).
 // `interrupt` may stop it from another thread, leaving nothing written.
-int makeFilm(const SettingsStore& options, const std::string& output, FilmInterrupt& interrupt);
+int makeFilm(const FilmRequest& request, FilmInterrupt& interrupt);
 
 }  // namespace sorvel

@@ -8,11 +8,12 @@
 #include <optional>
 #include <string>
 
+#include "base/fatal.hpp"
 #include "capture/capture_session.hpp"
 #include "capture/output_path.hpp"
-#include "capture/still_options.hpp"
 #include "game/game.hpp"
 #include "image/png_io.hpp"
+#include "puzzle/library.hpp"
 #include "render/gl_info.hpp"
 #include "render/interface_stack.hpp"
 
@@ -22,11 +23,6 @@ namespace {
 int refuse(const std::string& why) {
   std::fprintf(stderr, "sorvel: no still picture: %s\n", why.c_str());
   return 1;
-}
-
-std::optional<double> numberOption(const SettingsStore& options, const char* key) {
-  if (!options.contains(key)) return std::nullopt;
-  return options.number(key);
 }
 
 // Short of straight up or down, where the view would have no up direction.
@@ -45,17 +41,16 @@ std::string drawInterface(CaptureSession& session, float scale) {
   return {};
 }
 
-int takeStill(const SettingsStore& options, const std::string& output) {
+int takeStill(const StillRequest& request) {
+  const std::string& output = request.output;
   // A path that cannot be written is reported before any of the work.
   if (const std::string refusal = refusalToWrite(output); !refusal.empty()) return refuse(refusal);
-  const still::SizeParse size = still::parseSize(options.string("sorvelSize"), still::kStillSize);
-  if (!size.error.empty()) return refuse(size.error);
-  const still::TickCount settle = still::settleTicks(numberOption(options, "sorvelWait"));
-  if (!settle.error.empty()) return refuse(settle.error);
-  const int width = size.size.width;
-  const int height = size.size.height;
-  const bool withInterface = options.boolean("sorvelUI");
-  const float uiScale = static_cast<float>(numberOption(options, "sorvelUIScale").value_or(1));
+  if (!request.size) return refuse(request.size.why());
+  if (!request.settleTicks) return refuse(request.settleTicks.why());
+  const int width = request.size->width;
+  const int height = request.size->height;
+  const bool withInterface = request.interface;
+  const auto uiScale = static_cast<float>(request.interfaceScale);
   if (withInterface && !(uiScale >= 0.5f && uiScale <= 4)) {
     return refuse("sorvelUIScale must be between 0.5 and 4 pixels a point");
   }
@@ -64,19 +59,19 @@ int takeStill(const SettingsStore& options, const std::string& output) {
   if (!created.session) return refuse(created.error);
   CaptureSession& session = *created.session;
   Game& game = session.game();
-  if (const auto demo = options.string("sorvelDemo")) game.demo(*demo);
-  if (const auto asked = still::parseCamera(options.string("sorvelCam"))) {
+  if (request.demo) game.demo(*request.demo);
+  if (const auto& asked = request.camera) {
     // A zoom the player could never reach can leave nothing in view at all.
     const still::CameraClamp camera = still::clampCamera(
         *asked, {.minZoom = Camera::kMinZoom, .maxZoom = Camera::kMaxZoom, .maxPitch = kMaxStillPitch});
     if (!camera.note.empty()) std::fprintf(stderr, "sorvel: sorvelCam: %s\n", camera.note.c_str());
     game.placeCamera(camera.placement.yaw, camera.placement.pitch, camera.placement.zoom);
   }
-  for (std::int64_t i = 0; i < settle.ticks; ++i) game.tick(1.0 / 60.0);
+  for (std::int64_t i = 0; i < *request.settleTicks; ++i) game.tick(1.0 / 60.0);
   game.clearChips();
   // Whole turns change nothing, and a turn no float holds would make the
   // figure vanish.
-  if (const auto spin = numberOption(options, "sorvelSpin")) {
+  if (const auto spin = request.spin) {
     game.setToySpin(static_cast<float>(std::remainder(*spin, 2 * std::numbers::pi)));
   }
 
@@ -93,9 +88,13 @@ int takeStill(const SettingsStore& options, const std::string& output) {
 
 }  // namespace
 
-int captureStill(const SettingsStore& options, const std::string& output) {
+int captureStill(const StillRequest& request) {
   try {
-    return takeStill(options, output);
+    return takeStill(request);
+  } catch (const LoadError& error) {
+    // The chapter, not the picture, is at fault: said as the window says it.
+    sayStop(error.what());
+    return 1;
   } catch (const std::bad_alloc&) {
     return refuse("not enough memory for a picture of that size");
   } catch (const std::exception& error) {

@@ -67,21 +67,17 @@ std::string shortText(Number value) {
 
 }  // namespace
 
-SizeParse parseSize(const std::optional<std::string>& text, Size fallback) {
-  SizeParse parsed{fallback, {}};
-  if (!text) return parsed;
+Result<Size> parseSize(const std::optional<std::string>& text, Size fallback) {
+  if (!text) return fallback;
   std::vector<Integer> numbers;
   for (const std::string_view piece : pieces(*text, 'x')) {
     if (const auto number = wholeInteger(piece)) numbers.push_back(*number);
   }
-  if (numbers.size() != 2) return parsed;
+  if (numbers.size() != 2) return fallback;
   if (!validSide(numbers[0]) || !validSide(numbers[1])) {
-    parsed.error =
-        "sorvelSize " + *text + ": width and height must be between 1 and " + std::to_string(kMaxSide);
-    return parsed;
+    return Reason{"sorvelSize " + *text + ": width and height must be between 1 and " + std::to_string(kMaxSide)};
   }
-  parsed.size = {static_cast<int>(numbers[0].value), static_cast<int>(numbers[1].value)};
-  return parsed;
+  return Size{static_cast<int>(numbers[0].value), static_cast<int>(numbers[1].value)};
 }
 
 std::optional<CameraPlacement> parseCamera(const std::optional<std::string>& text) {
@@ -109,20 +105,17 @@ CameraClamp clampCamera(CameraPlacement placement, const CameraLimits& limits) {
   return clamped;
 }
 
-TickCount settleTicks(std::optional<double> waitSeconds) {
-  TickCount count;
+Result<std::int64_t> settleTicks(std::optional<double> waitSeconds) {
   // NaN fails the comparison too, and so waits the default.
-  if (!waitSeconds || !(*waitSeconds > 0)) return count;
+  if (!waitSeconds || !(*waitSeconds > 0)) return kDefaultSettleTicks;
   const double ticks = std::trunc(*waitSeconds * 60);
   // Checked as a double, before any conversion: infinity and huge values
   // have no integer to become.
   if (!(ticks <= static_cast<double>(kMaxSettleTicks))) {
-    count.error = "sorvelWait " + shortText(*waitSeconds) + ": too long to simulate (at most " +
-                  std::to_string(kMaxSettleTicks / 60) + " seconds)";
-    return count;
+    return Reason{"sorvelWait " + shortText(*waitSeconds) + ": too long to simulate (at most " +
+                  std::to_string(kMaxSettleTicks / 60) + " seconds)"};
   }
-  count.ticks = static_cast<std::int64_t>(ticks);
-  return count;
+  return static_cast<std::int64_t>(ticks);
 }
 
 }  // namespace sorvel::still

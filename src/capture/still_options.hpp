@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "base/result.hpp"
+
 // The launch options that shape a still picture, read from the settings
 // store's text. Lenient where a value is merely malformed (the default is
 // kept, as for any unreadable setting), strict where a value reads cleanly but
@@ -24,17 +26,11 @@ struct Size {
 inline constexpr Size kStillSize{1600, 1000};
 inline constexpr Size kFilmSize{1920, 1080};
 
-// `error` is empty unless the text held exactly two numbers and one of them is
-// outside 1..kMaxSide; then `size` is the fallback and must not be used.
-struct SizeParse {
-  Size size;
-  std::string error;
-};
-
 // "WxH", e.g. "1280x720". Pieces between the x's that are empty or not whole
 // decimal integers are ignored; anything but exactly two numbers left, or no
-// text at all, gives `fallback`, the capture's own default.
-SizeParse parseSize(const std::optional<std::string>& text, Size fallback);
+// text at all, gives `fallback`, the capture's own default. Refused when the
+// text held exactly two numbers and one of them is outside 1..kMaxSide.
+Result<Size> parseSize(const std::optional<std::string>& text, Size fallback);
 
 struct CameraPlacement {
   float yaw = 0;    // radians
@@ -63,16 +59,11 @@ struct CameraClamp {
 };
 CameraClamp clampCamera(CameraPlacement placement, const CameraLimits& limits);
 
-// `error` is empty unless the wait is too long to simulate; then `ticks` is the
-// default and must not be used.
-struct TickCount {
-  std::int64_t ticks = 300;
-  std::string error;
-};
+inline constexpr std::int64_t kDefaultSettleTicks = 300;  // five seconds
 
 // Ticks to run before the picture is taken: the wait in seconds at 60 ticks a
-// second, truncated. No wait, or one that is not positive, gives 300 (five
-// seconds).
-TickCount settleTicks(std::optional<double> waitSeconds);
+// second, truncated. No wait, or one that is not positive, gives the default.
+// Refused when the wait is too long to simulate.
+Result<std::int64_t> settleTicks(std::optional<double> waitSeconds);
 
 }  // namespace sorvel::still

@@ -2,10 +2,13 @@
 
 #include <cmath>
 #include <iostream>
+#include <utility>
 
 #include "base/colour.hpp"
 #include "base/resources.hpp"
+#include "base/settings_store.hpp"
 #include "game/reveal_timing.hpp"
+#include "game/saved_keys.hpp"
 #include "puzzle/library.hpp"
 
 namespace sorvel {
@@ -16,17 +19,41 @@ MeshHandle upload(GpuResources* gpu, const MeshData& mesh) {
   return gpu != nullptr ? gpu->uploadMesh(mesh) : MeshHandle{};
 }
 
+// A game cannot be played without its chapter, so a failure here is thrown:
+// the entry loads the chapter first wherever it must report the reason.
+Chapter takeChapter(std::optional<Chapter>& given, const std::filesystem::path& resources) {
+  if (given) return *std::exchange(given, std::nullopt);
+  Result<Chapter> loaded = Library::chapter(resources);
+  if (!loaded) throw LoadError(loaded.why());
+  return std::move(*loaded);
+}
+
+// The solved figure of the block, where the chapter has one. A damaged figure
+// must not stop the game: the block still plays, and its figure is left out.
+void loadFigure(Slot& slot, GpuResources& gpu, const std::filesystem::path& resources, const MessageSink& say) {
+  const std::string& id = slot.puzzle.def.id;
+  if (auto file = findResource(resources, "toys", id, "mesh")) {
+    const Result<MeshData> read = Meshes::loadStoy(*file);
+    if (read) {
+      slot.toy = gpu.uploadMesh(*read);
+    } else {
+      say("sorvel: " + read.why() + "; the solved figure is left out");
+    }
+  }
+  if (auto file = findResource(resources, "toys", id, "png")) slot.toyTex = gpu.loadTexture(*file);
+}
+
 }  // namespace
 
 Game::Game(GameOptions options)
-    : sound_(std::move(options.audio), options.seed),
+    : sound_(std::move(options.audio), options.seed, options.soundSay),
       bg_(hexLinear(0xE6DED2)),
       persist_(options.persist && options.store != nullptr),
       options_(std::move(options)),
       rng_(options_.seed) {
   const std::filesystem::path resources =
       options_.resources.empty() ? resourceDir() : options_.resources;
-  auto [loadedChapter, defs] = Library::chapter(resources);
+  auto [loadedChapter, defs] = takeChapter(options_.chapter, resources);
   chapter_ = std::move(loadedChapter);
   chipMesh_ = upload(options_.gpu, Meshes::plinth(1, 1, 0.3f, 10));
 
@@ -37,19 +64,7 @@ Game::Game(GameOptions options)
     const float x = static_cast<float>(p.X), z = static_cast<float>(p.Z);
     slot->plinthRadius = std::sqrt(x * x + z * z) * 0.5f + 0.55f;
     slot->plinth = upload(options_.gpu, Meshes::plinth(slot->plinthRadius, kPlinthHeight, 0.14f, 96));
-    if (auto file = findResource(resources, "toys", p.def.id, "mesh"); file && options_.gpu != nullptr) {
-      // A damaged figure must not stop the game: the block still plays, and
-      // its solved figure is left out.
-      const Meshes::StoyRead read = Meshes::loadStoy(*file);
-      if (read.mesh) {
-        slot->toy = options_.gpu->uploadMesh(*read.mesh);
-      } else {
-        std::cerr << "sorvel: " << read.error << "; the solved figure is left out\n";
-      }
-    }
-    if (auto file = findResource(resources, "toys", p.def.id, "png"); file && options_.gpu != nullptr) {
-      slot->toyTex = options_.gpu->loadTexture(*file);
-    }
+    if (options_.gpu != nullptr) loadFigure(*slot, *options_.gpu, resources, options_.say);
     if (persist_) restoreProgress(*slot);
     for (int c = 0; c < p.cellCount(); ++c) {
       const auto cell = static_cast<size_t>(c);
@@ -62,7 +77,7 @@ Game::Game(GameOptions options)
 
   if (persist_) {
     std::set<std::string> solved;
-    if (auto saved = options_.store->stringList("sorvel.solved")) solved.insert(saved->begin(), saved->end());
+    if (auto saved = options_.store->stringList(saved_keys::kSolved)) solved.insert(saved->begin(), saved->end());
     // The list is one key that another game open at the same time may have
     // saved over; a block left with nothing to carve was solved all the same.
     for (const auto& slot : slots_) {
@@ -72,8 +87,8 @@ Game::Game(GameOptions options)
   }
   goHome(false);
 
-  if (persist_ && !options_.store->boolean("sorvel.launched")) {
-    options_.store->setBoolean("sorvel.launched", true);
+  if (persist_ && !options_.store->boolean(saved_keys::kLaunched)) {
+    options_.store->setBoolean(saved_keys::kLaunched, true);
     for (const auto& slot : slots_) {
       if (slot->isTutorial() && !solvedIDs_.contains(slot->puzzle.def.id)) {
         open(slot->index);
@@ -214,7 +229,7 @@ void Game::showTutorialCard() { setShowTutorial(true); }
 
 void Game::dismissTutorialCard() {
   setShowTutorial(false);
-  if (options_.store != nullptr && persist_) options_.store->setBoolean("sorvel.tutorialSeen", true);
+  if (options_.store != nullptr && persist_) options_.store->setBoolean(saved_keys::kTutorialSeen, true);
 }
 
 }  // namespace sorvel

@@ -17,13 +17,15 @@
 
 #include "audio/audio_output.hpp"
 #include "audio/sound.hpp"
-#include "base/settings_store.hpp"
+#include "base/message_sink.hpp"
 #include "game/gpu_records.hpp"
 #include "game/slot.hpp"
 #include "game/types.hpp"
 #include "puzzle/puzzle_def.hpp"
 
 namespace sorvel {
+
+class SettingsStore;
 
 struct GameOptions {
   // Reads and writes progress in `store` (which must then be given).
@@ -33,14 +35,23 @@ struct GameOptions {
   GpuResources* gpu = nullptr;
   // Where sound is heard; none means silent (the recorder still hears it).
   std::unique_ptr<AudioOutput> audio;
-  // The chapter's folder; empty means the game's resource folder.
+  // The chapter's folder (its figures too); empty means the game's resource
+  // folder.
   std::filesystem::path resources;
+  // The chapter, loaded already by a caller that must report its failure
+  // itself. Without it the game loads the chapter from `resources`, and
+  // throws LoadError when it cannot.
+  std::optional<Chapter> chapter;
   // Seeds the chips and the choice of sound variants, so tests can pin them.
   std::uint64_t seed = std::random_device{}();
   // Where the demo script prints; standard output when null.
   std::ostream* out = nullptr;
   // Where "autotutorial" writes its sound track; $TMPDIR or /tmp when empty.
   std::filesystem::path tempDir;
+  // Where the game reports trouble it plays on through (a damaged figure),
+  // and where the sound reports a device that would not start.
+  MessageSink say = linesTo(stderr);
+  MessageSink soundSay = linesTo(stdout);
 };
 
 // The orbit camera: current values ease towards the goals every tick.

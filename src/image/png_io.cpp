@@ -167,9 +167,9 @@ std::string pixelsProblem(std::span<const std::uint8_t> rgba, int width, int hei
 
 }  // namespace
 
-PngRead readPng(const fs::path& file, std::uint64_t maxPixels) {
+Result<RgbaImage> readPng(const fs::path& file, std::uint64_t maxPixels) {
   const auto fail = [&file](const std::string& why) {
-    return PngRead{std::nullopt, "cannot read PNG " + file.string() + ": " + why};
+    return Reason{"cannot read PNG " + file.string() + ": " + why};
   };
 
   Decoder decoder;
@@ -210,11 +210,11 @@ PngRead readPng(const fs::path& file, std::uint64_t maxPixels) {
     rows[y] = image.pixels.data() + std::size_t{y} * decoder.width * 4;
   }
   if (!readRows(&decoder, rows.data())) return fail(decoder.message);
-  return PngRead{std::move(image), {}};
+  return image;
 }
 
-PngBytes encodePng(std::span<const std::uint8_t> rgba, int width, int height, const PngStyle& style) {
-  const auto fail = [](std::string why) { return PngBytes{std::nullopt, std::move(why)}; };
+Result<std::string> encodePng(std::span<const std::uint8_t> rgba, int width, int height, const PngStyle& style) {
+  const auto fail = [](std::string why) { return Reason{std::move(why)}; };
   if (std::string problem = pixelsProblem(rgba, width, height); !problem.empty()) return fail(std::move(problem));
 
   std::string bytes;
@@ -240,7 +240,7 @@ PngBytes encodePng(std::span<const std::uint8_t> rgba, int width, int height, co
   if (!encode(&encoder, rows.data(), static_cast<png_uint_32>(width), static_cast<png_uint_32>(height))) {
     return fail(encoder.message);
   }
-  return PngBytes{std::move(bytes), {}};
+  return bytes;
 }
 
 std::string writePng(const fs::path& file, std::span<const std::uint8_t> rgba, int width, int height) {
@@ -255,10 +255,10 @@ std::string writePng(const fs::path& file, std::span<const std::uint8_t> rgba, i
   if (!folder.empty() && !fs::is_directory(folder, error))
     return fail("there is no folder " + folder.string());
 
-  const PngBytes png = encodePng(rgba, width, height);
-  if (!png.bytes) return fail(png.error);
+  const Result<std::string> png = encodePng(rgba, width, height);
+  if (!png) return fail(png.why());
   // Pictures go where a player or a script says: never over a device or a link.
-  const std::string problem = writeFileAtomically(file, *png.bytes, Replace::onlyRegularFile);
+  const std::string problem = writeFileAtomically(file, *png, Replace::onlyRegularFile);
   if (!problem.empty()) return fail(problem);
   return {};
 }

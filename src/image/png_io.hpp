@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "base/result.hpp"
+
 namespace sorvel {
 
 // Eight bits per channel, red, green, blue, alpha; the top row first and rows
@@ -15,13 +17,6 @@ struct RgbaImage {
   int width = 0;
   int height = 0;
   std::vector<std::uint8_t> pixels;
-};
-
-// Either an image or, when the file could not be read, what was wrong with it
-// (naming the file).
-struct PngRead {
-  std::optional<RgbaImage> image;
-  std::string error;
 };
 
 // Pictures larger than this many pixels are refused before anything is
@@ -36,7 +31,8 @@ inline constexpr std::uint64_t kDefaultMaxPngPixels = 2048 * 2048;
 // no alpha come back opaque. Colour values are taken as they are stored:
 // no gamma or colour-profile conversion is applied. Pictures of more than
 // `maxPixels` (never more than kMaxPngPixels) are refused from their header.
-PngRead readPng(const std::filesystem::path& file, std::uint64_t maxPixels = kDefaultMaxPngPixels);
+// A file that cannot be read comes back with what was wrong, naming it.
+Result<RgbaImage> readPng(const std::filesystem::path& file, std::uint64_t maxPixels = kDefaultMaxPngPixels);
 
 // How a picture is written. The defaults suit a still.
 struct PngStyle {
@@ -48,16 +44,11 @@ struct PngStyle {
   bool stored = false;
 };
 
-// Either the bytes of a PNG file or why the picture cannot be one.
-struct PngBytes {
-  std::optional<std::string> bytes;
-  std::string error;
-};
-
-// `rgba` (width * height RGBA8 pixels, top row first) as an opaque 8-bit RGB
-// PNG marked sRGB; alpha is dropped. The same pixels and style give the same
-// bytes with the same libpng and zlib.
-PngBytes encodePng(std::span<const std::uint8_t> rgba, int width, int height, const PngStyle& style = {});
+// `rgba` (width * height RGBA8 pixels, top row first) as the bytes of an
+// opaque 8-bit RGB PNG marked sRGB, or why the picture cannot be one; alpha
+// is dropped. The same pixels and style give the same bytes with the same
+// libpng and zlib.
+Result<std::string> encodePng(std::span<const std::uint8_t> rgba, int width, int height, const PngStyle& style = {});
 
 // Writes encodePng's file in the default style. The file is replaced whole
 // or not at all, and only a new path or a regular file is: a device, link or

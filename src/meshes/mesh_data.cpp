@@ -4,7 +4,6 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
-#include <fstream>
 #include <glm/geometric.hpp>
 #include <glm/vec3.hpp>
 #include <numbers>
@@ -12,6 +11,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "base/small_file.hpp"
 
 namespace sorvel::Meshes {
 
@@ -148,8 +149,8 @@ MeshData plinth(float radius, float height, float bevel, int segments) {
   return mesh;
 }
 
-StoyRead parseStoy(std::span<const std::byte> bytes) {
-  const auto refuse = [](std::string why) { return StoyRead{std::nullopt, std::move(why)}; };
+Result<MeshData> parseStoy(std::span<const std::byte> bytes) {
+  const auto refuse = [](std::string why) { return Reason{std::move(why)}; };
   if (bytes.size() < kStoyHeader || std::memcmp(bytes.data(), kStoyMagic.data(), kStoyMagic.size()) != 0) {
     return refuse("not a STOY mesh (it must start with \"STOY\" and two counts)");
   }
@@ -189,25 +190,29 @@ StoyRead parseStoy(std::span<const std::byte> bytes) {
   for (float value : mesh.vertices) {
     if (!std::isfinite(value)) return refuse("a vertex holds a value that is not a finite number");
   }
-  return {std::move(mesh), {}};
+  return mesh;
 }
 
-StoyRead loadStoy(const std::filesystem::path& file) {
+Result<MeshData> loadStoy(const std::filesystem::path& file) {
   const auto refuse = [&file](const std::string& why) {
-    return StoyRead{std::nullopt, "cannot read mesh " + file.string() + ": " + why};
+    return Reason{"cannot read mesh " + file.string() + ": " + why};
   };
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return refuse("it cannot be opened");
   constexpr std::uint64_t kMaxBytes = kStoyHeader + kMaxStoyVertices * 32 + kMaxStoyTriangles * 12;
-  std::error_code error;
-  if (const auto bytes = std::filesystem::file_size(file, error); !error && bytes > kMaxBytes) {
-    return refuse(std::to_string(bytes) + " bytes is more than a toy may have (at most " + std::to_string(kMaxBytes) +
-                  ")");
+  const SmallFile bytes = readSmallFile(file, kMaxBytes);
+  switch (bytes.status) {
+    case SmallFile::Status::read:
+      break;
+    case SmallFile::Status::tooLarge:
+      return refuse(std::to_string(bytes.size) + " bytes is more than a toy may have (at most " +
+                    std::to_string(kMaxBytes) + ")");
+    case SmallFile::Status::notRegular:
+      return refuse("it cannot be read");
+    case SmallFile::Status::missing:
+    case SmallFile::Status::unreadable:
+      return refuse("it cannot be opened");
   }
-  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return refuse("it cannot be read");
-  StoyRead read = parseStoy(std::as_bytes(std::span(bytes)));
-  if (!read.mesh) return refuse(read.error);
+  Result<MeshData> read = parseStoy(std::as_bytes(std::span(bytes.text)));
+  if (!read) return refuse(read.why());
   return read;
 }
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "base/result.hpp"
+
 namespace sorvel {
 
 // A mesh in CPU memory, ready to upload: interleaved vertices and a triangle
@@ -36,12 +38,6 @@ MeshData roundedCube(float h, float r, int steps = 4);
 // around the axis (at least 1).
 MeshData plinth(float radius, float height, float bevel, int segments);
 
-// A mesh, or why none could be read.
-struct StoyRead {
-  std::optional<MeshData> mesh;
-  std::string error;
-};
-
 // A toy figure has some ten thousand triangles; one far past these limits
 // would cost the table its frame rate and the game its memory.
 inline constexpr std::uint64_t kMaxStoyTriangles = 100000;
@@ -53,8 +49,8 @@ inline constexpr std::uint64_t kMaxStoyVertices = 3 * kMaxStoyTriangles;
 // a vertex value that is not finite or more vertices or triangles than the
 // limits above. loadStoy's errors name the file; it refuses a file larger
 // than the largest mesh allowed before reading it.
-StoyRead parseStoy(std::span<const std::byte> bytes);
-StoyRead loadStoy(const std::filesystem::path& file);
+Result<MeshData> parseStoy(std::span<const std::byte> bytes);
+Result<MeshData> loadStoy(const std::filesystem::path& file);
 
 // The STOY bytes of an object mesh (whole vertices of stride 8, else
 // std::invalid_argument):

@@ -4,16 +4,14 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <limits>
 #include <map>
 #include <nlohmann/json.hpp>
-#include <sstream>
 #include <string_view>
 
-#include "base/fatal.hpp"
 #include "base/json_depth.hpp"
 #include "base/resources.hpp"
+#include "base/small_file.hpp"
 #include "puzzle/text.hpp"
 
 namespace sorvel {
@@ -152,17 +150,20 @@ json parseJson(std::string_view text, const fs::path& path) {
 }
 
 std::string readText(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw LoadError(path.string() + ": cannot be opened for reading");
-  std::error_code error;
-  if (const auto bytes = fs::file_size(path, error); !error && bytes > kMaxDefinitionBytes) {
-    throw LoadError(path.string() + ": " + std::to_string(bytes) + " bytes is too large for a puzzle file (at most " +
-                    std::to_string(kMaxDefinitionBytes) + ")");
+  SmallFile file = readSmallFile(path, kMaxDefinitionBytes);
+  switch (file.status) {
+    case SmallFile::Status::read:
+      return std::move(file.text);
+    case SmallFile::Status::tooLarge:
+      throw LoadError(path.string() + ": " + std::to_string(file.size) +
+                      " bytes is too large for a puzzle file (at most " + std::to_string(kMaxDefinitionBytes) + ")");
+    case SmallFile::Status::notRegular:
+      throw LoadError(path.string() + ": cannot be read");
+    case SmallFile::Status::missing:
+    case SmallFile::Status::unreadable:
+      break;
   }
-  std::stringstream text;
-  text << in.rdbuf();
-  if (in.bad()) throw LoadError(path.string() + ": cannot be read");
-  return text.str();
+  throw LoadError(path.string() + ": cannot be opened for reading");
 }
 
 // Identifiers become file names and settings keys; anything that could leave
@@ -307,14 +308,11 @@ Chapter load(const fs::path& resources) {
   return result;
 }
 
-std::pair<ChapterDef, std::vector<PuzzleDef>> chapter() { return chapter(resourceDir()); }
-
-std::pair<ChapterDef, std::vector<PuzzleDef>> chapter(const fs::path& resources) {
+Result<Chapter> chapter(const fs::path& resources) {
   try {
-    Chapter loaded = load(resources);
-    return {std::move(loaded.chapter), std::move(loaded.puzzles)};
+    return load(resources);
   } catch (const LoadError& error) {
-    fatal(std::string("cannot load the puzzles: ") + error.what());
+    return Reason{std::string("cannot load the puzzles: ") + error.what()};
   }
 }
 

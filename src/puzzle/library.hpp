@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/result.hpp"
 #include "puzzle/puzzle_def.hpp"
 
 namespace sorvel {
@@ -15,11 +16,6 @@ namespace sorvel {
 class LoadError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
-};
-
-struct Chapter {
-  ChapterDef chapter;
-  std::vector<PuzzleDef> puzzles;  // same length and order as chapter.puzzles
 };
 
 namespace Library {
@@ -45,11 +41,9 @@ PuzzleDef parsePuzzle(std::string_view text, const std::filesystem::path& file);
 // that takes the chapter past the limits above.
 Chapter load(const std::filesystem::path& resources);
 
-// The game's chapter from `resources` (by default the game's resource
-// folder); a chapter that cannot be loaded ends the program with the reason
-// (status 1).
-std::pair<ChapterDef, std::vector<PuzzleDef>> chapter(const std::filesystem::path& resources);
-std::pair<ChapterDef, std::vector<PuzzleDef>> chapter();
+// The game's chapter from `resources`, or why it cannot be played, naming the
+// file at fault.
+Result<Chapter> chapter(const std::filesystem::path& resources);
 
 }  // namespace Library
 }  // namespace sorvel

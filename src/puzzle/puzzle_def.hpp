@@ -27,4 +27,10 @@ struct PuzzleDef {
   bool isTutorial() const { return tutorial.value_or(false); }
 };
 
+// A chapter as loaded: its definition and its puzzles.
+struct Chapter {
+  ChapterDef chapter;
+  std::vector<PuzzleDef> puzzles;  // same length and order as chapter.puzzles
+};
+
 }  // namespace sorvel

@@ -1,7 +1,6 @@
 #include "render/renderer.hpp"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <exception>
 #include <glm/gtc/matrix_transform.hpp>
@@ -82,8 +81,9 @@ GlTexture makeMipmappedTexture(GLint internalFormat, GLenum format, int width, i
 
 }  // namespace
 
-Renderer::Created Renderer::create() {
+Renderer::Created Renderer::create(MessageSink say) {
   std::unique_ptr<Renderer> renderer(new Renderer());
+  renderer->say_ = std::move(say);
   if (std::string error = renderer->build(); !error.empty()) {
     return {nullptr, "cannot set up the renderer: " + error};
   }
@@ -252,12 +252,12 @@ Renderer::GpuMesh Renderer::makeMesh(const MeshData& data, const std::string& la
 std::optional<TextureHandle> Renderer::loadTexture(const std::filesystem::path& png) {
   // Figures are painted a few texels a colour; a picture past this is not one
   // of ours, and its header alone must not make us allocate for it.
-  const PngRead read = readPng(png, kDefaultMaxPngPixels);
-  if (!read.image) {
-    std::fprintf(stderr, "render: %s; the figure is drawn without it\n", read.error.c_str());
+  const Result<RgbaImage> read = readPng(png, kDefaultMaxPngPixels);
+  if (!read) {
+    say_("render: " + read.why() + "; the figure is drawn without it");
     return std::nullopt;
   }
-  const RgbaImage& image = *read.image;
+  const RgbaImage& image = *read;
   // Figures are painted in sRGB; sampling must hand the shader linear colour.
   textures_.push_back(makeMipmappedTexture(GL_SRGB8_ALPHA8, GL_RGBA, image.width, image.height, image.pixels.data(),
                                            GL_REPEAT, png.filename().string()));
@@ -297,8 +297,8 @@ bool Renderer::ensureTargets(int width, int height) {
     // draw nothing rather than draw into a broken framebuffer.
     while (glGetError() != GL_NO_ERROR) {
     }
-    std::fprintf(stderr, "render: no %dx%d multisampled framebuffer; frames of this size are not drawn\n", width,
-                 height);
+    say_("render: no " + std::to_string(width) + "x" + std::to_string(height) +
+         " multisampled framebuffer; frames of this size are not drawn");
   }
   targetWidth_ = width;
   targetHeight_ = height;
@@ -314,8 +314,8 @@ Renderer::RingEntry& Renderer::nextRingEntry(std::size_t bytes) {
     // A frame larger than its buffer grows it rather than spilling past its end.
     const std::size_t grown = alignUp(std::max(bytes, entry.capacity * 2), 256);
     if (!toldAboutGrowth_) {
-      std::fprintf(stderr, "render: a frame of %zu bytes outgrew its %zu-byte buffer; buffers now grow to fit\n",
-                   bytes, entry.capacity);
+      say_("render: a frame of " + std::to_string(bytes) + " bytes outgrew its " + std::to_string(entry.capacity) +
+           "-byte buffer; buffers now grow to fit");
       toldAboutGrowth_ = true;
     }
     glBindBuffer(GL_ARRAY_BUFFER, entry.buffer.id());

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/message_sink.hpp"
 #include "game/gpu_records.hpp"
 #include "game/types.hpp"
 #include "render/cube_detail.hpp"
@@ -43,8 +44,9 @@ class Renderer final : public GpuResources {
 
   // Builds the programs, the shadow map, the cube mesh, the glyph atlas and
   // the frame buffers. Fails with a message (compile logs included) rather
-  // than aborting, so the caller can say what went wrong.
-  static Created create();
+  // than aborting, so the caller can say what went wrong. Trouble it draws on
+  // through (a figure's texture, a target too large) is told to `say`.
+  static Created create(MessageSink say = linesTo(stderr));
 
   ~Renderer() override;
   Renderer(const Renderer&) = delete;
@@ -114,6 +116,7 @@ class Renderer final : public GpuResources {
   std::array<RingEntry, kRingSize> ring_{};
   int ringIndex_ = 0;
   bool toldAboutGrowth_ = false;
+  MessageSink say_;
 
   std::vector<GpuMesh> meshes_;  // handle id - 1
   std::vector<GlTexture> textures_;

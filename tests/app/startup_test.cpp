@@ -13,6 +13,13 @@ namespace {
 using ::testing::HasSubstr;
 using ::testing::Not;
 
+LaunchRequest request(std::initializer_list<std::string_view> args) {
+  const Result<CommandLine> line = parseCommandLine(std::span<const std::string_view>(args.begin(), args.size()));
+  EXPECT_TRUE(line.ok());
+  const auto noEnvironment = [](const char*) -> const char* { return nullptr; };
+  return readLaunchRequest(line.ok() ? line->options : OptionTexts{}, noEnvironment);
+}
+
 class Startup : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -26,15 +33,15 @@ class Startup : public ::testing::Test {
     unsetenv("SDL_VIDEODRIVER");
   }
 
-  // Runs the start-up order with these options over a store holding progress.
-  int start(ArgumentLayer arguments) {
+  // Runs the start-up order with this command line over a store holding
+  // progress.
+  int start(std::initializer_list<std::string_view> args) {
     SettingsStore store({.file = dir / "settings.json", .say = [](auto&) {}});
     store.setBoolean("sorvel.launched", true);
-    store.setArguments(std::move(arguments));
     ::testing::internal::CaptureStderr();
     ::testing::internal::CaptureStdout();
     QuitRequest quit;
-    const int status = startApplication(store, quit);
+    const int status = startApplication(request(args), store, quit);
     out = ::testing::internal::GetCapturedStdout();
     err = ::testing::internal::GetCapturedStderr();
     progressLeft = store.boolean("sorvel.launched");
@@ -48,15 +55,12 @@ class Startup : public ::testing::Test {
 
 // A wait too long to simulate makes the still refuse before it needs a GPU,
 // so these tests run anywhere.
-const std::pair<std::string, std::string> kStill{"sorvelStill", "a.png"};
-const std::pair<std::string, std::string> kEndlessWait{"sorvelWait", "1e300"};
-
 TEST_F(Startup, ModesFailLoudlyAndAStillComesBeforeAFilm) {
-  EXPECT_EQ(start({kStill, kEndlessWait}), 1);
+  EXPECT_EQ(start({"--still", "a.png", "--wait", "1e300"}), 1);
   EXPECT_THAT(err, HasSubstr("no still picture: sorvelWait"));
-  EXPECT_EQ(start({{"sorvelFilm", "a.mp4"}, {"sorvelSize", "33x20"}}), 1);
+  EXPECT_EQ(start({"--film", "a.mp4", "--size", "33x20"}), 1);
   EXPECT_THAT(err, HasSubstr("no film: sorvelSize 33x20"));
-  start({kStill, kEndlessWait, {"sorvelFilm", "a.mp4"}});
+  start({"--film", "a.mp4", "--still", "a.png", "--wait", "1e300"});
   EXPECT_THAT(err, HasSubstr("still"));
   EXPECT_THAT(err, Not(HasSubstr("film")));
   // With no display the game says so, names what works without one and
@@ -68,20 +72,30 @@ TEST_F(Startup, ModesFailLoudlyAndAStillComesBeforeAFilm) {
   EXPECT_TRUE(progressLeft);
 }
 
-TEST_F(Startup, TheResetComesBeforeAnyMode) {
-  start({{"sorvelReset", "NO"}, kStill, kEndlessWait});
+TEST_F(Startup, ABrokenChapterStopsTheGameBeforeItsWindowWithItsReason) {
+  setenv("SORVEL_RESOURCES", dir.path().c_str(), 1);
+  EXPECT_EQ(start({}), 1);
+  EXPECT_THAT(err, HasSubstr("sorvel: cannot load the puzzles: "));
+  EXPECT_THAT(err, HasSubstr("(stopped in "));
+  EXPECT_THAT(err, Not(HasSubstr("window")));
+  EXPECT_THAT(out, Not(HasSubstr("loaded")));
   EXPECT_TRUE(progressLeft);
-  start({{"sorvelReset", "YES"}, kStill, kEndlessWait});
+}
+
+TEST_F(Startup, TheResetComesBeforeAnyMode) {
+  start({"-sorvelReset", "NO", "--still", "a.png", "--wait", "1e300"});
+  EXPECT_TRUE(progressLeft);
+  start({"-sorvelReset", "YES", "--still", "a.png", "--wait", "1e300"});
   EXPECT_FALSE(progressLeft);
   EXPECT_THAT(out, HasSubstr("saved progress removed"));
   EXPECT_FALSE(std::filesystem::exists(dir / "settings.json"));
 }
 
 TEST_F(Startup, CapturesKeepTheirSettingsInMemoryUnlessAResetIsAsked) {
-  EXPECT_TRUE(settingsOptionsFor({kStill}).file.empty());
-  EXPECT_TRUE(settingsOptionsFor({{"sorvelFilm", "a.mp4"}, {"sorvelReset", "NO"}}).file.empty());
-  EXPECT_EQ(settingsOptionsFor({kStill, {"sorvelReset", "YES"}}).file, defaultSettingsOptions().file);
-  EXPECT_EQ(settingsOptionsFor({{"sorvelDemo", "home"}}).file, defaultSettingsOptions().file);
+  EXPECT_TRUE(settingsOptionsFor(request({"--still", "a.png"})).file.empty());
+  EXPECT_TRUE(settingsOptionsFor(request({"--film", "a.mp4", "-sorvelReset", "NO"})).file.empty());
+  EXPECT_EQ(settingsOptionsFor(request({"--still", "a.png", "--reset"})).file, defaultSettingsOptions().file);
+  EXPECT_EQ(settingsOptionsFor(request({"--demo", "home"})).file, defaultSettingsOptions().file);
 }
 
 }  // namespace

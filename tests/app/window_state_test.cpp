@@ -26,15 +26,16 @@ using ::testing::HasSubstr;
 TEST(WindowState, SurvivesAWriteIntoAFolderNotYetMade) {
   TempDir dir;
   const auto file = dir / "state/sorvel/window.json";
-  EXPECT_EQ(readWindowState(file).state, std::nullopt);
-  EXPECT_EQ(readWindowState(file).problem, "");  // never closed yet: nothing to say
+  // Never closed yet: nothing to say.
+  const Result<std::optional<WindowState>> none = readWindowState(file);
+  ASSERT_TRUE(none.ok());
+  EXPECT_EQ(*none, std::nullopt);
 
   const WindowState left{.x = -1200, .y = 35, .width = 1280, .height = 800, .maximised = true};
   ASSERT_EQ(writeWindowState(file, left), "");
-  const WindowStateRead read = readWindowState(file);
-  EXPECT_EQ(read.problem, "");
-  ASSERT_TRUE(read.state);
-  EXPECT_EQ(*read.state, left);
+  const Result<std::optional<WindowState>> read = readWindowState(file);
+  ASSERT_TRUE(read.ok());
+  EXPECT_EQ(*read, left);
   EXPECT_NE(writeWindowState(file, {.width = 0, .height = 800}), "");
 }
 
@@ -58,12 +59,12 @@ TEST(WindowState, DamagedFilesAreNamedWithWhatIsWrong) {
   };
   for (const auto& [text, why] : cases) {
     writeFile(file, text);
-    const WindowStateRead read = readWindowState(file);
-    EXPECT_EQ(read.state, std::nullopt) << text;
-    EXPECT_THAT(read.problem, HasSubstr(file.string())) << text;
-    EXPECT_THAT(read.problem, HasSubstr(why)) << text;
+    const Result<std::optional<WindowState>> read = readWindowState(file);
+    ASSERT_FALSE(read.ok()) << text;
+    EXPECT_THAT(read.why(), HasSubstr(file.string())) << text;
+    EXPECT_THAT(read.why(), HasSubstr(why)) << text;
   }
-  EXPECT_THAT(readWindowState(dir.path()).problem, HasSubstr("not a regular file"));
+  EXPECT_THAT(readWindowState(dir.path()).why(), HasSubstr("not a regular file"));
 }
 
 // Puts an environment variable back as it was when the test ends.

@@ -31,21 +31,21 @@ TEST(EncoderLocate, FindsTheEncoderOnTheSearchPathOrWhereItWasPointedAndSaysWhat
   writeScript(dir / "bin/ffmpeg", "exit 0");
   test::writeFile(dir / "other/ffmpeg", "not executable");
   const std::string path = (dir / "other").string() + "::" + (dir / "bin").string();
-  EXPECT_EQ(encoder::locate(nullptr, path.c_str()).path, (dir / "bin/ffmpeg").string());
+  EXPECT_EQ(*encoder::locate(nullptr, path.c_str()), (dir / "bin/ffmpeg").string());
 
-  encoder::Located none = encoder::locate(nullptr, (dir / "other").string().c_str());
-  EXPECT_EQ(none.path, "");
-  EXPECT_THAT(none.error, HasSubstr("cannot find the video encoder \"ffmpeg\" on PATH"));
-  EXPECT_THAT(none.error, HasSubstr("apt install ffmpeg"));
-  EXPECT_THAT(none.error, HasSubstr("SORVEL_FFMPEG"));
+  const Result<std::string> none = encoder::locate(nullptr, (dir / "other").string().c_str());
+  ASSERT_FALSE(none.ok());
+  EXPECT_THAT(none.why(), HasSubstr("cannot find the video encoder \"ffmpeg\" on PATH"));
+  EXPECT_THAT(none.why(), HasSubstr("apt install ffmpeg"));
+  EXPECT_THAT(none.why(), HasSubstr("SORVEL_FFMPEG"));
 
   const std::string pointed = (dir / "other/ffmpeg").string();
-  EXPECT_THAT(encoder::locate(pointed.c_str(), path.c_str()).error,
+  EXPECT_THAT(encoder::locate(pointed.c_str(), path.c_str()).why(),
               HasSubstr(pointed + " (from SORVEL_FFMPEG) is not an executable file"));
-  EXPECT_THAT(encoder::locate(dir.path().c_str(), path.c_str()).error, HasSubstr("is not an executable file"));
-  EXPECT_THAT(encoder::locate("", path.c_str()).error, HasSubstr("SORVEL_FFMPEG is set but empty"));
+  EXPECT_THAT(encoder::locate(dir.path().c_str(), path.c_str()).why(), HasSubstr("is not an executable file"));
+  EXPECT_THAT(encoder::locate("", path.c_str()).why(), HasSubstr("SORVEL_FFMPEG is set but empty"));
   // A bare name is looked up on the path like any command.
-  EXPECT_EQ(encoder::locate("ffmpeg", path.c_str()).path, (dir / "bin/ffmpeg").string());
+  EXPECT_EQ(*encoder::locate("ffmpeg", path.c_str()), (dir / "bin/ffmpeg").string());
 }
 
 TEST(EncoderArguments, AskForRawBgraAtSixtyAFrameAndH264WithTheOutputLastAsAFile) {

@@ -36,27 +36,28 @@ TEST(StillOptions, SizeNeedsExactlyTwoNumbersAndRefusesUnusableOnes) {
       {"99999999999999999999x100", 1600, 1000, "between 1 and 16384"},
   };
   for (const auto& c : cases) {
-    const SizeParse parsed = parseSize(c.text, kStillSize);
+    const Result<Size> parsed = parseSize(c.text, kStillSize);
     const std::string name = c.text.value_or("(absent)");
-    EXPECT_EQ(parsed.size.width, c.width) << name;
-    EXPECT_EQ(parsed.size.height, c.height) << name;
     if (*c.error == '\0') {
-      EXPECT_EQ(parsed.error, "") << name;
+      ASSERT_TRUE(parsed.ok()) << name << ": " << parsed.why();
+      EXPECT_EQ(parsed->width, c.width) << name;
+      EXPECT_EQ(parsed->height, c.height) << name;
     } else {
-      EXPECT_NE(parsed.error.find(c.error), std::string::npos) << name << ": " << parsed.error;
+      ASSERT_FALSE(parsed.ok()) << name;
+      EXPECT_NE(parsed.why().find(c.error), std::string::npos) << name << ": " << parsed.why();
     }
   }
 }
 
 TEST(StillOptions, SizeFallsBackToTheCapturesOwnDefault) {
   // The film asks for its own size; nothing of the still's may leak in.
-  for (const std::optional<std::string>& text : {std::optional<std::string>(), std::optional<std::string>("axb"),
-                                                std::optional<std::string>("0x100")}) {
-    const SizeParse parsed = parseSize(text, kFilmSize);
-    EXPECT_EQ(parsed.size.width, 1920) << text.value_or("(absent)");
-    EXPECT_EQ(parsed.size.height, 1080) << text.value_or("(absent)");
+  for (const std::optional<std::string>& text : {std::optional<std::string>(), std::optional<std::string>("axb")}) {
+    const Result<Size> parsed = parseSize(text, kFilmSize);
+    ASSERT_TRUE(parsed.ok());
+    EXPECT_EQ(parsed->width, 1920) << text.value_or("(absent)");
+    EXPECT_EQ(parsed->height, 1080) << text.value_or("(absent)");
   }
-  EXPECT_EQ(parseSize("640x360", kFilmSize).size.width, 640);
+  EXPECT_EQ(parseSize("640x360", kFilmSize)->width, 640);
 }
 
 TEST(StillOptions, CameraNeedsExactlyThreeFiniteNumbers) {
@@ -160,13 +161,14 @@ TEST(StillOptions, WaitBecomesWholeTicksUpToOneSimulatedDay) {
       {inf, 300, "sorvelWait inf: too long"},
   };
   for (const auto& c : cases) {
-    const TickCount count = settleTicks(c.seconds);
+    const Result<std::int64_t> count = settleTicks(c.seconds);
     const std::string name = c.seconds ? std::to_string(*c.seconds) : "(absent)";
-    EXPECT_EQ(count.ticks, c.ticks) << name;
     if (*c.error == '\0') {
-      EXPECT_EQ(count.error, "") << name;
+      ASSERT_TRUE(count.ok()) << name << ": " << count.why();
+      EXPECT_EQ(*count, c.ticks) << name;
     } else {
-      EXPECT_NE(count.error.find(c.error), std::string::npos) << name << ": " << count.error;
+      ASSERT_FALSE(count.ok()) << name;
+      EXPECT_NE(count.why().find(c.error), std::string::npos) << name << ": " << count.why();
     }
   }
 }

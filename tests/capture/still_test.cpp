@@ -19,9 +19,9 @@ class Still : public ::testing::Test {
   test::SorvelRun still(const std::string& args) { return test::runSorvel(SORVEL_EXECUTABLE, args, dir); }
 
   RgbaImage picture(const std::filesystem::path& file) {
-    PngRead read = readPng(file);
-    EXPECT_TRUE(read.image) << read.error;
-    return read.image ? *read.image : RgbaImage{};
+    Result<RgbaImage> read = readPng(file);
+    EXPECT_TRUE(read.ok()) << read.why();
+    return read ? *read : RgbaImage{};
   }
 
   test::TempDir dir;

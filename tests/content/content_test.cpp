@@ -94,7 +94,7 @@ TEST(ShippedChapter, TutorialIsTheBlockTheGuideTalksAbout) {
 TEST(ShippedChapter, EveryToyStandsInsideItsBlockFacingOutwards) {
   for (const PuzzleDef& def : shipped()) {
     const Puzzle puzzle(def);
-    const auto mesh = Meshes::loadStoy(kResources / "toys" / (def.id + ".mesh")).mesh;
+    const Result<MeshData> mesh = Meshes::loadStoy(kResources / "toys" / (def.id + ".mesh"));
     ASSERT_TRUE(mesh && mesh->stride == 8 && !mesh->indices.empty()) << def.id;
     const auto at = [&](std::size_t v, std::size_t k) { return glm::make_vec3(&mesh->vertices[v * 8 + k]); };
     glm::vec3 low(1e9f), high(-1e9f);

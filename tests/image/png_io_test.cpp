@@ -85,13 +85,13 @@ TEST(PngIo, WrittenPicturesReadBackOpaqueAndMarkedSrgb) {
   writeFile(file, "an older picture");
   ASSERT_EQ(writePng(file, pixels, 5, 3), "");
 
-  const PngRead read = readPng(file);
-  ASSERT_TRUE(read.image) << read.error;
-  EXPECT_EQ(read.image->width, 5);
-  EXPECT_EQ(read.image->height, 3);
+  const Result<RgbaImage> read = readPng(file);
+  ASSERT_TRUE(read.ok()) << read.why();
+  EXPECT_EQ(read->width, 5);
+  EXPECT_EQ(read->height, 3);
   auto opaque = pixels;
   for (std::size_t i = 3; i < opaque.size(); i += 4) opaque[i] = 255;
-  EXPECT_EQ(read.image->pixels, opaque);
+  EXPECT_EQ(read->pixels, opaque);
 
   const std::string stored = readFile(file);
   EXPECT_EQ(stored.substr(24, 2), bytes({8, 2})) << "not 8-bit RGB";
@@ -106,32 +106,32 @@ TEST(PngIo, TheStoredStyleKeepsPixelsLiteralAndMarksOnlySrgb) {
   // Stripes zlib would shrink, were it allowed to.
   std::vector<std::uint8_t> pixels(32 * 3 * 4);
   for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<std::uint8_t>(i / 4 % 8 * 30 + i % 4);
-  const PngBytes stored = encodePng(pixels, 32, 3, {.colourFallbacks = false, .stored = true});
-  ASSERT_TRUE(stored.bytes) << stored.error;
+  const Result<std::string> stored = encodePng(pixels, 32, 3, {.colourFallbacks = false, .stored = true});
+  ASSERT_TRUE(stored.ok()) << stored.why();
   std::string secondRow = bytes({0});  // no filter
   for (std::size_t i = 32 * 4; i < 2 * 32 * 4; ++i) {
     if (i % 4 != 3) secondRow += static_cast<char>(pixels[i]);
   }
-  EXPECT_THAT(*stored.bytes, HasSubstr(secondRow));
-  EXPECT_THAT(*stored.bytes, HasSubstr("sRGB"));
-  EXPECT_THAT(*stored.bytes, Not(HasSubstr("gAMA")));
-  EXPECT_THAT(*stored.bytes, Not(HasSubstr("cHRM")));
+  EXPECT_THAT(*stored, HasSubstr(secondRow));
+  EXPECT_THAT(*stored, HasSubstr("sRGB"));
+  EXPECT_THAT(*stored, Not(HasSubstr("gAMA")));
+  EXPECT_THAT(*stored, Not(HasSubstr("cHRM")));
 
-  const PngBytes still = encodePng(pixels, 32, 3);
-  ASSERT_TRUE(still.bytes) << still.error;
-  EXPECT_THAT(*still.bytes, HasSubstr("gAMA"));
-  EXPECT_THAT(*still.bytes, HasSubstr("cHRM"));
+  const Result<std::string> still = encodePng(pixels, 32, 3);
+  ASSERT_TRUE(still.ok()) << still.why();
+  EXPECT_THAT(*still, HasSubstr("gAMA"));
+  EXPECT_THAT(*still, HasSubstr("cHRM"));
 
   TempDir dir;
   auto opaque = pixels;
   for (std::size_t i = 3; i < opaque.size(); i += 4) opaque[i] = 255;
-  for (const PngBytes* png : {&stored, &still}) {
-    writeFile(dir / "encoded.png", *png->bytes);
-    const PngRead read = readPng(dir / "encoded.png");
-    ASSERT_TRUE(read.image) << read.error;
-    EXPECT_EQ(read.image->pixels, opaque);
+  for (const Result<std::string>* png : {&stored, &still}) {
+    writeFile(dir / "encoded.png", **png);
+    const Result<RgbaImage> read = readPng(dir / "encoded.png");
+    ASSERT_TRUE(read.ok()) << read.why();
+    EXPECT_EQ(read->pixels, opaque);
   }
-  EXPECT_THAT(encodePng(pixels, 32, 4).error, HasSubstr("384 bytes given for a 32x4 RGBA picture"));
+  EXPECT_THAT(encodePng(pixels, 32, 4).why(), HasSubstr("384 bytes given for a 32x4 RGBA picture"));
 }
 
 TEST(PngIo, EveryLayoutReadsAsRgba) {
@@ -171,10 +171,10 @@ TEST(PngIo, EveryLayoutReadsAsRgba) {
   for (const auto& c : cases) {
     const auto file = dir / "layout.png";
     writeFile(file, c.file);
-    const PngRead read = readPng(file);
-    ASSERT_TRUE(read.image) << c.name << ": " << read.error;
-    EXPECT_EQ(read.image->pixels, c.expected) << c.name;
-    EXPECT_EQ(read.image->pixels.size(), std::size_t(read.image->width) * read.image->height * 4) << c.name;
+    const Result<RgbaImage> read = readPng(file);
+    ASSERT_TRUE(read.ok()) << c.name << ": " << read.why();
+    EXPECT_EQ(read->pixels, c.expected) << c.name;
+    EXPECT_EQ(read->pixels.size(), std::size_t(read->width) * read->height * 4) << c.name;
   }
 }
 
@@ -207,15 +207,15 @@ TEST(PngIo, BadFilesAreReportedNamingTheFileAndTheFault) {
   };
   for (const auto& c : cases) {
     if (!c.contents.empty()) writeFile(dir / c.name, c.contents);
-    const PngRead read = readPng(dir / c.name);
-    EXPECT_FALSE(read.image) << c.name;
-    EXPECT_THAT(read.error, HasSubstr(c.name));
-    EXPECT_THAT(read.error, HasSubstr(c.fault));
+    const Result<RgbaImage> read = readPng(dir / c.name);
+    EXPECT_FALSE(read.ok()) << c.name;
+    EXPECT_THAT(read.why(), HasSubstr(c.name));
+    EXPECT_THAT(read.why(), HasSubstr(c.fault));
   }
   // A header of a few bytes declaring 16384x16384 would cost over a
   // gigabyte: refused from the header unless the caller asks for that much.
   writeFile(dir / "texture.png", pngFile({16384, 16384, 8, 6, 0}, bytes({0})));
-  EXPECT_THAT(readPng(dir / "texture.png").error, HasSubstr("16384x16384 pixels, more than the 4194304"));
+  EXPECT_THAT(readPng(dir / "texture.png").why(), HasSubstr("16384x16384 pixels, more than the 4194304"));
 }
 
 TEST(PngIo, NoCutOrDamagedByteCrashesTheReader) {
@@ -225,18 +225,18 @@ TEST(PngIo, NoCutOrDamagedByteCrashesTheReader) {
   const auto file = dir / "damaged.png";
   for (std::size_t length = 0; length < good.size(); ++length) {
     writeFile(file, good.substr(0, length));
-    EXPECT_FALSE(readPng(file).image) << "cut to " << length << " bytes";
+    EXPECT_FALSE(readPng(file).ok()) << "cut to " << length << " bytes";
   }
   for (std::size_t at = 0; at < good.size(); ++at) {
     std::string damaged = good;
     damaged[at] ^= 0xA5;
     writeFile(file, damaged);
-    const PngRead read = readPng(file);
+    const Result<RgbaImage> read = readPng(file);
     // Damage to an ancillary chunk may be shrugged off; then the picture is whole.
-    if (read.image) {
-      EXPECT_EQ(read.image->pixels.size(), std::size_t(read.image->width) * read.image->height * 4) << at;
+    if (read.ok()) {
+      EXPECT_EQ(read->pixels.size(), std::size_t(read->width) * read->height * 4) << at;
     } else {
-      EXPECT_FALSE(read.error.empty()) << at;
+      EXPECT_FALSE(read.why().empty()) << at;
     }
   }
 }

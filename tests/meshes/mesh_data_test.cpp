@@ -95,7 +95,7 @@ MeshData square() {
   return mesh;
 }
 
-Meshes::StoyRead parse(const std::string& bytes) { return Meshes::parseStoy(std::as_bytes(std::span(bytes))); }
+Result<MeshData> parse(const std::string& bytes) { return Meshes::parseStoy(std::as_bytes(std::span(bytes))); }
 
 TEST(Stoy, WrittenMeshesReadBackAsTheyWere) {
   const MeshData mesh = square();
@@ -103,11 +103,11 @@ TEST(Stoy, WrittenMeshesReadBackAsTheyWere) {
   // The counts are little-endian 32-bit numbers right after the magic.
   EXPECT_EQ(bytes.substr(0, 12), std::string("STOY\x04\0\0\0\x06\0\0\0", 12));
   EXPECT_EQ(bytes.size(), 12u + 4 * 32 + 6 * 4);
-  const Meshes::StoyRead read = parse(bytes);
-  ASSERT_TRUE(read.mesh.has_value()) << read.error;
-  EXPECT_EQ(read.mesh->stride, Meshes::kObjectStride);
-  EXPECT_EQ(read.mesh->vertices, mesh.vertices);
-  EXPECT_EQ(read.mesh->indices, mesh.indices);
+  const Result<MeshData> read = parse(bytes);
+  ASSERT_TRUE(read.ok()) << read.why();
+  EXPECT_EQ(read->stride, Meshes::kObjectStride);
+  EXPECT_EQ(read->vertices, mesh.vertices);
+  EXPECT_EQ(read->indices, mesh.indices);
   // A cube's extra face number has no place in the format.
   EXPECT_THROW(Meshes::encodeStoy(Meshes::roundedCube(0.47f, 0.085f)), std::invalid_argument);
 }
@@ -141,11 +141,11 @@ TEST(Stoy, RefusesFilesThatCannotBeDrawnOrAreCutShort) {
       {written([](MeshData& m) { m.vertices[9] = std::nanf(""); }), "not a finite number"},
   };
   for (const auto& c : refused) {
-    const Meshes::StoyRead read = parse(c.bytes);
-    EXPECT_FALSE(read.mesh.has_value()) << c.fault;
-    EXPECT_THAT(read.error, ::testing::HasSubstr(c.fault));
+    const Result<MeshData> read = parse(c.bytes);
+    ASSERT_FALSE(read.ok()) << c.fault;
+    EXPECT_THAT(read.why(), ::testing::HasSubstr(c.fault));
   }
-  EXPECT_THAT(Meshes::loadStoy("/nonexistent/toy.mesh").error,
+  EXPECT_THAT(Meshes::loadStoy("/nonexistent/toy.mesh").why(),
               ::testing::HasSubstr("/nonexistent/toy.mesh: it cannot be opened"));
 }
 
@@ -157,11 +157,11 @@ TEST(Stoy, MeshesPastAToysLimitsAreRefused) {
     for (std::uint64_t t = 0; t < count; ++t) mesh.indices.insert(mesh.indices.end(), {0, 1, 2});
     return Meshes::encodeStoy(mesh);
   };
-  EXPECT_TRUE(parse(triangles(Meshes::kMaxStoyTriangles)).mesh.has_value());
-  EXPECT_TRUE(parse(triangles(1, Meshes::kMaxStoyVertices)).mesh.has_value());
-  EXPECT_THAT(parse(triangles(Meshes::kMaxStoyTriangles + 1)).error,
+  EXPECT_TRUE(parse(triangles(Meshes::kMaxStoyTriangles)).ok());
+  EXPECT_TRUE(parse(triangles(1, Meshes::kMaxStoyVertices)).ok());
+  EXPECT_THAT(parse(triangles(Meshes::kMaxStoyTriangles + 1)).why(),
               ::testing::HasSubstr("3 vertices and 100001 triangles are more than a toy may have (300000 and 100000)"));
-  EXPECT_THAT(parse(triangles(1, Meshes::kMaxStoyVertices + 1)).error,
+  EXPECT_THAT(parse(triangles(1, Meshes::kMaxStoyVertices + 1)).why(),
               ::testing::HasSubstr("300001 vertices and 1 triangles are more than a toy may have"));
 
   // A file larger than any toy may be is refused before it is read.
@@ -169,7 +169,7 @@ TEST(Stoy, MeshesPastAToysLimitsAreRefused) {
   const auto file = dir / "huge.mesh";
   test::writeFile(file, triangles(1));
   std::filesystem::resize_file(file, 100u << 20);  // sparse: costs no disk
-  EXPECT_THAT(Meshes::loadStoy(file).error,
+  EXPECT_THAT(Meshes::loadStoy(file).why(),
               ::testing::HasSubstr(file.string() + ": 104857600 bytes is more than a toy may have"));
 }
 

@@ -93,11 +93,11 @@ TEST_P(ReferenceStills, DrawTheSamePictureAsBefore) {
     ASSERT_EQ(writePng(reference, now.pixels, now.width, now.height), "");
     GTEST_SKIP() << "wrote " << reference;
   }
-  const PngRead before = readPng(reference);
-  ASSERT_TRUE(before.image) << before.error;
-  ASSERT_EQ(before.image->width, kWidth);
-  ASSERT_EQ(before.image->height, kHeight);
-  const Difference d = compare(*before.image, now);
+  const Result<RgbaImage> before = readPng(reference);
+  ASSERT_TRUE(before.ok()) << before.why();
+  ASSERT_EQ(before->width, kWidth);
+  ASSERT_EQ(before->height, kHeight);
+  const Difference d = compare(*before, now);
   // Purpose-made faults at this size measured: clues gone, 0.63 to 0.67
   // levels and 0.5% glaring pixels where clues show; the top face of every
   // cube dropped, 1.7 to 2.3 levels and 2%; black shadows, 3.7 to 27 levels.

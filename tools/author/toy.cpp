@@ -350,9 +350,9 @@ std::string palettePng(const Figure& figure) {
     }
     ++column;
   }
-  PngBytes png = encodePng(image.pixels, image.width, image.height, {.colourFallbacks = false, .stored = true});
-  if (!png.bytes) throw std::runtime_error(figure.id + ": cannot encode its palette: " + png.error);
-  return std::move(*png.bytes);
+  Result<std::string> png = encodePng(image.pixels, image.width, image.height, {.colourFallbacks = false, .stored = true});
+  if (!png) throw std::runtime_error(figure.id + ": cannot encode its palette: " + png.why());
+  return std::move(*png);
 }
 
 }  // namespace sorvel::authoring

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+
+namespace sorvel {
+
+// Why something read from outside the program (a file, an option, the
+// environment) could not be used, in words for the player that name what is
+// at fault.
+struct Reason {
+  std::string text;
+};
+
+// A value, or the reason there is none. Whatever can fail on outside input
+// returns one of these, so every caller learns why in the same way.
+template <class T>
+class [[nodiscard]] Result {
+ public:
+  // Implicit, so that a function returns either as it is.
+  Result(T value) : value_(std::move(value)) {}
+  Result(Reason why) : why_(std::move(why.text)) {}
+
+  bool ok() const { return value_.has_value(); }
+  explicit operator bool() const { return ok(); }
+
+  // Only when ok().
+  T& operator*() { return *value_; }
+  const T& operator*() const { return *value_; }
+  T* operator->() { return &*value_; }
+  const T* operator->() const { return &*value_; }
+
+  // Only when not ok().
+  const std::string& why() const { return why_; }
+
+ private:
+  std::optional<T> value_;
+  std::string why_;
+};
+
+}  // namespace sorvel
