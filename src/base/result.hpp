@@ -39,4 +39,24 @@ class [[nodiscard]] Result {
   std::string why_;
 };
 
+// Done, or the reason it was not: for work that has nothing to hand back,
+// such as writing a file.
+template <>
+class [[nodiscard]] Result<void> {
+ public:
+  Result() = default;
+  // Implicit, so that a function returns its reason as it is.
+  Result(Reason why) : why_(std::move(why.text)), failed_(true) {}
+
+  bool ok() const { return !failed_; }
+  explicit operator bool() const { return ok(); }
+
+  // Only when not ok().
+  const std::string& why() const { return why_; }
+
+ private:
+  std::string why_;
+  bool failed_ = false;
+};
+
 }  // namespace sorvel
