@@ -64,11 +64,11 @@ std::string startVideo() {
 
 }  // namespace
 
-GameWindow::Opened GameWindow::open(const std::optional<WindowState>& place) {
-  if (std::string error = startVideo(); !error.empty()) return {nullptr, error};
+Result<std::unique_ptr<GameWindow>> GameWindow::open(const std::optional<WindowState>& place) {
+  if (std::string error = startVideo(); !error.empty()) return Reason{error};
   std::unique_ptr<GameWindow> window(new GameWindow());
-  if (std::string error = window->createWindow(place); !error.empty()) return {nullptr, error};
-  if (std::string error = window->createContext(); !error.empty()) return {nullptr, error};
+  if (std::string error = window->createWindow(place); !error.empty()) return Reason{error};
+  if (std::string error = window->createContext(); !error.empty()) return Reason{error};
 
   window->grabCursor_ = makeGrabCursor();
   window->handCursor_.reset(SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_HAND));
@@ -78,7 +78,7 @@ GameWindow::Opened GameWindow::open(const std::optional<WindowState>& place) {
   const char* version = currentGlVersionText();
   window->description_ = std::string(renderer != nullptr ? renderer : "?") + ", OpenGL " +
                          (version != nullptr ? version : "?") + ", " + SDL_GetCurrentVideoDriver();
-  return {std::move(window), {}};
+  return window;
 }
 
 std::string GameWindow::createWindow(const std::optional<WindowState>& place) {

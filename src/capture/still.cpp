@@ -31,12 +31,12 @@ constexpr float kMaxStillPitch = 1.55f;
 // The interface of the game's screen, settled, over the picture already
 // drawn: the same layers and compositor as the window's.
 std::string drawInterface(CaptureSession& session, float scale) {
-  InterfaceStack::Created stack = InterfaceStack::create();
-  if (!stack.stack) return stack.error;
+  Result<std::unique_ptr<InterfaceStack>> stack = InterfaceStack::create();
+  if (!stack) return stack.why();
   const Game& game = session.game();
   const ui::Size points{static_cast<float>(session.width()) / scale, static_cast<float>(session.height()) / scale};
-  stack.stack->interface().update(ui::snapshot(game), game.touchFX(), points, scale, 0);
-  stack.stack->draw(session.renderTarget());
+  (*stack)->interface().update(ui::snapshot(game), game.touchFX(), points, scale, 0);
+  (*stack)->draw(session.renderTarget());
   finishGpuWork();
   return {};
 }
@@ -55,9 +55,9 @@ int takeStill(const StillRequest& request) {
     return refuse("sorvelUIScale must be between 0.5 and 4 pixels a point");
   }
 
-  CaptureSession::Created created = CaptureSession::create({.width = width, .height = height});
-  if (!created.session) return refuse(created.error);
-  CaptureSession& session = *created.session;
+  Result<std::unique_ptr<CaptureSession>> created = CaptureSession::create({.width = width, .height = height});
+  if (!created) return refuse(created.why());
+  CaptureSession& session = **created;
   Game& game = session.game();
   if (request.demo) game.demo(*request.demo);
   if (const auto& asked = request.camera) {

@@ -81,13 +81,13 @@ GlTexture makeMipmappedTexture(GLint internalFormat, GLenum format, int width, i
 
 }  // namespace
 
-Renderer::Created Renderer::create(MessageSink say) {
+Result<std::unique_ptr<Renderer>> Renderer::create(MessageSink say) {
   std::unique_ptr<Renderer> renderer(new Renderer());
   renderer->say_ = std::move(say);
   if (std::string error = renderer->build(); !error.empty()) {
-    return {nullptr, "cannot set up the renderer: " + error};
+    return Reason{"cannot set up the renderer: " + error};
   }
-  return {std::move(renderer), {}};
+  return renderer;
 }
 
 std::string Renderer::build() {
@@ -141,9 +141,9 @@ std::string Renderer::buildPrograms() {
       {&objShadowProgram_, {"object shadow", shaders::shadow_obj_vert, ""}},
   };
   for (const auto& [program, source] : programs) {
-    ProgramBuild built = buildProgram(source, prelude, fragmentPrelude);
-    if (!built.error.empty()) return built.error;
-    *program = std::move(built.program);
+    Result<GlProgram> built = buildProgram(source, prelude, fragmentPrelude);
+    if (!built) return built.why();
+    *program = std::move(*built);
   }
   setSamplerUnit(cubeProgram_, "glyphs", kPictureUnit);
   setSamplerUnit(objProgram_, "picture", kPictureUnit);

@@ -66,8 +66,8 @@ class ReferenceStills : public ::testing::TestWithParam<Moment> {
   static void SetUpTestSuite() {
     auto created =
         CaptureSession::create({.width = kWidth, .height = kHeight, .resources = SORVEL_RESOURCES_DIR, .seed = 5});
-    ASSERT_TRUE(created.session) << created.error;
-    session_ = std::move(created.session);
+    ASSERT_TRUE(created) << created.why();
+    session_ = std::move(*created);
   }
   static void TearDownTestSuite() { session_.reset(); }
 
