@@ -67,7 +67,7 @@ struct Plan {
 
 Result<Plan> planFilm(const FilmRequest& request, const std::string& soundPath) {
   for (const std::string& path : {request.output, soundPath}) {
-    if (std::string refusal = refusalToWrite(path); !refusal.empty()) return Reason{std::move(refusal)};
+    if (Result<void> writable = canWriteTo(path); !writable) return Reason{writable.why()};
   }
   if (!request.size) return Reason{request.size.why()};
   const int width = request.size->width;

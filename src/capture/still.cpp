@@ -44,7 +44,7 @@ std::string drawInterface(CaptureSession& session, float scale) {
 int takeStill(const StillRequest& request) {
   const std::string& output = request.output;
   // A path that cannot be written is reported before any of the work.
-  if (const std::string refusal = refusalToWrite(output); !refusal.empty()) return refuse(refusal);
+  if (const Result<void> writable = canWriteTo(output); !writable) return refuse(writable.why());
   if (!request.size) return refuse(request.size.why());
   if (!request.settleTicks) return refuse(request.settleTicks.why());
   const int width = request.size->width;
@@ -80,7 +80,7 @@ int takeStill(const StillRequest& request) {
     if (const std::string error = drawInterface(session, uiScale); !error.empty()) return refuse(error);
   }
   const std::vector<std::uint8_t> pixels = session.read(PixelOrder::Rgba);
-  if (const std::string error = writePng(output, pixels, width, height); !error.empty()) return refuse(error);
+  if (const Result<void> written = writePng(output, pixels, width, height); !written) return refuse(written.why());
   std::printf("Imagen: %s\n", output.c_str());
   std::fflush(stdout);
   return 0;

@@ -239,7 +239,8 @@ TEST_F(RendererTest, TexturesLoadFromPngAndAMissingOrBadFileGivesNothing) {
   test::writeFile(dir / "bad.png", "not a picture");
   EXPECT_FALSE(renderer_->loadTexture(dir / "bad.png"));
   const std::vector<std::uint8_t> rgba(4 * 4 * 4, 200);
-  ASSERT_EQ(writePng(dir / "good.png", rgba, 4, 4), "");
+  const Result<void> written = writePng(dir / "good.png", rgba, 4, 4);
+  ASSERT_TRUE(written) << written.why();
   const auto texture = renderer_->loadTexture(dir / "good.png");
   ASSERT_TRUE(texture);
   EXPECT_NE(texture->id, 0u);
