@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "audio/synth.hpp"
 #include "base/atomic_file.hpp"
@@ -50,13 +51,14 @@ std::string wavBytes(std::span<const std::int16_t> samples) {
   return out;
 }
 
-std::string writeWav(const std::filesystem::path& path, std::span<const std::int16_t> samples) {
+Result<void> writeWav(const std::filesystem::path& path, std::span<const std::int16_t> samples) {
   const std::string bytes = wavBytes(samples);
   if (bytes.empty()) {
-    return "cannot write " + path.string() + ": " + std::to_string(samples.size()) +
-           " samples are too many for a WAV file";
+    return Reason{"cannot write " + path.string() + ": " + std::to_string(samples.size()) +
+                  " samples are too many for a WAV file"};
   }
-  return writeFileAtomically(path, bytes);
+  if (std::string problem = writeFileAtomically(path, bytes); !problem.empty()) return Reason{std::move(problem)};
+  return {};
 }
 
 }  // namespace sorvel
