@@ -163,7 +163,7 @@ int shootFilm(const FilmRequest& request, FilmInterrupt& interrupt) {
   if (!allWritten || !exit.success) return refuse(encoderFailure(encoderProgram, exit, take.frames));
 
   const std::int64_t frames = take.frames;
-  if (const std::string error = files.keep(take.soundtrack.finish(frames)); !error.empty()) return refuse(error);
+  if (const Result<void> kept = files.keep(take.soundtrack.finish(frames)); !kept) return refuse(kept.why());
   std::printf("Audio: %s\n", soundPath.c_str());
   std::printf("Vídeo: %s · %" PRId64 " frames (%.1f s)\n", output.c_str(), frames,
               static_cast<double>(frames) / film::kFps);
