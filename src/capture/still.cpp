@@ -30,9 +30,9 @@ constexpr float kMaxStillPitch = 1.55f;
 
 // The interface of the game's screen, settled, over the picture already
 // drawn: the same layers and compositor as the window's.
-std::string drawInterface(CaptureSession& session, float scale) {
+Result<void> drawInterface(CaptureSession& session, float scale) {
   Result<std::unique_ptr<InterfaceStack>> stack = InterfaceStack::create();
-  if (!stack) return stack.why();
+  if (!stack) return Reason{stack.why()};
   const Game& game = session.game();
   const ui::Size points{static_cast<float>(session.width()) / scale, static_cast<float>(session.height()) / scale};
   (*stack)->interface().update(ui::snapshot(game), game.touchFX(), points, scale, 0);
@@ -77,7 +77,7 @@ int takeStill(const StillRequest& request) {
 
   if (const std::string error = session.draw(); !error.empty()) return refuse(error);
   if (withInterface) {
-    if (const std::string error = drawInterface(session, uiScale); !error.empty()) return refuse(error);
+    if (const Result<void> drawn = drawInterface(session, uiScale); !drawn) return refuse(drawn.why());
   }
   const std::vector<std::uint8_t> pixels = session.read(PixelOrder::Rgba);
   if (const Result<void> written = writePng(output, pixels, width, height); !written) return refuse(written.why());
