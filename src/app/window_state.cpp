@@ -119,10 +119,7 @@ Result<void> writeWindowState(const fs::path& file, const WindowState& state) {
                        {"height", state.height},
                        {"maximised", state.maximised},
                        {"fullscreen", state.fullscreen}};
-  if (std::string problem = writeFileAtomically(file, values.dump(1, '\t') + "\n"); !problem.empty()) {
-    return Reason{std::move(problem)};
-  }
-  return {};
+  return writeFileAtomically(file, values.dump(1, '\t') + "\n");
 }
 
 std::optional<WindowState> fitToDisplays(const WindowState& saved, std::span<const Rect> displays, int minWidth,

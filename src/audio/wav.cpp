@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <utility>
 
 #include "audio/synth.hpp"
 #include "base/atomic_file.hpp"
@@ -57,8 +56,7 @@ Result<void> writeWav(const std::filesystem::path& path, std::span<const std::in
     return Reason{"cannot write " + path.string() + ": " + std::to_string(samples.size()) +
                   " samples are too many for a WAV file"};
   }
-  if (std::string problem = writeFileAtomically(path, bytes); !problem.empty()) return Reason{std::move(problem)};
-  return {};
+  return writeFileAtomically(path, bytes);
 }
 
 }  // namespace sorvel

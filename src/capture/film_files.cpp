@@ -97,7 +97,7 @@ Result<void> Files::place(std::span<const std::int16_t> sound) {
   // Checked again at the last moment: what stands at a place may have
   // changed while the film was made.
   for (const fs::path* place : {&video_, &sound_}) {
-    if (std::string refusal = refusalToReplace(*place); !refusal.empty()) return Reason{refusal};
+    if (Result<void> replaceable = canReplace(*place); !replaceable) return replaceable;
   }
   if (::rename(videoTemporary_.c_str(), video_.c_str()) != 0) return Reason{failure("cannot replace", video_, errno)};
   if (::rename(soundTemporary_.c_str(), sound_.c_str()) != 0) return Reason{failure("cannot replace", sound_, errno)};

@@ -17,8 +17,7 @@ Result<void> canWriteTo(const std::string& output) {
   if (!fs::is_directory(folder, error)) {
     return Reason{"there is no folder " + folder.string() + " to write " + output + " into"};
   }
-  if (std::string refusal = refusalToReplace(path); !refusal.empty()) return Reason{std::move(refusal)};
-  return {};
+  return canReplace(path);
 }
 
 }  // namespace sorvel

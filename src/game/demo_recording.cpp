@@ -38,10 +38,10 @@ std::vector<std::string> DemoRecording::save(const std::filesystem::path& folder
   const Result<void> wav = writeWav(folder / "sorvel-audio.wav", track);
   char t0[64];
   std::snprintf(t0, sizeof t0, "%.3f", t0_);
-  const std::string t0Problem = writeFileAtomically(folder / "sorvel-audio-t0.txt", t0);
+  const Result<void> t0Written = writeFileAtomically(folder / "sorvel-audio-t0.txt", t0);
   std::vector<std::string> problems;
   if (!wav) problems.push_back(wav.why());
-  if (!t0Problem.empty()) problems.push_back(t0Problem);
+  if (!t0Written) problems.push_back(t0Written.why());
   return problems;
 }
 

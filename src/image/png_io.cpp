@@ -258,8 +258,8 @@ Result<void> writePng(const fs::path& file, std::span<const std::uint8_t> rgba, 
   const Result<std::string> png = encodePng(rgba, width, height);
   if (!png) return fail(png.why());
   // Pictures go where a player or a script says: never over a device or a link.
-  const std::string problem = writeFileAtomically(file, *png, Replace::onlyRegularFile);
-  if (!problem.empty()) return fail(problem);
+  const Result<void> written = writeFileAtomically(file, *png, Replace::onlyRegularFile);
+  if (!written) return fail(written.why());
   return {};
 }
 
