@@ -63,9 +63,9 @@ class GameWindow {
 
  private:
   GameWindow() = default;
-  // Each empty, or why it failed (with SDL's reason).
-  std::string createWindow(const std::optional<WindowState>& place);
-  std::string createContext();
+  // Each fails with SDL's reason.
+  Result<void> createWindow(const std::optional<WindowState>& place);
+  Result<void> createContext();
   // The place and size now, nothing while maximised, fullscreen or minimised.
   std::optional<WindowState> normalPlace() const;
 
