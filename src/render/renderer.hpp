@@ -76,9 +76,9 @@ class Renderer final : public GpuResources {
   };
 
   Renderer() = default;
-  std::string build();
-  std::string buildPrograms();
-  std::string buildShadowMap();
+  Result<void> build();
+  Result<void> buildPrograms();
+  Result<void> buildShadowMap();
   void buildFrameRing();
   GpuMesh makeMesh(const MeshData& data, const std::string& label);
   // (Re)makes the multisampled targets for a new size; false when the driver
