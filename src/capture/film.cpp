@@ -123,7 +123,7 @@ int shootFilm(const FilmRequest& request, FilmInterrupt& interrupt) {
   if (!created) return refuse(created.why());
   CaptureSession& session = **created;
   Game& game = session.game();
-  if (const std::string refusal = film::chapterRefusal(game); !refusal.empty()) return refuse(refusal);
+  if (const Result<void> filmable = film::canFilmChapter(game); !filmable) return refuse(filmable.why());
   const std::int64_t expected = film::expectedFrames(game);
 
   // Before the encoder, so that it is gone before its half-made video goes.
