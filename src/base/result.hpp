@@ -6,15 +6,15 @@
 
 namespace sorvel {
 
-// Why something read from outside the program (a file, an option, the
-// environment) could not be used, in words for the player that name what is
-// at fault.
+// Why something could not be used or done (a file, an option, the
+// environment, the GPU), in words for the player that name what is at fault.
 struct Reason {
   std::string text;
 };
 
 // A value, or the reason there is none. Whatever can fail on outside input
-// returns one of these, so every caller learns why in the same way.
+// or on what the system gives returns one of these, so every caller learns
+// why in the same way.
 template <class T>
 class [[nodiscard]] Result {
  public:
