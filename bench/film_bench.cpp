@@ -29,8 +29,8 @@ constexpr int kFrames = 40;
 std::unique_ptr<CaptureSession> sessionOf(const benchmark::State& state) {
   auto created = CaptureSession::create(
       {.width = static_cast<int>(state.range(0)), .height = static_cast<int>(state.range(1)), .seed = 1});
-  if (!created.session) throw std::runtime_error(created.error);
-  return std::move(created.session);
+  if (!created) throw std::runtime_error(created.why());
+  return std::move(*created);
 }
 
 // The stretch, from a fresh game, with `shoot` taking each frame.
@@ -62,8 +62,8 @@ std::unique_ptr<EncoderProcess> startEncoder(int width, int height) {
   if (!program) throw std::runtime_error(program.why());
   auto started = EncoderProcess::start(*program,
                                        encoder::arguments(width, height, scratch("sorvel-bench-film.mp4").string()));
-  if (!started.process) throw std::runtime_error(started.error);
-  return std::move(started.process);
+  if (!started) throw std::runtime_error(started.why());
+  return std::move(*started);
 }
 
 // Drawing and reading back alone, one after the other: what the film would
@@ -115,12 +115,12 @@ void BM_FilmFramesThroughThePipeline(benchmark::State& state) {
     auto encoder = startEncoder(session->width(), session->height());
     auto pipe = FramePipeline::create(session->width(), session->height(),
                                       [&](std::span<const std::uint8_t> frame) { return encoder->write(frame); });
-    if (!pipe.pipeline) throw std::runtime_error(pipe.error);
+    if (!pipe) throw std::runtime_error(pipe.why());
     playStretch(*session, [&] {
       session->renderer().render(session->game().frame(), session->renderTarget());
-      pipe.pipeline->submit(session->renderTarget().framebuffer);
+      (*pipe)->submit(session->renderTarget().framebuffer);
     });
-    const bool written = pipe.pipeline->finish();
+    const bool written = (*pipe)->finish();
     if (!encoder->finish().success || !written) state.SkipWithError("the encoder failed");
   }
   state.SetItemsProcessed(state.iterations() * kFrames);

@@ -39,11 +39,11 @@ ui::InterfaceState playWithGuide(int mistakes) {
 struct Rig {
   Rig() {
     auto created = CaptureSession::create({.width = 2720, .height = 1760, .seed = 1});
-    if (!created.session) throw std::runtime_error(created.error);
-    session = std::move(created.session);
+    if (!created) throw std::runtime_error(created.why());
+    session = std::move(*created);
     auto made = InterfaceStack::create();
-    if (!made.stack) throw std::runtime_error(made.error);
-    stack = std::move(made.stack);
+    if (!made) throw std::runtime_error(made.why());
+    stack = std::move(*made);
   }
   std::unique_ptr<CaptureSession> session;
   std::unique_ptr<InterfaceStack> stack;

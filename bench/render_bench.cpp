@@ -34,8 +34,8 @@ const char* demoFor(SceneKind kind) {
 struct Scene {
   Scene(SceneKind kind, int width, int height) {
     auto created = CaptureSession::create({.width = width, .height = height, .seed = 1});
-    if (!created.session) throw std::runtime_error(created.error);
-    session = std::move(created.session);
+    if (!created) throw std::runtime_error(created.why());
+    session = std::move(*created);
     Game& game = session->game();
     game.demo(demoFor(kind));
     // Five seconds: the camera has settled, and a figure stands alone.

@@ -72,9 +72,9 @@ int main(int argc, char** argv) {
       if (variants.size() > 1) name += "-" + std::to_string(k);
       const std::filesystem::path path = folder / (name + ".wav");
       int clipped = 0;
-      const std::string error = sorvel::writeWav(path, toPcm16(variants[k], gain, clipped));
-      if (!error.empty()) {
-        std::fprintf(stderr, "sorvel-sounds: %s\n", error.c_str());
+      const sorvel::Result<void> written = sorvel::writeWav(path, toPcm16(variants[k], gain, clipped));
+      if (!written) {
+        std::fprintf(stderr, "sorvel-sounds: %s\n", written.why().c_str());
         ++failures;
         continue;
       }

@@ -40,7 +40,7 @@ bool showsAWindow(const char* videoDriver) {
 namespace {
 
 // Starts SDL's video; empty, or why no window can be had.
-std::string startVideo() {
+Result<void> startVideo() {
   // Task switchers and desktop entries know the game by this class; a
   // player's own setting wins.
   setenv("SDL_VIDEO_X11_WMCLASS", "sorvel", 0);
@@ -53,22 +53,22 @@ std::string startVideo() {
   // player who names a driver gets one of those.
   const char* chosenDriver = std::getenv("SDL_VIDEODRIVER");
   const bool driverChosen = chosenDriver != nullptr && *chosenDriver != '\0';
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return "cannot open the game window (" + sdlReason() + ")";
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return Reason{"cannot open the game window (" + sdlReason() + ")"};
   if (const char* driver = SDL_GetCurrentVideoDriver(); !driverChosen && !showsAWindow(driver)) {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    return "cannot open the game window (no display: SDL found only its \"" +
-           std::string(driver != nullptr ? driver : "?") + "\" video driver)";
+    return Reason{"cannot open the game window (no display: SDL found only its \"" +
+                  std::string(driver != nullptr ? driver : "?") + "\" video driver)"};
   }
   return {};
 }
 
 }  // namespace
 
-GameWindow::Opened GameWindow::open(const std::optional<WindowState>& place) {
-  if (std::string error = startVideo(); !error.empty()) return {nullptr, error};
+Result<std::unique_ptr<GameWindow>> GameWindow::open(const std::optional<WindowState>& place) {
+  if (Result<void> started = startVideo(); !started) return Reason{started.why()};
   std::unique_ptr<GameWindow> window(new GameWindow());
-  if (std::string error = window->createWindow(place); !error.empty()) return {nullptr, error};
-  if (std::string error = window->createContext(); !error.empty()) return {nullptr, error};
+  if (Result<void> made = window->createWindow(place); !made) return Reason{made.why()};
+  if (Result<void> made = window->createContext(); !made) return Reason{made.why()};
 
   window->grabCursor_ = makeGrabCursor();
   window->handCursor_.reset(SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_HAND));
@@ -78,10 +78,10 @@ GameWindow::Opened GameWindow::open(const std::optional<WindowState>& place) {
   const char* version = currentGlVersionText();
   window->description_ = std::string(renderer != nullptr ? renderer : "?") + ", OpenGL " +
                          (version != nullptr ? version : "?") + ", " + SDL_GetCurrentVideoDriver();
-  return {std::move(window), {}};
+  return window;
 }
 
-std::string GameWindow::createWindow(const std::optional<WindowState>& place) {
+Result<void> GameWindow::createWindow(const std::optional<WindowState>& place) {
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
@@ -101,7 +101,7 @@ std::string GameWindow::createWindow(const std::optional<WindowState>& place) {
   if (fitted && fitted->maximised) flags |= SDL_WINDOW_MAXIMIZED;
   if (fitted && fitted->fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
   window_ = SDL_CreateWindow("Sorvel", x, y, w, h, flags);
-  if (window_ == nullptr) return "cannot open the game window (" + sdlReason() + ")";
+  if (window_ == nullptr) return Reason{"cannot open the game window (" + sdlReason() + ")"};
   SDL_SetWindowMinimumSize(window_, kMinWidth, kMinHeight);
   // A window that starts maximised or fullscreen has no normal place to note
   // until it leaves that state: the remembered one stands until then.
@@ -109,12 +109,14 @@ std::string GameWindow::createWindow(const std::optional<WindowState>& place) {
   return {};
 }
 
-std::string GameWindow::createContext() {
+Result<void> GameWindow::createContext() {
   context_ = SDL_GL_CreateContext(window_);
-  if (context_ == nullptr) return "cannot get an OpenGL 3.3 core context for the window (" + sdlReason() + ")";
+  if (context_ == nullptr) {
+    return Reason{"cannot get an OpenGL 3.3 core context for the window (" + sdlReason() + ")"};
+  }
   if (const int version = currentGlVersion(); version < 33) {
-    return "the window's OpenGL is " + std::to_string(version / 10) + "." + std::to_string(version % 10) +
-           ", and 3.3 is needed";
+    return Reason{"the window's OpenGL is " + std::to_string(version / 10) + "." + std::to_string(version % 10) +
+                  ", and 3.3 is needed"};
   }
   // Adaptive vsync tears a late frame rather than halving the rate; plain
   // vsync next; without either, the draw loop paces itself.

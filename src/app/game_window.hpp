@@ -7,6 +7,7 @@
 
 #include "app/grab_cursor.hpp"
 #include "app/window_state.hpp"
+#include "base/result.hpp"
 
 struct SDL_Window;
 
@@ -23,13 +24,11 @@ class GameWindow {
   static constexpr int kMinWidth = 900;
   static constexpr int kMinHeight = 640;
 
-  struct Opened;
-
   // Starts SDL's video, makes the window (hidden until show()) and its
   // context, current on this thread. `place` is where the player left the
-  // window last time, if it still fits a display. Never aborts: `error` says
-  // what failed, with SDL's reason.
-  static Opened open(const std::optional<WindowState>& place);
+  // window last time, if it still fits a display. Never aborts: the reason
+  // says what failed, with SDL's reason.
+  static Result<std::unique_ptr<GameWindow>> open(const std::optional<WindowState>& place);
 
   ~GameWindow();
   GameWindow(const GameWindow&) = delete;
@@ -64,9 +63,9 @@ class GameWindow {
 
  private:
   GameWindow() = default;
-  // Each empty, or why it failed (with SDL's reason).
-  std::string createWindow(const std::optional<WindowState>& place);
-  std::string createContext();
+  // Each fails with SDL's reason.
+  Result<void> createWindow(const std::optional<WindowState>& place);
+  Result<void> createContext();
   // The place and size now, nothing while maximised, fullscreen or minimised.
   std::optional<WindowState> normalPlace() const;
 
@@ -84,10 +83,5 @@ class GameWindow {
 // Whether SDL's video driver of this name shows a window to a person (the
 // desktop's, or the screen's own), not one drawn only into memory.
 bool showsAWindow(const char* videoDriver);
-
-struct GameWindow::Opened {
-  std::unique_ptr<GameWindow> window;
-  std::string error;
-};
 
 }  // namespace sorvel

@@ -45,35 +45,35 @@ bool WindowApp::init() {
 
 bool WindowApp::openWindow() {
   const Clock::time_point step = Clock::now();
-  GameWindow::Opened opened = GameWindow::open(rememberedWindowPlace());
-  if (!opened.window) {
-    std::fprintf(stderr, "sorvel: %s; --still and --film need no window\n", opened.error.c_str());
+  Result<std::unique_ptr<GameWindow>> opened = GameWindow::open(rememberedWindowPlace());
+  if (!opened) {
+    std::fprintf(stderr, "sorvel: %s; --still and --film need no window\n", opened.why().c_str());
     return false;
   }
-  window_ = std::move(opened.window);
+  window_ = std::move(*opened);
   stats_.window = millisecondsSince(step);
   return true;
 }
 
 bool WindowApp::openRenderer() {
   const Clock::time_point step = Clock::now();
-  Renderer::Created made = Renderer::create();
-  if (!made.renderer) {
-    std::fprintf(stderr, "sorvel: %s (%s); --still and --film need no window\n", made.error.c_str(),
+  Result<std::unique_ptr<Renderer>> made = Renderer::create();
+  if (!made) {
+    std::fprintf(stderr, "sorvel: %s (%s); --still and --film need no window\n", made.why().c_str(),
                  window_->describe().c_str());
     return false;
   }
-  renderer_ = std::move(made.renderer);
+  renderer_ = std::move(*made);
   const char* rendererName = currentGlRenderer();
   const PinnedSceneScale& pinned = options_.sceneScale;
   if (!pinned.problem.empty()) std::fprintf(stderr, "sorvel: %s\n", pinned.problem.c_str());
   sceneScale_.emplace(isSoftwareRenderer(rendererName != nullptr ? rendererName : ""), pinned.scale);
-  LayerCompositor::Created compositor = LayerCompositor::create();
-  if (!compositor.compositor) {
-    std::fprintf(stderr, "sorvel: %s (%s)\n", compositor.error.c_str(), window_->describe().c_str());
+  Result<std::unique_ptr<LayerCompositor>> compositor = LayerCompositor::create();
+  if (!compositor) {
+    std::fprintf(stderr, "sorvel: %s (%s)\n", compositor.why().c_str(), window_->describe().c_str());
     return false;
   }
-  compositor_ = std::move(compositor.compositor);
+  compositor_ = std::move(*compositor);
   stats_.renderer = millisecondsSince(step);
   return true;
 }

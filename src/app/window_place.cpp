@@ -20,8 +20,8 @@ std::optional<WindowState> rememberedWindowPlace() {
 void rememberWindowPlace(const WindowState& place) {
   const std::filesystem::path file = windowStateFile();
   if (file.empty()) return;
-  if (const std::string problem = writeWindowState(file, place); !problem.empty()) {
-    std::fprintf(stderr, "sorvel: the window's place is not remembered: %s\n", problem.c_str());
+  if (const Result<void> written = writeWindowState(file, place); !written) {
+    std::fprintf(stderr, "sorvel: the window's place is not remembered: %s\n", written.why().c_str());
   }
 }
 

@@ -4,6 +4,8 @@
 #include <chrono>
 #include <cstdint>
 #include <limits>
+#include <utility>
+
 #include <nlohmann/json.hpp>
 
 #include "base/atomic_file.hpp"
@@ -108,8 +110,8 @@ Result<std::optional<WindowState>> readWindowState(const fs::path& file) {
   return std::optional(state);
 }
 
-std::string writeWindowState(const fs::path& file, const WindowState& state) {
-  if (const std::string problem = implausibility(state); !problem.empty()) return problem;
+Result<void> writeWindowState(const fs::path& file, const WindowState& state) {
+  if (std::string problem = implausibility(state); !problem.empty()) return Reason{std::move(problem)};
   removeStaleTemporaries(file, kStaleTemporaryAge);
   const json values = {{"x", state.x},
                        {"y", state.y},

@@ -48,9 +48,8 @@ std::filesystem::path windowStateFile();
 // and what was wrong.
 Result<std::optional<WindowState>> readWindowState(const std::filesystem::path& file);
 
-// Writes `state` to `file` atomically, making its folder when missing. Empty
-// on success, else why it could not be written.
-std::string writeWindowState(const std::filesystem::path& file, const WindowState& state);
+// Writes `state` to `file` atomically, making its folder when missing.
+Result<void> writeWindowState(const std::filesystem::path& file, const WindowState& state);
 
 // `saved` as it may be restored on the displays connected now, given their
 // usable bounds: the place is kept when the window's title-bar strip still

@@ -50,11 +50,11 @@ std::string wavBytes(std::span<const std::int16_t> samples) {
   return out;
 }
 
-std::string writeWav(const std::filesystem::path& path, std::span<const std::int16_t> samples) {
+Result<void> writeWav(const std::filesystem::path& path, std::span<const std::int16_t> samples) {
   const std::string bytes = wavBytes(samples);
   if (bytes.empty()) {
-    return "cannot write " + path.string() + ": " + std::to_string(samples.size()) +
-           " samples are too many for a WAV file";
+    return Reason{"cannot write " + path.string() + ": " + std::to_string(samples.size()) +
+                  " samples are too many for a WAV file"};
   }
   return writeFileAtomically(path, bytes);
 }

@@ -5,6 +5,8 @@
 #include <span>
 #include <string>
 
+#include "base/result.hpp"
+
 namespace sorvel {
 
 // The one audio file layout the game writes: a 44-byte RIFF header, then
@@ -20,8 +22,7 @@ std::int16_t toPcm16(float sample);
 // sizes (over about two thousand million samples).
 std::string wavBytes(std::span<const std::int16_t> samples);
 
-// Writes the file atomically. Returns an empty string on success, else what
-// went wrong, naming the path.
-std::string writeWav(const std::filesystem::path& path, std::span<const std::int16_t> samples);
+// Writes the file atomically. A failure's reason names the path.
+Result<void> writeWav(const std::filesystem::path& path, std::span<const std::int16_t> samples);
 
 }  // namespace sorvel

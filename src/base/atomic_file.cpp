@@ -70,16 +70,17 @@ bool isTemporaryName(const std::string& name, const std::string& prefix) {
 
 }  // namespace
 
-std::string refusalToReplace(const fs::path& target) {
+Result<void> canReplace(const fs::path& target) {
   struct stat info {};
   if (::lstat(target.c_str(), &info) != 0) {
-    return errno == ENOENT ? std::string() : failure("cannot look at", target, errno);
+    if (errno == ENOENT) return {};
+    return Reason{failure("cannot look at", target, errno)};
   }
   if (S_ISREG(info.st_mode)) return {};
   const char* what = S_ISLNK(info.st_mode)   ? "a symbolic link"
                      : S_ISDIR(info.st_mode) ? "a folder"
                                              : "a device, pipe or socket, not a regular file";
-  return target.string() + " is " + what + "; give the name of a new file or of a file to replace";
+  return Reason{target.string() + " is " + what + "; give the name of a new file or of a file to replace"};
 }
 
 int removeStaleTemporaries(const fs::path& target, std::chrono::seconds minimumAge) {
@@ -103,33 +104,33 @@ int removeStaleTemporaries(const fs::path& target, std::chrono::seconds minimumA
   return removed;
 }
 
-std::string writeFileAtomically(const fs::path& target, std::string_view contents, Replace replace) {
+Result<void> writeFileAtomically(const fs::path& target, std::string_view contents, Replace replace) {
   if (replace == Replace::onlyRegularFile) {
-    if (std::string refusal = refusalToReplace(target); !refusal.empty()) return refusal;
+    if (Result<void> replaceable = canReplace(target); !replaceable) return replaceable;
   }
   const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
   std::error_code error;
   fs::create_directories(dir, error);
-  if (error) return "cannot create " + dir.string() + ": " + error.message();
+  if (error) return Reason{"cannot create " + dir.string() + ": " + error.message()};
 
   std::string pattern = (dir / (temporaryPrefix(target) + "XXXXXX")).string();
   const int fd = ::mkstemp(pattern.data());
-  if (fd < 0) return failure("cannot create a file in", dir, errno);
+  if (fd < 0) return Reason{failure("cannot create a file in", dir, errno)};
   TemporaryFile temporary(pattern, fd);
   // Tells removeStaleTemporaries in another process that this file is alive.
   ::flock(fd, LOCK_EX | LOCK_NB);
   // mkstemp makes the file private; settings are the user's own, like any file.
   ::fchmod(fd, 0644);
 
-  if (!writeAll(fd, contents)) return failure("cannot write", pattern, errno);
-  if (::fsync(fd) != 0) return failure("cannot sync", pattern, errno);
-  if (!temporary.close()) return failure("cannot close", pattern, errno);
+  if (!writeAll(fd, contents)) return Reason{failure("cannot write", pattern, errno)};
+  if (::fsync(fd) != 0) return Reason{failure("cannot sync", pattern, errno)};
+  if (!temporary.close()) return Reason{failure("cannot close", pattern, errno)};
   // Checked again at the last moment: the thing at the path may have changed
   // while the bytes were being written.
   if (replace == Replace::onlyRegularFile) {
-    if (std::string refusal = refusalToReplace(target); !refusal.empty()) return refusal;
+    if (Result<void> replaceable = canReplace(target); !replaceable) return replaceable;
   }
-  if (::rename(pattern.c_str(), target.c_str()) != 0) return failure("cannot replace", target, errno);
+  if (::rename(pattern.c_str(), target.c_str()) != 0) return Reason{failure("cannot replace", target, errno)};
   temporary.keep();
 
   // The rename lives in the folder's entry list: sync it too, or a power cut

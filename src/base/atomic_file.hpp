@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/result.hpp"
+
 namespace sorvel {
 
 // What may stand at the target before it is replaced.
@@ -19,15 +21,14 @@ enum class Replace {
 // Replaces `target` with `contents` so that a crash or power cut at any moment
 // leaves either the old file or the new one: the bytes go to a temporary file
 // beside it (named ".NAME.XXXXXX"), are synced, renamed over the target, and
-// the folder is synced. Creates the target's folder when missing. Returns an
-// empty string on success, else what went wrong (with the path), for the
-// caller to report.
-std::string writeFileAtomically(const std::filesystem::path& target, std::string_view contents,
-                                Replace replace = Replace::anything);
+// the folder is synced. Creates the target's folder when missing. A
+// failure's reason names the path, for the caller to report.
+Result<void> writeFileAtomically(const std::filesystem::path& target, std::string_view contents,
+                                 Replace replace = Replace::anything);
 
-// Why `target` must not be replaced under Replace::onlyRegularFile; empty when
-// it is a new path or a regular file.
-std::string refusalToReplace(const std::filesystem::path& target);
+// Whether `target` may be replaced under Replace::onlyRegularFile: only a new
+// path or a regular file may.
+Result<void> canReplace(const std::filesystem::path& target);
 
 // Removes the temporary files that writes of `target` left behind when their
 // process died mid-write: only files of that naming, at least `minimumAge`

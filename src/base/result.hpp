@@ -6,15 +6,15 @@
 
 namespace sorvel {
 
-// Why something read from outside the program (a file, an option, the
-// environment) could not be used, in words for the player that name what is
-// at fault.
+// Why something could not be used or done (a file, an option, the
+// environment, the GPU), in words for the player that name what is at fault.
 struct Reason {
   std::string text;
 };
 
 // A value, or the reason there is none. Whatever can fail on outside input
-// returns one of these, so every caller learns why in the same way.
+// or on what the system gives returns one of these, so every caller learns
+// why in the same way.
 template <class T>
 class [[nodiscard]] Result {
  public:
@@ -37,6 +37,26 @@ class [[nodiscard]] Result {
  private:
   std::optional<T> value_;
   std::string why_;
+};
+
+// Done, or the reason it was not: for work that has nothing to hand back,
+// such as writing a file.
+template <>
+class [[nodiscard]] Result<void> {
+ public:
+  Result() = default;
+  // Implicit, so that a function returns its reason as it is.
+  Result(Reason why) : why_(std::move(why.text)), failed_(true) {}
+
+  bool ok() const { return !failed_; }
+  explicit operator bool() const { return ok(); }
+
+  // Only when not ok().
+  const std::string& why() const { return why_; }
+
+ private:
+  std::string why_;
+  bool failed_ = false;
 };
 
 }  // namespace sorvel

@@ -322,8 +322,7 @@ std::string SettingsStore::save(const json& changes) {
   }
   for (const auto& [key, value] : changes.items()) merged[key] = value;
   const std::string text = merged.dump(1, '\t', false, json::error_handler_t::replace) + "\n";
-  std::string problem = writeFileAtomically(options_.file, text);
-  if (!problem.empty()) return problem;
+  if (const Result<void> written = writeFileAtomically(options_.file, text); !written) return written.why();
 
   std::lock_guard lock(mutex_);
   // What the others saved is seen here too; keys changed meanwhile in this

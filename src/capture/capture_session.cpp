@@ -6,18 +6,18 @@
 
 namespace sorvel {
 
-CaptureSession::Created CaptureSession::create(const CaptureSettings& settings) {
-  HeadlessGl::Created gl = HeadlessGl::create();
-  if (!gl.gl) return {nullptr, "no GPU context: " + gl.error};
-  std::unique_ptr<CaptureSession> session(new CaptureSession(settings, std::move(*gl.gl)));
-  Renderer::Created renderer = Renderer::create();
-  if (!renderer.renderer) return {nullptr, renderer.error};
-  session->renderer_ = std::move(renderer.renderer);
-  OffscreenTarget::Created target = OffscreenTarget::create(settings.width, settings.height);
-  if (!target.target) return {nullptr, target.error};
-  session->target_ = std::move(target.target);
+Result<std::unique_ptr<CaptureSession>> CaptureSession::create(const CaptureSettings& settings) {
+  Result<HeadlessGl> gl = HeadlessGl::create();
+  if (!gl) return Reason{"no GPU context: " + gl.why()};
+  std::unique_ptr<CaptureSession> session(new CaptureSession(settings, std::move(*gl)));
+  Result<std::unique_ptr<Renderer>> renderer = Renderer::create();
+  if (!renderer) return Reason{renderer.why()};
+  session->renderer_ = std::move(*renderer);
+  Result<OffscreenTarget> target = OffscreenTarget::create(settings.width, settings.height);
+  if (!target) return Reason{target.why()};
+  session->target_ = std::move(*target);
   session->restartGame();
-  return {std::move(session), {}};
+  return session;
 }
 
 CaptureSession::CaptureSession(CaptureSettings settings, HeadlessGl gl)
@@ -44,9 +44,9 @@ void CaptureSession::restartGame() {
 }
 
 std::string CaptureSession::resize(int width, int height) {
-  OffscreenTarget::Created target = OffscreenTarget::create(width, height);
-  if (!target.target) return target.error;
-  target_ = std::move(target.target);
+  Result<OffscreenTarget> target = OffscreenTarget::create(width, height);
+  if (!target) return target.why();
+  target_ = std::move(*target);
   game_->viewportChanged(static_cast<float>(width) / static_cast<float>(height));
   return {};
 }

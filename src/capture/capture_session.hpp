@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/result.hpp"
 #include "game/game.hpp"
 #include "render/headless_gl.hpp"
 #include "render/offscreen_target.hpp"
@@ -34,11 +35,9 @@ struct CaptureSettings {
 // used; it is made current when the session is created.
 class CaptureSession {
  public:
-  struct Created;
-
   // Fails, with a message naming what could not be had (the GPU context, the
   // renderer, a target that size), rather than aborting.
-  static Created create(const CaptureSettings& settings);
+  static Result<std::unique_ptr<CaptureSession>> create(const CaptureSettings& settings);
 
   CaptureSession(const CaptureSession&) = delete;
   CaptureSession& operator=(const CaptureSession&) = delete;
@@ -79,11 +78,6 @@ class CaptureSession {
   std::unique_ptr<Renderer> renderer_;
   std::optional<OffscreenTarget> target_;
   std::unique_ptr<Game> game_;
-};
-
-struct CaptureSession::Created {
-  std::unique_ptr<CaptureSession> session;
-  std::string error;  // empty when `session` holds one
 };
 
 }  // namespace sorvel

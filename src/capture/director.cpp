@@ -32,10 +32,10 @@ std::int64_t expectedFrames(const Game& game) {
          carvePhaseFrames(surplus(3), kLaterPace);
 }
 
-std::string chapterRefusal(const Game& game) {
+Result<void> canFilmChapter(const Game& game) {
   if (game.slotCount() >= kBlocksNeeded) return {};
-  return "the film opens the chapter's first " + std::to_string(kBlocksNeeded) + " blocks, but \"" +
-         game.chapter().id + "\" has " + std::to_string(game.slotCount());
+  return Reason{"the film opens the chapter's first " + std::to_string(kBlocksNeeded) + " blocks, but \"" +
+                game.chapter().id + "\" has " + std::to_string(game.slotCount())};
 }
 
 bool Director::record(std::int64_t frames, std::optional<glm::vec2> drag) {

@@ -5,6 +5,7 @@
 #include <glm/vec2.hpp>
 #include <optional>
 
+#include "base/result.hpp"
 #include "game/game.hpp"
 
 // The film's fixed sequence: the table, then three blocks marked, carved and
@@ -35,8 +36,8 @@ std::int64_t carvePhaseFrames(std::int64_t surplus, CarvePace pace);
 // fixed steps and the carve phases of the three blocks it opens.
 std::int64_t expectedFrames(const Game& game);
 
-// Why the film cannot be made of this game's chapter; empty when it can.
-std::string chapterRefusal(const Game& game);
+// Whether the film can be made of this game's chapter, and why not.
+Result<void> canFilmChapter(const Game& game);
 
 class Director {
  public:
@@ -47,7 +48,7 @@ class Director {
   Director(Game& game, Shoot shoot) : game_(game), shoot_(std::move(shoot)) {}
 
   // The whole film; false if a shot stopped it early. The chapter must pass
-  // chapterRefusal().
+  // canFilmChapter().
   bool playWholeFilm();
 
   // The film's building blocks, each false once a shot has stopped it.

@@ -111,15 +111,16 @@ void closeBoth(int fds[2]) {
 
 }  // namespace
 
-EncoderProcess::Started EncoderProcess::start(const std::string& program, const std::vector<std::string>& arguments,
-                                              EncoderTimeouts timeouts) {
+Result<std::unique_ptr<EncoderProcess>> EncoderProcess::start(const std::string& program,
+                                                              const std::vector<std::string>& arguments,
+                                                              EncoderTimeouts timeouts) {
   int input[2];
   int errors[2];
-  if (::pipe2(input, O_CLOEXEC) != 0) return {nullptr, std::string("cannot make a pipe: ") + std::strerror(errno)};
+  if (::pipe2(input, O_CLOEXEC) != 0) return Reason{std::string("cannot make a pipe: ") + std::strerror(errno)};
   if (::pipe2(errors, O_CLOEXEC) != 0) {
     const int error = errno;
     closeBoth(input);
-    return {nullptr, std::string("cannot make a pipe: ") + std::strerror(error)};
+    return Reason{std::string("cannot make a pipe: ") + std::strerror(error)};
   }
 
   posix_spawn_file_actions_t actions;
@@ -152,7 +153,7 @@ EncoderProcess::Started EncoderProcess::start(const std::string& program, const 
   if (spawned != 0) {
     ::close(input[1]);
     ::close(errors[0]);
-    return {nullptr, "cannot start the video encoder " + program + ": " + std::strerror(spawned)};
+    return Reason{"cannot start the video encoder " + program + ": " + std::strerror(spawned)};
   }
 
   // Our end only: a full pipe must not block a write past its timeout.
@@ -161,7 +162,7 @@ EncoderProcess::Started EncoderProcess::start(const std::string& program, const 
   process->pid_ = pid;
   process->input_ = input[1];
   process->errorReader_ = std::thread([raw = process.get(), fd = errors[0]] { raw->collectErrors(fd); });
-  return {std::move(process), {}};
+  return process;
 }
 
 EncoderProcess::~EncoderProcess() {

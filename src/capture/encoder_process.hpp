@@ -48,14 +48,13 @@ struct EncoderTimeouts {
 
 class EncoderProcess {
  public:
-  struct Started;
-
   // Starts `program` with `arguments`, its standard input a pipe from us. The
   // child gets an empty signal mask and the default handling of interrupts,
   // even though the game's threads block them, and a process group of its
   // own, so that kill() reaches whatever it started too.
-  static Started start(const std::string& program, const std::vector<std::string>& arguments,
-                       EncoderTimeouts timeouts = {});
+  static Result<std::unique_ptr<EncoderProcess>> start(const std::string& program,
+                                                      const std::vector<std::string>& arguments,
+                                                      EncoderTimeouts timeouts = {});
 
   EncoderProcess(const EncoderProcess&) = delete;
   EncoderProcess& operator=(const EncoderProcess&) = delete;
@@ -108,11 +107,6 @@ class EncoderProcess {
   int waitError_ = 0;
   // Reaped: the error reader stops once nothing more is waiting.
   std::atomic<bool> ended_ = false;
-};
-
-struct EncoderProcess::Started {
-  std::unique_ptr<EncoderProcess> process;
-  std::string error;
 };
 
 }  // namespace sorvel

@@ -67,7 +67,7 @@ struct Plan {
 
 Result<Plan> planFilm(const FilmRequest& request, const std::string& soundPath) {
   for (const std::string& path : {request.output, soundPath}) {
-    if (std::string refusal = refusalToWrite(path); !refusal.empty()) return Reason{std::move(refusal)};
+    if (Result<void> writable = canWriteTo(path); !writable) return Reason{writable.why()};
   }
   if (!request.size) return Reason{request.size.why()};
   const int width = request.size->width;
@@ -119,18 +119,19 @@ int shootFilm(const FilmRequest& request, FilmInterrupt& interrupt) {
   const int height = plan->height;
   const std::string& encoderProgram = plan->encoder;
 
-  CaptureSession::Created created = CaptureSession::create({.width = width, .height = height});
-  if (!created.session) return refuse(created.error);
-  CaptureSession& session = *created.session;
+  Result<std::unique_ptr<CaptureSession>> created = CaptureSession::create({.width = width, .height = height});
+  if (!created) return refuse(created.why());
+  CaptureSession& session = **created;
   Game& game = session.game();
-  if (const std::string refusal = film::chapterRefusal(game); !refusal.empty()) return refuse(refusal);
+  if (const Result<void> filmable = film::canFilmChapter(game); !filmable) return refuse(filmable.why());
   const std::int64_t expected = film::expectedFrames(game);
 
   // Before the encoder, so that it is gone before its half-made video goes.
   film::Files files(output);
-  EncoderProcess::Started started;
+  // Set under the interrupt's lock, so that an interrupt sees it whole.
+  Result<std::unique_ptr<EncoderProcess>> started = Reason{"the video encoder has not started"};
   const WhileRunning interruptible(interrupt, [&] {
-    if (started.process) started.process->kill();
+    if (started) (*started)->kill();
     if (!files.discard()) return;
     // The progress line may stand where the message goes.
     std::fprintf(stderr, "%ssorvel: no film: interrupted; nothing was written to %s\n",
@@ -143,17 +144,17 @@ int shootFilm(const FilmRequest& request, FilmInterrupt& interrupt) {
       })) {
     return 1;
   }
-  if (!started.process) return refuse(started.error);
-  EncoderProcess& encoder = *started.process;
-  FramePipeline::Created pipe = FramePipeline::create(
+  if (!started) return refuse(started.why());
+  EncoderProcess& encoder = **started;
+  Result<std::unique_ptr<FramePipeline>> pipe = FramePipeline::create(
       width, height, [&encoder](std::span<const std::uint8_t> frame) { return encoder.write(frame); });
-  if (!pipe.pipeline) return refuse(pipe.error);
-  FramePipeline& pipeline = *pipe.pipeline;
+  if (!pipe) return refuse(pipe.why());
+  FramePipeline& pipeline = **pipe;
 
   Take take;
   film::Progress progress(stderr, expected);
   const bool allWritten = playThrough(session, pipeline, progress, take);
-  pipe.pipeline.reset();
+  pipe->reset();
   const EncoderProcess::Exit exit = encoder.finish();
   progress.clear();
   // The interrupt has said why already.
@@ -162,7 +163,7 @@ int shootFilm(const FilmRequest& request, FilmInterrupt& interrupt) {
   if (!allWritten || !exit.success) return refuse(encoderFailure(encoderProgram, exit, take.frames));
 
   const std::int64_t frames = take.frames;
-  if (const std::string error = files.keep(take.soundtrack.finish(frames)); !error.empty()) return refuse(error);
+  if (const Result<void> kept = files.keep(take.soundtrack.finish(frames)); !kept) return refuse(kept.why());
   std::printf("Audio: %s\n", soundPath.c_str());
   std::printf("Vídeo: %s · %" PRId64 " frames (%.1f s)\n", output.c_str(), frames,
               static_cast<double>(frames) / film::kFps);

@@ -26,18 +26,19 @@ std::string failure(const char* what, const fs::path& path, int error) {
 
 // Synced, so that after a power cut the place holds the old file or the
 // whole new one, never an empty one.
-std::string sync(const fs::path& path) {
+Result<void> sync(const fs::path& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return failure("cannot open", path, errno);
+  if (fd < 0) return Reason{failure("cannot open", path, errno)};
   const int synced = ::fsync(fd);
   const int error = errno;
   ::close(fd);
-  return synced == 0 ? std::string() : failure("cannot sync", path, error);
+  if (synced != 0) return Reason{failure("cannot sync", path, error)};
+  return {};
 }
 
-std::string writeNew(const fs::path& path, const fs::path& named, const std::string& bytes) {
+Result<void> writeNew(const fs::path& path, const fs::path& named, const std::string& bytes) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
-  if (fd < 0) return failure("cannot write", named, errno);
+  if (fd < 0) return Reason{failure("cannot write", named, errno)};
   std::size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
@@ -45,16 +46,16 @@ std::string writeNew(const fs::path& path, const fs::path& named, const std::str
     if (n < 0) {
       const int error = errno;
       ::close(fd);
-      return failure("cannot write", named, error);
+      return Reason{failure("cannot write", named, error)};
     }
     done += static_cast<std::size_t>(n);
   }
   if (::fsync(fd) != 0) {
     const int error = errno;
     ::close(fd);
-    return failure("cannot write", named, error);
+    return Reason{failure("cannot write", named, error)};
   }
-  if (::close(fd) != 0) return failure("cannot write", named, errno);
+  if (::close(fd) != 0) return Reason{failure("cannot write", named, errno)};
   return {};
 }
 
@@ -66,41 +67,41 @@ Files::Files(const fs::path& output)
       videoTemporary_(temporaryBeside(video_)),
       soundTemporary_(temporaryBeside(sound_)) {}
 
-std::string Files::keep(std::span<const std::int16_t> sound) {
+Result<void> Files::keep(std::span<const std::int16_t> sound) {
   std::lock_guard lock(mutex_);
-  if (state_ == State::discarded) return "the film was interrupted";
+  if (state_ == State::discarded) return Reason{"the film was interrupted"};
   if (state_ == State::kept) return {};
-  std::string why = place(sound);
-  if (why.empty()) {
+  Result<void> placed = place(sound);
+  if (placed) {
     state_ = State::kept;
   } else {
     removeTemporaries();
   }
-  return why;
+  return placed;
 }
 
-std::string Files::place(std::span<const std::int16_t> sound) {
+Result<void> Files::place(std::span<const std::int16_t> sound) {
   struct stat info {};
   if (::stat(videoTemporary_.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
-    return "the video encoder exited with success but wrote no video for " + video_.string();
+    return Reason{"the video encoder exited with success but wrote no video for " + video_.string()};
   }
   if (info.st_size == 0) {
-    return "the video encoder exited with success but the video it wrote for " + video_.string() + " is empty";
+    return Reason{"the video encoder exited with success but the video it wrote for " + video_.string() + " is empty"};
   }
-  if (std::string error = sync(videoTemporary_); !error.empty()) return error;
+  if (Result<void> synced = sync(videoTemporary_); !synced) return synced;
   const std::string bytes = wavBytes(sound);
   if (bytes.empty()) {
-    return "cannot write " + sound_.string() + ": " + std::to_string(sound.size()) +
-           " samples are too many for a WAV file";
+    return Reason{"cannot write " + sound_.string() + ": " + std::to_string(sound.size()) +
+                  " samples are too many for a WAV file"};
   }
-  if (std::string error = writeNew(soundTemporary_, sound_, bytes); !error.empty()) return error;
+  if (Result<void> written = writeNew(soundTemporary_, sound_, bytes); !written) return written;
   // Checked again at the last moment: what stands at a place may have
   // changed while the film was made.
   for (const fs::path* place : {&video_, &sound_}) {
-    if (std::string refusal = refusalToReplace(*place); !refusal.empty()) return refusal;
+    if (Result<void> replaceable = canReplace(*place); !replaceable) return replaceable;
   }
-  if (::rename(videoTemporary_.c_str(), video_.c_str()) != 0) return failure("cannot replace", video_, errno);
-  if (::rename(soundTemporary_.c_str(), sound_.c_str()) != 0) return failure("cannot replace", sound_, errno);
+  if (::rename(videoTemporary_.c_str(), video_.c_str()) != 0) return Reason{failure("cannot replace", video_, errno)};
+  if (::rename(soundTemporary_.c_str(), sound_.c_str()) != 0) return Reason{failure("cannot replace", sound_, errno)};
   const fs::path folder = video_.has_parent_path() ? video_.parent_path() : fs::path(".");
   if (const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); fd >= 0) {
     ::fsync(fd);

@@ -6,6 +6,8 @@
 #include <span>
 #include <string>
 
+#include "base/result.hpp"
+
 namespace sorvel::film {
 
 // The film's video and sound track while they are made. Each is written
@@ -27,9 +29,9 @@ class Files {
   const std::filesystem::path& videoTemporary() const { return videoTemporary_; }
 
   // Once the encoder has exited content: checks that it wrote a video,
-  // writes the sound track and puts both in their places. Empty on success;
-  // else why not, with the temporaries removed and the places untouched.
-  std::string keep(std::span<const std::int16_t> sound);
+  // writes the sound track and puts both in their places. On failure the
+  // temporaries are removed and the places left untouched.
+  Result<void> keep(std::span<const std::int16_t> sound);
 
   // From any thread, as an interrupt does: removes the temporaries, after
   // which nothing is kept. False when the film was kept already. Kill the
@@ -38,7 +40,7 @@ class Files {
 
  private:
   enum class State { making, kept, discarded };
-  std::string place(std::span<const std::int16_t> sound);
+  Result<void> place(std::span<const std::int16_t> sound);
   void removeTemporaries();
 
   std::filesystem::path video_;

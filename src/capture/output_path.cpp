@@ -8,16 +8,16 @@
 namespace sorvel {
 namespace fs = std::filesystem;
 
-std::string refusalToWrite(const std::string& output) {
-  if (output.empty()) return "the output path is empty; give the name of a file to write";
+Result<void> canWriteTo(const std::string& output) {
+  if (output.empty()) return Reason{"the output path is empty; give the name of a file to write"};
   const fs::path path(output);
-  if (!path.has_filename()) return output + " names a folder; give the name of a file to write";
+  if (!path.has_filename()) return Reason{output + " names a folder; give the name of a file to write"};
   const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
   std::error_code error;
   if (!fs::is_directory(folder, error)) {
-    return "there is no folder " + folder.string() + " to write " + output + " into";
+    return Reason{"there is no folder " + folder.string() + " to write " + output + " into"};
   }
-  return refusalToReplace(path);
+  return canReplace(path);
 }
 
 }  // namespace sorvel

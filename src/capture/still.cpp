@@ -30,13 +30,13 @@ constexpr float kMaxStillPitch = 1.55f;
 
 // The interface of the game's screen, settled, over the picture already
 // drawn: the same layers and compositor as the window's.
-std::string drawInterface(CaptureSession& session, float scale) {
-  InterfaceStack::Created stack = InterfaceStack::create();
-  if (!stack.stack) return stack.error;
+Result<void> drawInterface(CaptureSession& session, float scale) {
+  Result<std::unique_ptr<InterfaceStack>> stack = InterfaceStack::create();
+  if (!stack) return Reason{stack.why()};
   const Game& game = session.game();
   const ui::Size points{static_cast<float>(session.width()) / scale, static_cast<float>(session.height()) / scale};
-  stack.stack->interface().update(ui::snapshot(game), game.touchFX(), points, scale, 0);
-  stack.stack->draw(session.renderTarget());
+  (*stack)->interface().update(ui::snapshot(game), game.touchFX(), points, scale, 0);
+  (*stack)->draw(session.renderTarget());
   finishGpuWork();
   return {};
 }
@@ -44,7 +44,7 @@ std::string drawInterface(CaptureSession& session, float scale) {
 int takeStill(const StillRequest& request) {
   const std::string& output = request.output;
   // A path that cannot be written is reported before any of the work.
-  if (const std::string refusal = refusalToWrite(output); !refusal.empty()) return refuse(refusal);
+  if (const Result<void> writable = canWriteTo(output); !writable) return refuse(writable.why());
   if (!request.size) return refuse(request.size.why());
   if (!request.settleTicks) return refuse(request.settleTicks.why());
   const int width = request.size->width;
@@ -55,9 +55,9 @@ int takeStill(const StillRequest& request) {
     return refuse("sorvelUIScale must be between 0.5 and 4 pixels a point");
   }
 
-  CaptureSession::Created created = CaptureSession::create({.width = width, .height = height});
-  if (!created.session) return refuse(created.error);
-  CaptureSession& session = *created.session;
+  Result<std::unique_ptr<CaptureSession>> created = CaptureSession::create({.width = width, .height = height});
+  if (!created) return refuse(created.why());
+  CaptureSession& session = **created;
   Game& game = session.game();
   if (request.demo) game.demo(*request.demo);
   if (const auto& asked = request.camera) {
@@ -77,10 +77,10 @@ int takeStill(const StillRequest& request) {
 
   if (const std::string error = session.draw(); !error.empty()) return refuse(error);
   if (withInterface) {
-    if (const std::string error = drawInterface(session, uiScale); !error.empty()) return refuse(error);
+    if (const Result<void> drawn = drawInterface(session, uiScale); !drawn) return refuse(drawn.why());
   }
   const std::vector<std::uint8_t> pixels = session.read(PixelOrder::Rgba);
-  if (const std::string error = writePng(output, pixels, width, height); !error.empty()) return refuse(error);
+  if (const Result<void> written = writePng(output, pixels, width, height); !written) return refuse(written.why());
   std::printf("Imagen: %s\n", output.c_str());
   std::fflush(stdout);
   return 0;

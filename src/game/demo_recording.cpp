@@ -35,14 +35,13 @@ void DemoRecording::hear(std::span<const float> samples, float volume) {
 std::vector<std::string> DemoRecording::save(const std::filesystem::path& folder) const {
   std::vector<std::int16_t> track(kTrackSamples);
   for (size_t i = 0; i < kTrackSamples; ++i) track[i] = toPcm16(samples_[i] * 0.8f);
-  const std::string wavProblem = writeWav(folder / "sorvel-audio.wav", track);
+  const Result<void> wav = writeWav(folder / "sorvel-audio.wav", track);
   char t0[64];
   std::snprintf(t0, sizeof t0, "%.3f", t0_);
-  const std::string t0Problem = writeFileAtomically(folder / "sorvel-audio-t0.txt", t0);
+  const Result<void> t0Written = writeFileAtomically(folder / "sorvel-audio-t0.txt", t0);
   std::vector<std::string> problems;
-  for (const std::string& problem : {wavProblem, t0Problem}) {
-    if (!problem.empty()) problems.push_back(problem);
-  }
+  if (!wav) problems.push_back(wav.why());
+  if (!t0Written) problems.push_back(t0Written.why());
   return problems;
 }
 

@@ -243,9 +243,9 @@ Result<std::string> encodePng(std::span<const std::uint8_t> rgba, int width, int
   return bytes;
 }
 
-std::string writePng(const fs::path& file, std::span<const std::uint8_t> rgba, int width, int height) {
+Result<void> writePng(const fs::path& file, std::span<const std::uint8_t> rgba, int width, int height) {
   const auto fail = [&file](const std::string& why) {
-    return "cannot write PNG " + file.string() + ": " + why;
+    return Reason{"cannot write PNG " + file.string() + ": " + why};
   };
   if (const std::string problem = pixelsProblem(rgba, width, height); !problem.empty()) return fail(problem);
   if (!file.has_filename()) return fail("not a file name");
@@ -258,8 +258,8 @@ std::string writePng(const fs::path& file, std::span<const std::uint8_t> rgba, i
   const Result<std::string> png = encodePng(rgba, width, height);
   if (!png) return fail(png.why());
   // Pictures go where a player or a script says: never over a device or a link.
-  const std::string problem = writeFileAtomically(file, *png, Replace::onlyRegularFile);
-  if (!problem.empty()) return fail(problem);
+  const Result<void> written = writeFileAtomically(file, *png, Replace::onlyRegularFile);
+  if (!written) return fail(written.why());
   return {};
 }
 

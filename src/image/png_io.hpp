@@ -52,9 +52,8 @@ Result<std::string> encodePng(std::span<const std::uint8_t> rgba, int width, int
 
 // Writes encodePng's file in the default style. The file is replaced whole
 // or not at all, and only a new path or a regular file is: a device, link or
-// folder at `file` is refused. The folder must already exist. Returns an
-// empty string on success, else what went wrong, naming the file.
-std::string writePng(const std::filesystem::path& file, std::span<const std::uint8_t> rgba, int width,
-                     int height);
+// folder at `file` is refused. The folder must already exist. A failure's
+// reason names the file.
+Result<void> writePng(const std::filesystem::path& file, std::span<const std::uint8_t> rgba, int width, int height);
 
 }  // namespace sorvel

@@ -6,8 +6,8 @@
 
 namespace sorvel {
 
-FramePipeline::Created FramePipeline::create(int width, int height, Sink sink) {
-  if (width <= 0 || height <= 0) return {nullptr, "a film frame needs a size"};
+Result<std::unique_ptr<FramePipeline>> FramePipeline::create(int width, int height, Sink sink) {
+  if (width <= 0 || height <= 0) return Reason{"a film frame needs a size"};
   std::unique_ptr<FramePipeline> pipeline(new FramePipeline(width, height, std::move(sink)));
   for (GlBuffer& buffer : pipeline->pixelBuffers_) {
     buffer = GlBuffer::make();
@@ -16,10 +16,10 @@ FramePipeline::Created FramePipeline::create(int width, int height, Sink sink) {
     glBufferData(GL_PIXEL_PACK_BUFFER, static_cast<GLsizeiptr>(pipeline->frameBytes_), nullptr, GL_STREAM_READ);
   }
   if (const GLenum error = glGetError(); error != GL_NO_ERROR) {
-    return {nullptr, "the GPU could not hold two frames to read back (GL error " + std::to_string(error) + ")"};
+    return Reason{"the GPU could not hold two frames to read back (GL error " + std::to_string(error) + ")"};
   }
   pipeline->writer_ = std::thread([raw = pipeline.get()] { raw->writeFrames(); });
-  return {std::move(pipeline), {}};
+  return pipeline;
 }
 
 FramePipeline::FramePipeline(int width, int height, Sink sink)

@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/result.hpp"
 #include "render/gl_name.hpp"
 
 namespace sorvel {
@@ -29,13 +30,12 @@ class FramePipeline {
   // Called on the writer thread with each frame in turn; false when it can
   // take no more (the encoder has gone), which stops the pipeline.
   using Sink = std::function<bool(std::span<const std::uint8_t> frame)>;
-  struct Created;
 
   // Frames waiting for the writer beside the one it is writing.
   static constexpr std::size_t kQueued = 2;
 
   // Needs the GL context it will read in to be current.
-  static Created create(int width, int height, Sink sink);
+  static Result<std::unique_ptr<FramePipeline>> create(int width, int height, Sink sink);
 
   FramePipeline(const FramePipeline&) = delete;
   FramePipeline& operator=(const FramePipeline&) = delete;
@@ -75,11 +75,6 @@ class FramePipeline {
   bool stopping_ = false;
   bool failed_ = false;
   std::thread writer_;
-};
-
-struct FramePipeline::Created {
-  std::unique_ptr<FramePipeline> pipeline;
-  std::string error;
 };
 
 }  // namespace sorvel

@@ -23,51 +23,43 @@ std::string programLog(GLuint program) {
   return log.data();
 }
 
-// Compiles one stage; on failure returns an empty shader and fills `error`.
-GlShader compile(GLenum stage, const std::string& text, const std::string& what, std::string& error) {
+Result<GlShader> compile(GLenum stage, const std::string& text, const std::string& what) {
   GlShader shader(glCreateShader(stage));
   const char* source = text.c_str();
   glShaderSource(shader.id(), 1, &source, nullptr);
   glCompileShader(shader.id());
   GLint ok = GL_FALSE;
   glGetShaderiv(shader.id(), GL_COMPILE_STATUS, &ok);
-  if (ok != GL_TRUE) {
-    error = what + " does not compile:\n" + shaderLog(shader.id());
-    return {};
-  }
+  if (ok != GL_TRUE) return Reason{what + " does not compile:\n" + shaderLog(shader.id())};
   return shader;
 }
 
 }  // namespace
 
-ProgramBuild buildProgram(const ProgramSource& source, const std::string& prelude,
-                          const std::string& fragmentPrelude) {
-  ProgramBuild build;
-  const GlShader vertex = compile(GL_VERTEX_SHADER, prelude + source.vertex,
-                                  "the " + source.name + " vertex shader", build.error);
-  if (!vertex) return build;
+Result<GlProgram> buildProgram(const ProgramSource& source, const std::string& prelude,
+                               const std::string& fragmentPrelude) {
+  const Result<GlShader> vertex =
+      compile(GL_VERTEX_SHADER, prelude + source.vertex, "the " + source.name + " vertex shader");
+  if (!vertex) return Reason{vertex.why()};
   GlShader fragment;
   if (!source.fragment.empty()) {
-    fragment = compile(GL_FRAGMENT_SHADER, prelude + fragmentPrelude + source.fragment,
-                       "the " + source.name + " fragment shader", build.error);
-    if (!fragment) return build;
+    Result<GlShader> compiled = compile(GL_FRAGMENT_SHADER, prelude + fragmentPrelude + source.fragment,
+                                        "the " + source.name + " fragment shader");
+    if (!compiled) return Reason{compiled.why()};
+    fragment = std::move(*compiled);
   }
   // The shaders may go once linked: the program keeps what it needs.
   GlProgram program = GlProgram::make();
-  glAttachShader(program.id(), vertex.id());
+  glAttachShader(program.id(), vertex->id());
   if (fragment) glAttachShader(program.id(), fragment.id());
   glLinkProgram(program.id());
   GLint ok = GL_FALSE;
   glGetProgramiv(program.id(), GL_LINK_STATUS, &ok);
-  if (ok != GL_TRUE) {
-    build.error = "the " + source.name + " program does not link:\n" + programLog(program.id());
-    return build;
-  }
+  if (ok != GL_TRUE) return Reason{"the " + source.name + " program does not link:\n" + programLog(program.id())};
   labelGlObject(program, source.name);
   const GLuint block = glGetUniformBlockIndex(program.id(), "FrameBlock");
   if (block != GL_INVALID_INDEX) glUniformBlockBinding(program.id(), block, 0);
-  build.program = std::move(program);
-  return build;
+  return program;
 }
 
 void setSamplerUnit(const GlProgram& program, const char* name, GLint unit) {

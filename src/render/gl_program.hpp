@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "base/result.hpp"
 #include "render/gl_name.hpp"
 
 namespace sorvel {
@@ -14,17 +15,13 @@ struct ProgramSource {
   std::string fragment;           // empty: depth only
 };
 
-struct ProgramBuild {
-  GlProgram program;  // empty when it failed
-  std::string error;  // the compiler's or linker's log, with the program's name
-};
-
 // Compiles and links one program. `prelude` goes before each stage (the
 // version line, defines and shared code); `fragmentPrelude` before the
 // fragment stage only. Binds the frame block to binding 0 and labels the
-// program with its name.
-ProgramBuild buildProgram(const ProgramSource& source, const std::string& prelude,
-                          const std::string& fragmentPrelude);
+// program with its name. A failure's reason is the compiler's or linker's
+// log, with the program's name.
+Result<GlProgram> buildProgram(const ProgramSource& source, const std::string& prelude,
+                               const std::string& fragmentPrelude);
 
 // Points a sampler uniform at a texture unit; a sampler the compiler dropped
 // is fine.

@@ -189,10 +189,10 @@ std::string glString(GLenum name) {
 
 }  // namespace
 
-HeadlessGl::Created HeadlessGl::create(Version want) {
+Result<HeadlessGl> HeadlessGl::create(Version want) {
   const char* client = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
   if (!hasExtension(client, "EGL_EXT_platform_base")) {
-    return {std::nullopt, "cannot create a GL context: EGL lacks EGL_EXT_platform_base"};
+    return Reason{"cannot create a GL context: EGL lacks EGL_EXT_platform_base"};
   }
 
   // A failed attempt must not leave the caller's context unbound.
@@ -217,7 +217,7 @@ HeadlessGl::Created HeadlessGl::create(Version want) {
         gl.renderer_ = glString(GL_RENDERER);
         gl.version_ = glString(GL_VERSION);
         gl.route_ = route.name;
-        return {std::move(gl), {}};
+        return gl;
       }
       releaseDisplay(display);
     }
@@ -229,7 +229,7 @@ HeadlessGl::Created HeadlessGl::create(Version want) {
     eglMakeCurrent(previousDisplay, previousDraw, previousRead, previousContext);
   }
   if (failures.empty()) failures = "EGL offers neither a device nor the surfaceless platform";
-  return {std::nullopt, "cannot create a GL context: " + failures};
+  return Reason{"cannot create a GL context: " + failures};
 }
 
 HeadlessGl::HeadlessGl(HeadlessGl&& other) noexcept

@@ -2,8 +2,9 @@
 
 #include <epoxy/egl.h>
 
-#include <optional>
 #include <string>
+
+#include "base/result.hpp"
 
 namespace sorvel {
 
@@ -22,13 +23,11 @@ class HeadlessGl {
  public:
   using Version = GlVersion;
 
-  struct Created;
-
   // Creates the context and makes it current on the calling thread. Tries a
   // hardware EGL device first, then Mesa's surfaceless platform, then a
-  // software EGL device. Never aborts: on failure `error` says what each route
-  // ran into, for the caller to print before it exits.
-  static Created create(Version want = {});
+  // software EGL device. Never aborts: on failure the reason says what each
+  // route ran into, for the caller to print before it exits.
+  static Result<HeadlessGl> create(Version want = {});
 
   HeadlessGl(HeadlessGl&& other) noexcept;
   HeadlessGl& operator=(HeadlessGl&& other) noexcept;
@@ -58,11 +57,6 @@ class HeadlessGl {
   std::string renderer_;
   std::string version_;
   std::string route_;
-};
-
-struct HeadlessGl::Created {
-  std::optional<HeadlessGl> gl;
-  std::string error;  // empty when `gl` holds a context
 };
 
 }  // namespace sorvel

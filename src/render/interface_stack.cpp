@@ -4,10 +4,10 @@
 
 namespace sorvel {
 
-InterfaceStack::Created InterfaceStack::create() {
-  LayerCompositor::Created compositor = LayerCompositor::create();
-  if (!compositor.compositor) return {nullptr, compositor.error};
-  return {std::make_unique<InterfaceStack>(std::move(compositor.compositor)), {}};
+Result<std::unique_ptr<InterfaceStack>> InterfaceStack::create() {
+  Result<std::unique_ptr<LayerCompositor>> compositor = LayerCompositor::create();
+  if (!compositor) return Reason{compositor.why()};
+  return std::make_unique<InterfaceStack>(std::move(*compositor));
 }
 
 InterfaceStack::InterfaceStack(std::unique_ptr<LayerCompositor> compositor)

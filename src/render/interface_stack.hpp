@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "base/result.hpp"
 #include "render/composited_interface.hpp"
 #include "render/layer_compositor.hpp"
 #include "render/renderer.hpp"
@@ -17,9 +18,8 @@ namespace sorvel {
 // context must be current from creation to the end.
 class InterfaceStack {
  public:
-  struct Created;
   // The compositor first (its failure is the only one), then the rest.
-  static Created create();
+  static Result<std::unique_ptr<InterfaceStack>> create();
   // Finds the fonts and loads their faces: seconds on a cold font cache.
   explicit InterfaceStack(std::unique_ptr<LayerCompositor> compositor);
   InterfaceStack(const InterfaceStack&) = delete;
@@ -35,11 +35,6 @@ class InterfaceStack {
   const ui::Painter painter_;  // before interface_, which keeps a reference to it
   ui::Interface interface_;
   CompositedInterface layers_;
-};
-
-struct InterfaceStack::Created {
-  std::unique_ptr<InterfaceStack> stack;
-  std::string error;  // empty when `stack` holds one
 };
 
 }  // namespace sorvel

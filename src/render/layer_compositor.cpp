@@ -30,12 +30,12 @@ void OverlayLayer::upload(std::span<const std::uint8_t> pixels, int width, int h
   }
 }
 
-LayerCompositor::Created LayerCompositor::create() {
+Result<std::unique_ptr<LayerCompositor>> LayerCompositor::create() {
   std::unique_ptr<LayerCompositor> compositor(new LayerCompositor());
-  ProgramBuild built = buildProgram({"interface layer", shaders::overlay_vert, shaders::overlay_frag},
-                                    "#version 330 core\n", "");
-  if (!built.error.empty()) return {nullptr, built.error};
-  compositor->program_ = std::move(built.program);
+  Result<GlProgram> built = buildProgram({"interface layer", shaders::overlay_vert, shaders::overlay_frag},
+                                         "#version 330 core\n", "");
+  if (!built) return Reason{built.why()};
+  compositor->program_ = std::move(*built);
   const GLuint id = compositor->program_.id();
   compositor->rectLocation_ = glGetUniformLocation(id, "rect");
   compositor->targetLocation_ = glGetUniformLocation(id, "targetSize");
@@ -45,7 +45,7 @@ LayerCompositor::Created LayerCompositor::create() {
   // Core profiles draw nothing without a vertex array, even one with no
   // attributes: the quad's corners come from the vertex number.
   compositor->vertexArray_ = GlVertexArray::make();
-  return {std::move(compositor), {}};
+  return compositor;
 }
 
 void LayerCompositor::draw(const OverlayLayer& layer, const LayerPlacement& placement, int targetWidth,

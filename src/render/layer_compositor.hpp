@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 
+#include "base/result.hpp"
 #include "render/gl_name.hpp"
 
 namespace sorvel {
@@ -43,8 +44,7 @@ struct LayerPlacement {
 // blends as the painter meant, with no conversion).
 class LayerCompositor {
  public:
-  struct Created;
-  static Created create();
+  static Result<std::unique_ptr<LayerCompositor>> create();
 
   // Draws `layer` at the top-left of a target of `targetWidth` x
   // `targetHeight` pixels, into the framebuffer bound for drawing. Sets the
@@ -56,11 +56,6 @@ class LayerCompositor {
   GlProgram program_;
   GlVertexArray vertexArray_;
   GLint rectLocation_ = -1, targetLocation_ = -1, opacityLocation_ = -1;
-};
-
-struct LayerCompositor::Created {
-  std::unique_ptr<LayerCompositor> compositor;
-  std::string error;  // empty when `compositor` holds one
 };
 
 }  // namespace sorvel

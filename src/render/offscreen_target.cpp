@@ -22,10 +22,10 @@ std::string statusText(GLenum status) {
 
 }  // namespace
 
-OffscreenTarget::Created OffscreenTarget::create(int width, int height) {
+Result<OffscreenTarget> OffscreenTarget::create(int width, int height) {
   const std::string size = std::to_string(width) + "x" + std::to_string(height);
   if (width <= 0 || height <= 0) {
-    return {std::nullopt, "cannot make a " + size + " framebuffer: the size is empty"};
+    return Reason{"cannot make a " + size + " framebuffer: the size is empty"};
   }
   GLint maxRenderbuffer = 0;
   GLint maxViewport[2] = {0, 0};
@@ -34,7 +34,7 @@ OffscreenTarget::Created OffscreenTarget::create(int width, int height) {
   const int limitX = std::min(maxRenderbuffer, maxViewport[0]);
   const int limitY = std::min(maxRenderbuffer, maxViewport[1]);
   if (width > limitX || height > limitY) {
-    return {std::nullopt, "cannot make a " + size + " framebuffer: this GL allows at most " +
+    return Reason{"cannot make a " + size + " framebuffer: this GL allows at most " +
                               std::to_string(limitX) + "x" + std::to_string(limitY)};
   }
 
@@ -51,18 +51,18 @@ OffscreenTarget::Created OffscreenTarget::create(int width, int height) {
   glBindRenderbuffer(GL_RENDERBUFFER, target.colour_.id());
   glRenderbufferStorage(GL_RENDERBUFFER, GL_SRGB8_ALPHA8, width, height);
   if (const GLenum error = glGetError(); error != GL_NO_ERROR) {
-    return {std::nullopt, "cannot make a " + size + " framebuffer: allocating it gave GL error " + std::to_string(error)};
+    return Reason{"cannot make a " + size + " framebuffer: allocating it gave GL error " + std::to_string(error)};
   }
 
   glBindFramebuffer(GL_FRAMEBUFFER, target.framebuffer());
   glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, target.colour_.id());
   const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
   if (status != GL_FRAMEBUFFER_COMPLETE) {
-    return {std::nullopt, "cannot make a " + size + " framebuffer: " + statusText(status)};
+    return Reason{"cannot make a " + size + " framebuffer: " + statusText(status)};
   }
   labelGlObject(target.colour_, "offscreen colour");
   labelGlObject(target.framebuffer_, "offscreen target");
-  return {std::move(target), {}};
+  return target;
 }
 
 void OffscreenTarget::bind() const {

@@ -3,11 +3,11 @@
 #include <epoxy/gl.h>
 
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "base/result.hpp"
 #include "render/gl_name.hpp"
 
 namespace sorvel {
@@ -23,11 +23,9 @@ enum class PixelOrder { Rgba, Bgra };
 // is current; it needs nothing but that context, whoever made it.
 class OffscreenTarget {
  public:
-  struct Created;
-
   // Fails, with a message, for an empty size, one past the driver's limits, or
   // a framebuffer the driver calls incomplete.
-  static Created create(int width, int height);
+  static Result<OffscreenTarget> create(int width, int height);
 
   int width() const { return width_; }
   int height() const { return height_; }
@@ -50,11 +48,6 @@ class OffscreenTarget {
   int height_ = 0;
   GlRenderbuffer colour_;
   GlFramebuffer framebuffer_;
-};
-
-struct OffscreenTarget::Created {
-  std::optional<OffscreenTarget> target;
-  std::string error;  // empty when `target` holds one
 };
 
 }  // namespace sorvel

@@ -39,12 +39,12 @@ bool Presenter::present(Renderer& renderer, const Frame& frame, glm::ivec2 pixel
 bool Presenter::fit(std::optional<OffscreenTarget>& target, glm::ivec2 size, const char* what) {
   if (target && target->width() == size.x && target->height() == size.y) return true;
   target.reset();
-  OffscreenTarget::Created made = OffscreenTarget::create(size.x, size.y);
-  if (!made.target) {
-    reportOnce(std::string(what) + " (" + made.error + ")");
+  Result<OffscreenTarget> made = OffscreenTarget::create(size.x, size.y);
+  if (!made) {
+    reportOnce(std::string(what) + " (" + made.why() + ")");
     return false;
   }
-  target = std::move(made.target);
+  target = std::move(*made);
   return true;
 }
 

@@ -81,25 +81,25 @@ GlTexture makeMipmappedTexture(GLint internalFormat, GLenum format, int width, i
 
 }  // namespace
 
-Renderer::Created Renderer::create(MessageSink say) {
+Result<std::unique_ptr<Renderer>> Renderer::create(MessageSink say) {
   std::unique_ptr<Renderer> renderer(new Renderer());
   renderer->say_ = std::move(say);
-  if (std::string error = renderer->build(); !error.empty()) {
-    return {nullptr, "cannot set up the renderer: " + error};
+  if (const Result<void> built = renderer->build(); !built) {
+    return Reason{"cannot set up the renderer: " + built.why()};
   }
-  return {std::move(renderer), {}};
+  return renderer;
 }
 
-std::string Renderer::build() {
+Result<void> Renderer::build() {
   if (epoxy_gl_version() < 33) {
-    return "OpenGL 3.3 is needed and the driver offers " + std::to_string(epoxy_gl_version() / 10) + "." +
-           std::to_string(epoxy_gl_version() % 10);
+    return Reason{"OpenGL 3.3 is needed and the driver offers " + std::to_string(epoxy_gl_version() / 10) + "." +
+                  std::to_string(epoxy_gl_version() % 10)};
   }
   while (glGetError() != GL_NO_ERROR) {
   }
   clipControl_ = epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control");
-  if (std::string error = buildPrograms(); !error.empty()) return error;
-  if (std::string error = buildShadowMap(); !error.empty()) return error;
+  if (Result<void> built = buildPrograms(); !built) return built;
+  if (Result<void> built = buildShadowMap(); !built) return built;
 
   for (std::size_t level = 0; level < kCubeDetailSteps.size(); ++level) {
     const int steps = kCubeDetailSteps[level];
@@ -113,7 +113,7 @@ std::string Renderer::build() {
     glyphs_ = makeMipmappedTexture(GL_RG8, GL_RG, atlas.width, atlas.height, atlas.texels.data(), GL_CLAMP_TO_EDGE,
                                    "clue glyphs");
   } catch (const std::exception& e) {
-    return std::string("the clue glyphs cannot be drawn: ") + e.what();
+    return Reason{std::string("the clue glyphs cannot be drawn: ") + e.what()};
   }
 
   // The floor makes its corners in the vertex shader, but core GL draws
@@ -125,12 +125,12 @@ std::string Renderer::build() {
   buildFrameRing();
 
   if (const GLenum error = glGetError(); error != GL_NO_ERROR) {
-    return "setting up the GPU objects gave " + glErrorText(error);
+    return Reason{"setting up the GPU objects gave " + glErrorText(error)};
   }
   return {};
 }
 
-std::string Renderer::buildPrograms() {
+Result<void> Renderer::buildPrograms() {
   const std::string prelude = shaderPrelude(!clipControl_) + shaders::common_glsl;
   const std::string fragmentPrelude = shaders::lighting_glsl;
   const std::pair<GlProgram*, ProgramSource> programs[] = {
@@ -141,9 +141,9 @@ std::string Renderer::buildPrograms() {
       {&objShadowProgram_, {"object shadow", shaders::shadow_obj_vert, ""}},
   };
   for (const auto& [program, source] : programs) {
-    ProgramBuild built = buildProgram(source, prelude, fragmentPrelude);
-    if (!built.error.empty()) return built.error;
-    *program = std::move(built.program);
+    Result<GlProgram> built = buildProgram(source, prelude, fragmentPrelude);
+    if (!built) return Reason{built.why()};
+    *program = std::move(*built);
   }
   setSamplerUnit(cubeProgram_, "glyphs", kPictureUnit);
   setSamplerUnit(objProgram_, "picture", kPictureUnit);
@@ -165,7 +165,7 @@ void Renderer::buildFrameRing() {
   glBindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
-std::string Renderer::buildShadowMap() {
+Result<void> Renderer::buildShadowMap() {
   // The shadow map compares in hardware, so each tap is already a 2x2 blend.
   shadowMap_ = GlTexture::make();
   glBindTexture(GL_TEXTURE_2D, shadowMap_.id());
@@ -189,7 +189,8 @@ std::string Renderer::buildShadowMap() {
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
   if (shadowStatus != GL_FRAMEBUFFER_COMPLETE) {
     const std::string side = std::to_string(kShadowMapSize);
-    return "the " + side + "x" + side + " shadow map cannot be drawn into (status " + std::to_string(shadowStatus) + ")";
+    return Reason{"the " + side + "x" + side + " shadow map cannot be drawn into (status " +
+                  std::to_string(shadowStatus) + ")"};
   }
   return {};
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/message_sink.hpp"
+#include "base/result.hpp"
 #include "game/gpu_records.hpp"
 #include "game/types.hpp"
 #include "render/cube_detail.hpp"
@@ -40,13 +41,11 @@ class Renderer final : public GpuResources {
   static constexpr int kRingSize = 3;
   static constexpr std::size_t kRingBytes = 4 * 1024 * 1024;
 
-  struct Created;
-
   // Builds the programs, the shadow map, the cube mesh, the glyph atlas and
   // the frame buffers. Fails with a message (compile logs included) rather
   // than aborting, so the caller can say what went wrong. Trouble it draws on
   // through (a figure's texture, a target too large) is told to `say`.
-  static Created create(MessageSink say = linesTo(stderr));
+  static Result<std::unique_ptr<Renderer>> create(MessageSink say = linesTo(stderr));
 
   ~Renderer() override;
   Renderer(const Renderer&) = delete;
@@ -77,9 +76,9 @@ class Renderer final : public GpuResources {
   };
 
   Renderer() = default;
-  std::string build();
-  std::string buildPrograms();
-  std::string buildShadowMap();
+  Result<void> build();
+  Result<void> buildPrograms();
+  Result<void> buildShadowMap();
   void buildFrameRing();
   GpuMesh makeMesh(const MeshData& data, const std::string& label);
   // (Re)makes the multisampled targets for a new size; false when the driver
@@ -120,11 +119,6 @@ class Renderer final : public GpuResources {
 
   std::vector<GpuMesh> meshes_;  // handle id - 1
   std::vector<GlTexture> textures_;
-};
-
-struct Renderer::Created {
-  std::unique_ptr<Renderer> renderer;
-  std::string error;  // empty when `renderer` holds one
 };
 
 }  // namespace sorvel

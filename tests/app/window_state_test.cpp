@@ -32,11 +32,14 @@ TEST(WindowState, SurvivesAWriteIntoAFolderNotYetMade) {
   EXPECT_EQ(*none, std::nullopt);
 
   const WindowState left{.x = -1200, .y = 35, .width = 1280, .height = 800, .maximised = true};
-  ASSERT_EQ(writeWindowState(file, left), "");
+  const Result<void> written = writeWindowState(file, left);
+  ASSERT_TRUE(written) << written.why();
   const Result<std::optional<WindowState>> read = readWindowState(file);
   ASSERT_TRUE(read.ok());
   EXPECT_EQ(*read, left);
-  EXPECT_NE(writeWindowState(file, {.width = 0, .height = 800}), "");
+  const Result<void> refused = writeWindowState(file, {.width = 0, .height = 800});
+  EXPECT_FALSE(refused);
+  EXPECT_NE(refused.why(), "");
 }
 
 TEST(WindowState, DamagedFilesAreNamedWithWhatIsWrong) {

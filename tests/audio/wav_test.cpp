@@ -20,7 +20,8 @@ std::string le32(std::uint32_t v) {
 TEST(WavTest, WritesSamplesLittleEndianAndReportsAFailedWrite) {
   test::TempDir dir;
   const std::vector<std::int16_t> samples{0, 1, -1, 32767, -32768, 0x1234};
-  EXPECT_EQ(writeWav(dir / "sound.wav", samples), "");
+  const Result<void> written = writeWav(dir / "sound.wav", samples);
+  ASSERT_TRUE(written) << written.why();
   const std::string bytes = test::readFile(dir / "sound.wav");
   // Mono, 16 bits, 44100 Hz: what every player expects of a plain WAV.
   const std::string fmt("\x10\0\0\0\x01\0\x01\0\x44\xac\0\0\x88\x58\x01\0\x02\0\x10\0", 20);
@@ -29,8 +30,9 @@ TEST(WavTest, WritesSamplesLittleEndianAndReportsAFailedWrite) {
 
   // A folder where the file should go cannot be replaced by it.
   std::filesystem::create_directory(dir / "taken.wav");
-  const std::string error = writeWav(dir / "taken.wav", samples);
-  EXPECT_NE(error.find("taken.wav"), std::string::npos) << error;
+  const Result<void> refused = writeWav(dir / "taken.wav", samples);
+  EXPECT_FALSE(refused);
+  EXPECT_NE(refused.why().find("taken.wav"), std::string::npos) << refused.why();
 }
 
 // The demo's sound track and the sound tool's files hold these very values.

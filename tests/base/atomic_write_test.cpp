@@ -107,9 +107,11 @@ TEST(AtomicWrite, OnlyOldUnheldTemporariesOfOurOwnNamingAreRemovedAtStartUp) {
 TEST(AtomicWrite, FailuresAreReportedWithThePath) {
   TempDir dir;
   test::writeFile(dir / "blocker", "x");
-  const std::string problem = writeFileAtomically(dir / "blocker/settings.json", "{}");
-  EXPECT_NE(problem.find("blocker"), std::string::npos) << problem;
-  EXPECT_TRUE(writeFileAtomically(dir / "a/b/settings.json", "{}").empty());
+  const Result<void> blocked = writeFileAtomically(dir / "blocker/settings.json", "{}");
+  EXPECT_FALSE(blocked);
+  EXPECT_NE(blocked.why().find("blocker"), std::string::npos) << blocked.why();
+  const Result<void> written = writeFileAtomically(dir / "a/b/settings.json", "{}");
+  EXPECT_TRUE(written) << written.why();
   EXPECT_EQ(readFile(dir / "a/b/settings.json"), "{}");
 }
 

@@ -85,9 +85,12 @@ TEST(FilmChapter, AChapterWithTooFewBlocksIsRefusedByName) {
                   R"({"id": "corto", "name": {"es": "Corto"}, "puzzles": ["barca"]})");
   std::filesystem::copy_file(test::fixtureResources() / "puzzles/barca.json", dir / "puzzles/barca.json");
   Game game(GameOptions{.resources = dir.path()});
-  EXPECT_THAT(film::chapterRefusal(game), HasSubstr("\"corto\" has 1"));
+  const Result<void> tooShort = film::canFilmChapter(game);
+  EXPECT_FALSE(tooShort);
+  EXPECT_THAT(tooShort.why(), HasSubstr("\"corto\" has 1"));
   Game fixture(GameOptions{.resources = test::fixtureResources()});
-  EXPECT_EQ(film::chapterRefusal(fixture), "");
+  const Result<void> filmable = film::canFilmChapter(fixture);
+  EXPECT_TRUE(filmable) << filmable.why();
 }
 
 TEST(FilmSoundtrack, SoundsLandAtTheirFramesTimeAndTheTrackGrowsToHoldThem) {

@@ -66,11 +66,11 @@ TEST(EncoderProcess, TakesEveryByteAndReportsItsStatusAndLastErrorLines) {
   const std::string received = (dir / "received").string();
   auto started = EncoderProcess::start(
       "/bin/sh", {"-c", "cat > \"$0\"; for n in 1 2 3 4 5 6 7 8 9 10; do echo line $n >&2; done; exit 3", received});
-  ASSERT_TRUE(started.process) << started.error;
+  ASSERT_TRUE(started) << started.why();
   std::vector<std::uint8_t> frame(1 << 20);
   for (std::size_t i = 0; i < frame.size(); ++i) frame[i] = static_cast<std::uint8_t>(i * 7);
-  for (int n = 0; n < 5; ++n) ASSERT_TRUE(started.process->write(frame));
-  const EncoderProcess::Exit exit = started.process->finish();
+  for (int n = 0; n < 5; ++n) ASSERT_TRUE((*started)->write(frame));
+  const EncoderProcess::Exit exit = (*started)->finish();
   EXPECT_FALSE(exit.success);
   EXPECT_EQ(exit.status, "exited with status 3");
   EXPECT_EQ(exit.errorTail, "line 3\nline 4\nline 5\nline 6\nline 7\nline 8\nline 9\nline 10");
@@ -82,16 +82,16 @@ TEST(EncoderProcess, TakesEveryByteAndReportsItsStatusAndLastErrorLines) {
 TEST(EncoderProcess, AnEncoderThatStopsReadingFailsTheWriteWithoutASignal) {
   // Were SIGPIPE raised, this test process would die here.
   auto started = EncoderProcess::start("/bin/sh", {"-c", "exit 0"});
-  ASSERT_TRUE(started.process) << started.error;
+  ASSERT_TRUE(started) << started.why();
   const std::vector<std::uint8_t> frame(1 << 20, 1);
   bool written = true;
-  for (int n = 0; n < 50 && written; ++n) written = started.process->write(frame);
+  for (int n = 0; n < 50 && written; ++n) written = (*started)->write(frame);
   EXPECT_FALSE(written);
-  EXPECT_TRUE(started.process->finish().success);
+  EXPECT_TRUE((*started)->finish().success);
 
   auto killed = EncoderProcess::start("/bin/sh", {"-c", "kill -9 $$"});
-  ASSERT_TRUE(killed.process);
-  EXPECT_THAT(killed.process->finish().status, HasSubstr("was killed by signal 9"));
+  ASSERT_TRUE(killed);
+  EXPECT_THAT((*killed)->finish().status, HasSubstr("was killed by signal 9"));
 }
 
 TEST(EncoderProcess, StartsWithNoSignalBlockedOrIgnoredWhateverTheGameBlocks) {
@@ -107,8 +107,8 @@ TEST(EncoderProcess, StartsWithNoSignalBlockedOrIgnoredWhateverTheGameBlocks) {
       "/bin/sh", {"-c", "exec grep -E '^Sig(Blk|Ign)' /proc/self/status > \"$0\"", (dir / "status").string()});
   signal(SIGPIPE, oldPipe);
   pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-  ASSERT_TRUE(started.process) << started.error;
-  EXPECT_TRUE(started.process->finish().success);
+  ASSERT_TRUE(started) << started.why();
+  EXPECT_TRUE((*started)->finish().success);
   // Each line holds a mask in hex, bit n - 1 for signal n.
   const std::string status = test::readFile(dir / "status");
   ASSERT_THAT(status, ::testing::MatchesRegex("SigBlk:\t[0-9a-f]+\nSigIgn:\t[0-9a-f]+\n"));
@@ -160,7 +160,7 @@ struct EncoderFamily {
   explicit EncoderFamily(const std::string& body, EncoderTimeouts timeouts = {})
       : started(EncoderProcess::start("/bin/sh", {"-c", "echo $$ > \"$0\"; " + body, parent.string(), child.string()},
                                       timeouts)) {
-    if (!started.process) return;
+    if (!started) return;
     parentPid = pidIn(parent);
     childPid = pidIn(child);
   }
@@ -170,7 +170,7 @@ struct EncoderFamily {
   std::filesystem::path child = dir / "child";
   Watchdog watchdog{{parent, child}, std::chrono::seconds(10)};
   Clock::time_point start = Clock::now();
-  EncoderProcess::Started started;
+  Result<std::unique_ptr<EncoderProcess>> started;
   pid_t parentPid = -1;
   pid_t childPid = -1;
 };
@@ -190,14 +190,14 @@ TEST(EncoderProcess, AnEncoderThatStopsReadingOrNeverExitsIsKilledWithWhatItStar
   for (const Case& c : cases) {
     SCOPED_TRACE(c.body);
     EncoderFamily family(c.body, kShortTimeouts);
-    ASSERT_TRUE(family.started.process) << family.started.error;
+    ASSERT_TRUE(family.started) << family.started.why();
     ASSERT_GT(family.parentPid, 0);
     ASSERT_GT(family.childPid, 0);
     const std::vector<std::uint8_t> frame(1 << 20, 1);
     bool written = true;
-    for (int n = 0; n < 5 && written; ++n) written = family.started.process->write(frame);
+    for (int n = 0; n < 5 && written; ++n) written = (*family.started)->write(frame);
     EXPECT_EQ(written, c.writesAll);
-    const EncoderProcess::Exit exit = family.started.process->finish();
+    const EncoderProcess::Exit exit = (*family.started)->finish();
     EXPECT_LT(Clock::now() - family.start, std::chrono::seconds(5));
     EXPECT_FALSE(exit.success);
     EXPECT_EQ(exit.status, c.status);
@@ -208,9 +208,9 @@ TEST(EncoderProcess, AnEncoderThatStopsReadingOrNeverExitsIsKilledWithWhatItStar
 
 TEST(EncoderProcess, AnEncoderKilledFromAnotherThreadTakesWhatItStartedWithIt) {
   EncoderFamily family("sleep 30 & echo $! > \"$1\"; cat > /dev/null; wait");
-  ASSERT_TRUE(family.started.process) << family.started.error;
+  ASSERT_TRUE(family.started) << family.started.why();
   ASSERT_GT(family.childPid, 0);
-  EncoderProcess& encoder = *family.started.process;
+  EncoderProcess& encoder = **family.started;
   std::thread writer([&encoder] {
     const std::vector<std::uint8_t> frame(1 << 16, 1);
     // Bounded: a reader that outlives the kill would take frames for ever.
@@ -240,9 +240,9 @@ TEST(EncoderProcess, AChildLeftBehindByAnEncoderThatExitedDoesNotHoldUpItsEnd) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.body);
     EncoderFamily family(c.body);
-    ASSERT_TRUE(family.started.process) << family.started.error;
+    ASSERT_TRUE(family.started) << family.started.why();
     ASSERT_GT(family.childPid, 0);
-    const EncoderProcess::Exit exit = family.started.process->finish();
+    const EncoderProcess::Exit exit = (*family.started)->finish();
     EXPECT_LT(Clock::now() - family.start, std::chrono::seconds(3));
     EXPECT_TRUE(exit.success);
     if (c.errorTail != nullptr) {
@@ -254,8 +254,8 @@ TEST(EncoderProcess, AChildLeftBehindByAnEncoderThatExitedDoesNotHoldUpItsEnd) {
 
 TEST(EncoderProcess, AProgramThatCannotBeStartedIsReported) {
   auto started = EncoderProcess::start("/no/such/encoder", {});
-  EXPECT_FALSE(started.process);
-  EXPECT_THAT(started.error, HasSubstr("cannot start the video encoder /no/such/encoder"));
+  EXPECT_FALSE(started);
+  EXPECT_THAT(started.why(), HasSubstr("cannot start the video encoder /no/such/encoder"));
 }
 
 }  // namespace

@@ -42,7 +42,8 @@ TEST_F(FilmFiles, AWholeFilmMadeBesideItsPlaceTakesThePlaceOfTheOldOneAndLeavesN
   // the encoder to know the format.
   EXPECT_EQ(files.videoTemporary(), dir / (".costa.mkv.partial-" + std::to_string(::getpid()) + ".mkv"));
   test::writeFile(files.videoTemporary(), "the new film");
-  EXPECT_EQ(files.keep(sound), "");
+  const Result<void> kept = files.keep(sound);
+  ASSERT_TRUE(kept) << kept.why();
   EXPECT_EQ(test::readFile(output), "the new film");
   const std::string wav = test::readFile(output.string() + ".wav");
   EXPECT_EQ(wav.size(), 44u + 200u);
@@ -54,18 +55,24 @@ TEST_F(FilmFiles, AWholeFilmMadeBesideItsPlaceTakesThePlaceOfTheOldOneAndLeavesN
 TEST_F(FilmFiles, AMissingOrEmptyVideoOrAnInterruptLeavesTheOldFilmAndNoTemporaries) {
   {
     film::Files files(output);
-    EXPECT_THAT(files.keep(sound), HasSubstr("wrote no video for " + output.string()));
+    const Result<void> kept = files.keep(sound);
+    EXPECT_FALSE(kept);
+    EXPECT_THAT(kept.why(), HasSubstr("wrote no video for " + output.string()));
   }
   {
     film::Files files(output);
     test::writeFile(files.videoTemporary(), "");
-    EXPECT_THAT(files.keep(sound), HasSubstr("the video it wrote for " + output.string() + " is empty"));
+    const Result<void> kept = files.keep(sound);
+    EXPECT_FALSE(kept);
+    EXPECT_THAT(kept.why(), HasSubstr("the video it wrote for " + output.string() + " is empty"));
   }
   {
     film::Files files(output);
     test::writeFile(files.videoTemporary(), "half a film");
     EXPECT_TRUE(files.discard());
-    EXPECT_EQ(files.keep(sound), "the film was interrupted");
+    const Result<void> kept = files.keep(sound);
+    EXPECT_FALSE(kept);
+    EXPECT_EQ(kept.why(), "the film was interrupted");
   }
   {
     // Failed, or given up with an error of the program's own.

@@ -121,8 +121,10 @@ TEST(StillOptions, OutputPathsThatCannotTakeAPictureAreRefusedUpFront) {
   ASSERT_EQ(mkfifo((dir / "pipe.png").c_str(), 0644), 0);
   std::filesystem::create_symlink(dir / "old.png", dir / "link.png");
   std::filesystem::create_directory(dir / "folder.png");
-  EXPECT_EQ(refusalToWrite((dir / "new.png").string()), "");
-  EXPECT_EQ(refusalToWrite((dir / "old.png").string()), "");
+  for (const char* name : {"new.png", "old.png"}) {
+    const Result<void> writable = canWriteTo((dir / name).string());
+    EXPECT_TRUE(writable) << name << ": " << writable.why();
+  }
   const struct {
     std::string output;
     const char* why;
@@ -135,7 +137,9 @@ TEST(StillOptions, OutputPathsThatCannotTakeAPictureAreRefusedUpFront) {
       {(dir / "link.png").string(), "is a symbolic link"},
   };
   for (const auto& c : cases) {
-    EXPECT_NE(refusalToWrite(c.output).find(c.why), std::string::npos) << c.output << ": " << refusalToWrite(c.output);
+    const Result<void> writable = canWriteTo(c.output);
+    EXPECT_FALSE(writable) << c.output;
+    EXPECT_NE(writable.why().find(c.why), std::string::npos) << c.output << ": " << writable.why();
   }
 }
 

@@ -83,7 +83,8 @@ TEST(PngIo, WrittenPicturesReadBackOpaqueAndMarkedSrgb) {
   const auto file = dir / "still.png";
   const auto pixels = noise(5, 3);
   writeFile(file, "an older picture");
-  ASSERT_EQ(writePng(file, pixels, 5, 3), "");
+  const Result<void> written = writePng(file, pixels, 5, 3);
+  ASSERT_TRUE(written) << written.why();
 
   const Result<RgbaImage> read = readPng(file);
   ASSERT_TRUE(read.ok()) << read.why();
@@ -180,7 +181,8 @@ TEST(PngIo, EveryLayoutReadsAsRgba) {
 
 TEST(PngIo, BadFilesAreReportedNamingTheFileAndTheFault) {
   TempDir dir;
-  ASSERT_EQ(writePng(dir / "good.png", noise(16, 16), 16, 16), "");
+  const Result<void> written = writePng(dir / "good.png", noise(16, 16), 16, 16);
+  ASSERT_TRUE(written) << written.why();
   const std::string good = readFile(dir / "good.png");
   std::string badData = good;
   badData[badData.find("IDAT") + 10] ^= 0x55;
@@ -220,7 +222,8 @@ TEST(PngIo, BadFilesAreReportedNamingTheFileAndTheFault) {
 
 TEST(PngIo, NoCutOrDamagedByteCrashesTheReader) {
   TempDir dir;
-  ASSERT_EQ(writePng(dir / "small.png", noise(3, 2), 3, 2), "");
+  const Result<void> written = writePng(dir / "small.png", noise(3, 2), 3, 2);
+  ASSERT_TRUE(written) << written.why();
   const std::string good = readFile(dir / "small.png");
   const auto file = dir / "damaged.png";
   for (std::size_t length = 0; length < good.size(); ++length) {
@@ -269,9 +272,10 @@ TEST(PngIo, WritesThatCannotBeDoneAreRefusedAndLeaveNothing) {
       {dir / "link.png", 64, 4, 4, "is a symbolic link"},
   };
   for (const auto& c : cases) {
-    const std::string error = writePng(c.file, std::span(pixels.data(), c.bytes), c.width, c.height);
-    EXPECT_THAT(error, HasSubstr(c.file.string()));
-    EXPECT_THAT(error, HasSubstr(c.fault));
+    const Result<void> written = writePng(c.file, std::span(pixels.data(), c.bytes), c.width, c.height);
+    EXPECT_FALSE(written) << c.fault;
+    EXPECT_THAT(written.why(), HasSubstr(c.file.string()));
+    EXPECT_THAT(written.why(), HasSubstr(c.fault));
   }
   EXPECT_FALSE(fs::exists(dir / "missing"));
   EXPECT_EQ(readFile(old), "an older picture");
@@ -284,7 +288,9 @@ TEST(PngIo, WritesThatCannotBeDoneAreRefusedAndLeaveNothing) {
   fs::create_directory(dir / "locked");
   chmod((dir / "locked").c_str(), 0555);
   if (access((dir / "locked").c_str(), W_OK) != 0) {
-    EXPECT_THAT(writePng(dir / "locked/still.png", pixels, 4, 4), HasSubstr("locked/still.png"));
+    const Result<void> locked = writePng(dir / "locked/still.png", pixels, 4, 4);
+    EXPECT_FALSE(locked);
+    EXPECT_THAT(locked.why(), HasSubstr("locked/still.png"));
     EXPECT_TRUE(fs::is_empty(dir / "locked"));
   }
   chmod((dir / "locked").c_str(), 0755);

@@ -34,10 +34,10 @@ void shortScene(Game& game, film::Director& director) {
 class FilmFrames : public ::testing::Test {
  protected:
   void SetUp() override {
-    CaptureSession::Created created =
+    Result<std::unique_ptr<CaptureSession>> created =
         CaptureSession::create({.width = 64, .height = 36, .resources = test::fixtureResources(), .seed = 11});
-    ASSERT_TRUE(created.session) << created.error;
-    session = std::move(created.session);
+    ASSERT_TRUE(created) << created.why();
+    session = std::move(*created);
   }
 
   // Draw, wait for the GPU, read, write, count: one frame after another.
@@ -62,22 +62,26 @@ class FilmFrames : public ::testing::Test {
   Take throughThePipeline() {
     session->restartGame();
     Take take;
-    FramePipeline::Created pipe = FramePipeline::create(64, 36, [&](std::span<const std::uint8_t> frame) {
+    auto pipe = FramePipeline::create(64, 36, [&](std::span<const std::uint8_t> frame) {
       take.frames.emplace_back(frame.begin(), frame.end());
       return true;
     });
-    EXPECT_TRUE(pipe.pipeline) << pipe.error;
+    // Nothing below can go on without it.
+    if (!pipe) {
+      ADD_FAILURE() << pipe.why();
+      return take;
+    }
     std::int64_t frames = 0;
     film::Soundtrack track;
     session->game().setSoundRecorder([&](std::span<const float> s, float v) { track.hear(frames, s, v); });
     film::Director director(session->game(), [&] {
       EXPECT_TRUE(session->renderer().render(session->game().frame(), session->renderTarget()));
-      EXPECT_TRUE(pipe.pipeline->submit(session->renderTarget().framebuffer));
+      EXPECT_TRUE((*pipe)->submit(session->renderTarget().framebuffer));
       ++frames;
       return true;
     });
     shortScene(session->game(), director);
-    EXPECT_TRUE(pipe.pipeline->finish());
+    EXPECT_TRUE((*pipe)->finish());
     take.sound = track.samples();
     return take;
   }
@@ -102,19 +106,19 @@ TEST_F(FilmFrames, ThePipelineWritesTheFramesAndSoundsOfThePlainOrder) {
 
 TEST_F(FilmFrames, AConsumerThatGivesUpStopsThePipelineWithoutHanging) {
   int written = 0;
-  FramePipeline::Created pipe = FramePipeline::create(64, 36, [&](std::span<const std::uint8_t>) {
+  auto pipe = FramePipeline::create(64, 36, [&](std::span<const std::uint8_t>) {
     return ++written < 3;
   });
-  ASSERT_TRUE(pipe.pipeline) << pipe.error;
+  ASSERT_TRUE(pipe) << pipe.why();
   int submitted = 0;
   while (submitted < 100) {
     ASSERT_EQ(session->draw(), "");
-    if (!pipe.pipeline->submit(session->renderTarget().framebuffer)) break;
+    if (!(*pipe)->submit(session->renderTarget().framebuffer)) break;
     ++submitted;
   }
   // The failure is heard within the queue's length of frames.
   EXPECT_LE(submitted, 3 + static_cast<int>(FramePipeline::kQueued) + 2);
-  EXPECT_FALSE(pipe.pipeline->finish());
+  EXPECT_FALSE((*pipe)->finish());
   EXPECT_EQ(written, 3);
 }
 

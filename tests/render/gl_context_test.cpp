@@ -21,17 +21,17 @@ struct Rgba {
   int r, g, b, a;
 };
 
-// Unwraps a create() result, failing the test with its message.
-template <class C, class T>
-T unwrap(C created, std::optional<T> C::*member) {
-  if (!(created.*member)) {
-    ADD_FAILURE() << created.error;
-    throw std::runtime_error(created.error);
+// Unwraps a create() result, failing the test with its reason.
+template <class T>
+T unwrap(Result<T> created) {
+  if (!created) {
+    ADD_FAILURE() << created.why();
+    throw std::runtime_error(created.why());
   }
-  return std::move(*(created.*member));
+  return std::move(*created);
 }
-HeadlessGl makeGl() { return unwrap(HeadlessGl::create(), &HeadlessGl::Created::gl); }
-OffscreenTarget makeTarget(int w, int h) { return unwrap(OffscreenTarget::create(w, h), &OffscreenTarget::Created::target); }
+HeadlessGl makeGl() { return unwrap(HeadlessGl::create()); }
+OffscreenTarget makeTarget(int w, int h) { return unwrap(OffscreenTarget::create(w, h)); }
 
 // Clears with sRGB encoding off, so the bytes land as given (or, with
 // `srgb`, as the sRGB encoding of the linear colour).
@@ -75,8 +75,8 @@ TEST(HeadlessGl, GivesACurrentCoreContextAndRefusesAnImpossibleOne) {
   EXPECT_NE(profile & GL_CONTEXT_CORE_PROFILE_BIT, 0);
 
   const auto refused = HeadlessGl::create({.major = 9, .minor = 9});
-  EXPECT_FALSE(refused.gl.has_value());
-  EXPECT_NE(refused.error.find("9.9"), std::string::npos) << refused.error;
+  EXPECT_FALSE(refused.ok());
+  EXPECT_NE(refused.why().find("9.9"), std::string::npos) << refused.why();
 
   // The failed attempt left the context current and working, and a move hands
   // it over without the moved-from shell destroying it.
@@ -136,7 +136,7 @@ TEST(LayerCompositor, BlendsPremultipliedLayersWhereTheirPlacementPutsThem) {
   HeadlessGl gl = makeGl();
   OffscreenTarget target = makeTarget(6, 4);
   auto created = LayerCompositor::create();
-  ASSERT_TRUE(created.compositor) << created.error;
+  ASSERT_TRUE(created) << created.why();
   OverlayLayer layer;
   layer.upload(testLayer(), 2, 2);
   const Rgba grey{100, 100, 100, 255}, red{255, 0, 0, 255}, blue{0, 0, 255, 255};
@@ -146,7 +146,7 @@ TEST(LayerCompositor, BlendsPremultipliedLayersWhereTheirPlacementPutsThem) {
   // stored, with no sRGB conversion either way.
   target.bind();
   clear(grey);
-  created.compositor->draw(layer, {}, 6, 4);
+  (*created)->draw(layer, {}, 6, 4);
   expectPixels(target, [&](int x, int y) {
     if (x == 0 && y == 0) return red;
     if (x == 1 && y == 0) return halfWhite;
@@ -156,7 +156,7 @@ TEST(LayerCompositor, BlendsPremultipliedLayersWhereTheirPlacementPutsThem) {
 
   // Moved right by 3 and down by 1, at half opacity.
   clear(grey);
-  created.compositor->draw(layer, {.opacity = 0.5F, .offsetX = 3, .offsetY = 1}, 6, 4);
+  (*created)->draw(layer, {.opacity = 0.5F, .offsetX = 3, .offsetY = 1}, 6, 4);
   expectPixels(target, [&](int x, int y) {
     if (x == 3 && y == 1) return Rgba{178, 50, 50, 255};
     if (x == 4 && y == 2) return Rgba{50, 50, 178, 255};
@@ -169,7 +169,7 @@ TEST(LayerCompositor, BlendsPremultipliedLayersWhereTheirPlacementPutsThem) {
   std::vector<std::uint8_t> allBlue(16);
   for (int i = 0; i < 4; ++i) allBlue[i * 4] = 255, allBlue[i * 4 + 3] = 255;
   layer.upload(allBlue, 2, 2);
-  created.compositor->draw(layer, {.scale = 2}, 6, 4);
+  (*created)->draw(layer, {.scale = 2}, 6, 4);
   expectPixels(target, [&](int x, int) { return x < 4 ? blue : grey; });
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }

@@ -66,8 +66,8 @@ class ReferenceStills : public ::testing::TestWithParam<Moment> {
   static void SetUpTestSuite() {
     auto created =
         CaptureSession::create({.width = kWidth, .height = kHeight, .resources = SORVEL_RESOURCES_DIR, .seed = 5});
-    ASSERT_TRUE(created.session) << created.error;
-    session_ = std::move(created.session);
+    ASSERT_TRUE(created) << created.why();
+    session_ = std::move(*created);
   }
   static void TearDownTestSuite() { session_.reset(); }
 
@@ -90,7 +90,8 @@ TEST_P(ReferenceStills, DrawTheSamePictureAsBefore) {
   const fs::path reference = fs::path(SORVEL_TEST_FIXTURES) / "stills" / (std::string(moment.name) + ".png");
   const RgbaImage now = picture(moment);
   if (std::getenv("SORVEL_UPDATE_STILLS") != nullptr) {
-    ASSERT_EQ(writePng(reference, now.pixels, now.width, now.height), "");
+    const Result<void> written = writePng(reference, now.pixels, now.width, now.height);
+    ASSERT_TRUE(written) << written.why();
     GTEST_SKIP() << "wrote " << reference;
   }
   const Result<RgbaImage> before = readPng(reference);

@@ -31,8 +31,8 @@ class RendererTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     auto created = CaptureSession::create({.width = 64, .height = 64, .resources = test::fixtureResources(), .seed = 7});
-    ASSERT_TRUE(created.session) << created.error;
-    session_ = std::move(created.session);
+    ASSERT_TRUE(created) << created.why();
+    session_ = std::move(*created);
     renderer_ = &session_->renderer();
   }
   static void TearDownTestSuite() {
@@ -137,11 +137,11 @@ TEST_F(RendererTest, CubesAFewPixelsWideAreDrawnCoarserYetStillStand) {
 TEST_F(RendererTest, ASizeTheDriverCannotMakeDrawsNothingAndSaysSo) {
   Game& game = makeGame(8, 8);
   auto target = OffscreenTarget::create(8, 8);
-  ASSERT_TRUE(target.target) << target.error;
+  ASSERT_TRUE(target) << target.why();
   GLint largest = 0;
   glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &largest);
   ::testing::internal::CaptureStderr();
-  EXPECT_FALSE(renderer_->render(game.frame(), {target.target->framebuffer(), largest + 1, 8}));
+  EXPECT_FALSE(renderer_->render(game.frame(), {target->framebuffer(), largest + 1, 8}));
   EXPECT_NE(::testing::internal::GetCapturedStderr().find("not drawn"), std::string::npos);
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
   draw(game.frame(), 8, 8);  // and the next frame of a good size is drawn again
@@ -199,7 +199,7 @@ TEST_F(RendererTest, DrawingDependsOnNoGlStateTheCallerLeft) {
   // What a window's overlay pass, a read-back or a careless caller might
   // leave behind: the renderer and the read-back must set all they need.
   auto other = OffscreenTarget::create(4, 4);
-  ASSERT_TRUE(other.target) << other.error;
+  ASSERT_TRUE(other) << other.why();
   const bool clipControl = epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control");
   if (clipControl) glClipControl(GL_UPPER_LEFT, GL_NEGATIVE_ONE_TO_ONE);
   for (const GLenum on : {GL_BLEND, GL_SCISSOR_TEST, GL_FRAMEBUFFER_SRGB, GL_POLYGON_OFFSET_FILL}) glEnable(on);
@@ -214,7 +214,7 @@ TEST_F(RendererTest, DrawingDependsOnNoGlStateTheCallerLeft) {
   glClearColor(0.25f, 0.5f, 0.75f, 1);
   glClearDepth(0);
   glViewport(1, 2, 3, 4);
-  glBindFramebuffer(GL_FRAMEBUFFER, other.target->framebuffer());
+  glBindFramebuffer(GL_FRAMEBUFFER, other->framebuffer());
   glActiveTexture(GL_TEXTURE3);
   const GlBuffer pack = GlBuffer::make();
   glBindBuffer(GL_PIXEL_PACK_BUFFER, pack.id());
@@ -239,7 +239,8 @@ TEST_F(RendererTest, TexturesLoadFromPngAndAMissingOrBadFileGivesNothing) {
   test::writeFile(dir / "bad.png", "not a picture");
   EXPECT_FALSE(renderer_->loadTexture(dir / "bad.png"));
   const std::vector<std::uint8_t> rgba(4 * 4 * 4, 200);
-  ASSERT_EQ(writePng(dir / "good.png", rgba, 4, 4), "");
+  const Result<void> written = writePng(dir / "good.png", rgba, 4, 4);
+  ASSERT_TRUE(written) << written.why();
   const auto texture = renderer_->loadTexture(dir / "good.png");
   ASSERT_TRUE(texture);
   EXPECT_NE(texture->id, 0u);
@@ -248,17 +249,18 @@ TEST_F(RendererTest, TexturesLoadFromPngAndAMissingOrBadFileGivesNothing) {
 
 TEST_F(RendererTest, AShaderThatDoesNotCompileOrLinkIsReportedWithTheDriversLog) {
   const std::string prelude = "#version 330 core\n";
-  ProgramBuild broken = buildProgram({"test", "void main() { gl_Position = undeclared; }", ""}, prelude, "");
-  EXPECT_EQ(broken.program.id(), 0u);
-  EXPECT_NE(broken.error.find("the test vertex shader does not compile"), std::string::npos) << broken.error;
-  EXPECT_NE(broken.error.find("undeclared"), std::string::npos) << "the driver's log should follow";
+  const Result<GlProgram> broken =
+      buildProgram({"test", "void main() { gl_Position = undeclared; }", ""}, prelude, "");
+  ASSERT_FALSE(broken);
+  EXPECT_NE(broken.why().find("the test vertex shader does not compile"), std::string::npos) << broken.why();
+  EXPECT_NE(broken.why().find("undeclared"), std::string::npos) << "the driver's log should follow";
 
   // Each stage compiles, but the fragment stage has no main().
-  ProgramBuild unlinked = buildProgram(
+  const Result<GlProgram> unlinked = buildProgram(
       {"test", "void main() { gl_Position = vec4(0.0); }", "out vec4 c; void paint() { c = vec4(1.0); }"}, prelude,
       "");
-  EXPECT_EQ(unlinked.program.id(), 0u);
-  EXPECT_NE(unlinked.error.find("the test program does not link"), std::string::npos) << unlinked.error;
+  ASSERT_FALSE(unlinked);
+  EXPECT_NE(unlinked.why().find("the test program does not link"), std::string::npos) << unlinked.why();
   while (glGetError() != GL_NO_ERROR) {
   }
 }
@@ -277,8 +279,8 @@ TEST(LargestTable, EveryPlinthShowsInAWideAndATallPicture) {
   }
   test::writeChapter(dir.path(), blocks);
   auto created = CaptureSession::create({.width = 1600, .height = 1000, .resources = dir.path(), .seed = 7});
-  ASSERT_TRUE(created.session) << created.error;
-  CaptureSession& session = *created.session;
+  ASSERT_TRUE(created) << created.why();
+  CaptureSession& session = **created;
 
   for (const auto& [width, height] : {std::pair(1600, 1000), std::pair(600, 1000)}) {
     ASSERT_EQ(session.resize(width, height), "");

@@ -74,8 +74,8 @@ int main(int argc, char** argv) {
     for (const auto& [path, bytes] : outputs) {
       if (!check) {
         // Atomically, so an interrupted run never leaves half a puzzle behind.
-        if (const std::string problem = sorvel::writeFileAtomically(path, bytes); !problem.empty()) {
-          throw std::runtime_error(problem);
+        if (const sorvel::Result<void> written = sorvel::writeFileAtomically(path, bytes); !written) {
+          throw std::runtime_error(written.why());
         }
       } else if (readBytes(path) != bytes) {
         std::cerr << path.string() << ": differs from what the sources give\n";

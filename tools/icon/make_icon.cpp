@@ -215,8 +215,9 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "sorvel-icon: Cairo could not make the %s icon\n", name.c_str());
       return 1;
     }
-    if (const std::string problem = sorvel::writeFileAtomically(folder / name / "sorvel.png", png); !problem.empty()) {
-      std::fprintf(stderr, "sorvel-icon: %s\n", problem.c_str());
+    const sorvel::Result<void> written = sorvel::writeFileAtomically(folder / name / "sorvel.png", png);
+    if (!written) {
+      std::fprintf(stderr, "sorvel-icon: %s\n", written.why().c_str());
       return 1;
     }
   }
