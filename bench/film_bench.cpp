@@ -33,6 +33,11 @@ std::unique_ptr<CaptureSession> sessionOf(const benchmark::State& state) {
   return std::move(*created);
 }
 
+// A frame that cannot be drawn would make every measure a lie.
+void drawFrame(CaptureSession& session) {
+  if (const Result<void> drawn = session.draw(); !drawn) throw std::runtime_error(drawn.why());
+}
+
 // The stretch, from a fresh game, with `shoot` taking each frame.
 void playStretch(CaptureSession& session, const std::function<void()>& shoot) {
   session.restartGame();
@@ -52,7 +57,7 @@ void playStretch(CaptureSession& session, const std::function<void()>& shoot) {
 // The driver compiles each shader variant the first time the stretch needs
 // it; a run beforehand keeps that out of the measure.
 void warmUp(CaptureSession& session) {
-  playStretch(session, [&] { session.draw(); });
+  playStretch(session, [&] { drawFrame(session); });
 }
 
 fs::path scratch(const char* name) { return fs::temp_directory_path() / name; }
@@ -74,7 +79,7 @@ void BM_FilmFramesDrawnAndRead(benchmark::State& state) {
   warmUp(*session);
   for (auto _ : state) {
     playStretch(*session, [&] {
-      session->draw();
+      drawFrame(*session);
       session->read(pixels, PixelOrder::Bgra);
     });
   }
@@ -88,7 +93,7 @@ void BM_FilmFramesEncodedAlone(benchmark::State& state) {
   {
     std::ofstream out(raw, std::ios::binary);
     playStretch(*session, [&] {
-      session->draw();
+      drawFrame(*session);
       const std::vector<std::uint8_t> pixels = session->read(PixelOrder::Bgra);
       out.write(reinterpret_cast<const char*>(pixels.data()), static_cast<std::streamsize>(pixels.size()));
     });

@@ -41,7 +41,9 @@ struct Scene {
     // Five seconds: the camera has settled, and a figure stands alone.
     for (int i = 0; i < 300; ++i) game.tick(1.0 / 60);
     // The driver compiles its shader variants on first use; keep that out.
-    for (int i = 0; i < 2; ++i) session->draw();
+    for (int i = 0; i < 2; ++i) {
+      if (const Result<void> drawn = session->draw(); !drawn) throw std::runtime_error(drawn.why());
+    }
   }
   std::unique_ptr<CaptureSession> session;
 };

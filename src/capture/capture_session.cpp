@@ -43,23 +43,23 @@ void CaptureSession::restartGame() {
   game_->goHome(false);
 }
 
-std::string CaptureSession::resize(int width, int height) {
+Result<void> CaptureSession::resize(int width, int height) {
   Result<OffscreenTarget> target = OffscreenTarget::create(width, height);
-  if (!target) return target.why();
+  if (!target) return Reason{target.why()};
   target_ = std::move(*target);
   game_->viewportChanged(static_cast<float>(width) / static_cast<float>(height));
   return {};
 }
 
-std::string CaptureSession::draw() { return draw(game_->frame()); }
+Result<void> CaptureSession::draw() { return draw(game_->frame()); }
 
-std::string CaptureSession::draw(const Frame& frame) {
+Result<void> CaptureSession::draw(const Frame& frame) {
   if (!renderer_->render(frame, renderTarget())) {
-    return "the GPU could not draw a " + std::to_string(width()) + "x" + std::to_string(height()) + " picture";
+    return Reason{"the GPU could not draw a " + std::to_string(width()) + "x" + std::to_string(height()) + " picture"};
   }
   finishGpuWork();
   if (const unsigned error = takeGlError(); error != 0) {
-    return "drawing the picture gave GL error " + std::to_string(error);
+    return Reason{"drawing the picture gave GL error " + std::to_string(error)};
   }
   return {};
 }

@@ -56,12 +56,12 @@ class CaptureSession {
   void restartGame();
   // A new picture size: a new target, and the game told the new shape.
   // Keeps the old size and says why when the driver cannot give it.
-  std::string resize(int width, int height);
+  Result<void> resize(int width, int height);
 
   // Draws `frame` (the game's current frame when none) and waits until the
-  // GPU has finished it. Empty when drawn, else why not.
-  std::string draw();
-  std::string draw(const Frame& frame);
+  // GPU has finished it.
+  Result<void> draw();
+  Result<void> draw(const Frame& frame);
 
   // The last picture drawn into `out` (width x height x 4 bytes), top row
   // first, in the byte order asked for.

@@ -75,7 +75,7 @@ int takeStill(const StillRequest& request) {
     game.setToySpin(static_cast<float>(std::remainder(*spin, 2 * std::numbers::pi)));
   }
 
-  if (const std::string error = session.draw(); !error.empty()) return refuse(error);
+  if (const Result<void> drawn = session.draw(); !drawn) return refuse(drawn.why());
   if (withInterface) {
     if (const Result<void> drawn = drawInterface(session, uiScale); !drawn) return refuse(drawn.why());
   }

@@ -48,7 +48,8 @@ class FilmFrames : public ::testing::Test {
     film::Soundtrack track;
     session->game().setSoundRecorder([&](std::span<const float> s, float v) { track.hear(frames, s, v); });
     film::Director director(session->game(), [&] {
-      EXPECT_EQ(session->draw(), "");
+      const Result<void> drawn = session->draw();
+      EXPECT_TRUE(drawn) << drawn.why();
       take.frames.push_back(session->read(PixelOrder::Bgra));
       ++frames;
       return true;
@@ -112,7 +113,8 @@ TEST_F(FilmFrames, AConsumerThatGivesUpStopsThePipelineWithoutHanging) {
   ASSERT_TRUE(pipe) << pipe.why();
   int submitted = 0;
   while (submitted < 100) {
-    ASSERT_EQ(session->draw(), "");
+    const Result<void> drawn = session->draw();
+    ASSERT_TRUE(drawn) << drawn.why();
     if (!(*pipe)->submit(session->renderTarget().framebuffer)) break;
     ++submitted;
   }

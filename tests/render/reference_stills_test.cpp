@@ -77,7 +77,8 @@ class ReferenceStills : public ::testing::TestWithParam<Moment> {
     if (*moment.demo != '\0') game.demo(moment.demo);
     for (int i = 0; i < moment.ticks; ++i) game.tick(1.0 / 60.0);
     game.clearChips();
-    EXPECT_EQ(session_->draw(), "");
+    const Result<void> drawn = session_->draw();
+    EXPECT_TRUE(drawn) << drawn.why();
     return {kWidth, kHeight, session_->read(PixelOrder::Rgba)};
   }
 

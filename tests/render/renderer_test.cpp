@@ -47,15 +47,17 @@ class RendererTest : public ::testing::Test {
 
   // A new game on the table, seen in a picture of this size.
   Game& makeGame(int width, int height) {
-    EXPECT_EQ(session_->resize(width, height), "");
+    const Result<void> resized = session_->resize(width, height);
+    EXPECT_TRUE(resized) << resized.why();
     session_->restartGame();
     return session_->game();
   }
 
   // Renders and reads back, top row first.
   std::vector<std::uint8_t> draw(const Frame& frame, int width, int height) {
-    if (const std::string error = session_->resize(width, height); !error.empty()) throw std::runtime_error(error);
-    EXPECT_EQ(session_->draw(frame), "");
+    if (const Result<void> resized = session_->resize(width, height); !resized) throw std::runtime_error(resized.why());
+    const Result<void> drawn = session_->draw(frame);
+    EXPECT_TRUE(drawn) << drawn.why();
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     return session_->read(PixelOrder::Rgba);
   }
@@ -283,11 +285,13 @@ TEST(LargestTable, EveryPlinthShowsInAWideAndATallPicture) {
   CaptureSession& session = **created;
 
   for (const auto& [width, height] : {std::pair(1600, 1000), std::pair(600, 1000)}) {
-    ASSERT_EQ(session.resize(width, height), "");
+    const Result<void> resized = session.resize(width, height);
+    ASSERT_TRUE(resized) << resized.why();
     session.restartGame();
     Game& game = session.game();
     for (int i = 0; i < 60; ++i) game.tick(1.0 / 60.0);
-    ASSERT_EQ(session.draw(), "");
+    const Result<void> drawn = session.draw();
+    ASSERT_TRUE(drawn) << drawn.why();
     const std::vector<std::uint8_t> px = session.read(PixelOrder::Rgba);
     const glm::mat4 viewProj = game.viewProj();
     const auto pixelAt = [&](glm::vec3 world) -> std::optional<glm::ivec2> {
