@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "app/window_run.hpp"
-#include "base/fatal.hpp"
+#include "base/say_stop.hpp"
 #include "base/resources.hpp"
 #include "capture/film.hpp"
 #include "capture/still.hpp"

@@ -9,7 +9,7 @@
 #include <new>
 #include <string>
 
-#include "base/fatal.hpp"
+#include "base/say_stop.hpp"
 #include "capture/capture_session.hpp"
 #include "capture/encoder_process.hpp"
 #include "capture/film_files.hpp"

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "base/fatal.hpp"
+#include "base/say_stop.hpp"
 #include "capture/capture_session.hpp"
 #include "capture/output_path.hpp"
 #include "game/game.hpp"

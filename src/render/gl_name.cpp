@@ -1,6 +1,6 @@
 #include "render/gl_name.hpp"
 
-#include "base/fatal.hpp"
+#include "base/say_stop.hpp"
 
 namespace sorvel {
 
@@ -73,7 +73,7 @@ void labelGlObject(GLenum kind, GLuint name, std::string_view label) {
 void debugCheckGl(const char* where, const char* file, unsigned line) {
   const GLenum error = glGetError();
   if (error == GL_NO_ERROR) return;
-  fatal(std::string(where) + " gave " + glErrorText(error), file, line);
+  failedCheck(std::string(where) + " gave " + glErrorText(error), file, line);
 }
 #endif
 

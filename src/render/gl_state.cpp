@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "base/fatal.hpp"
+#include "base/say_stop.hpp"
 
 namespace sorvel {
 namespace {
@@ -40,9 +40,9 @@ void debugExpectGl(GLenum what, GLint expected, const char* who, const char* fil
   GLint value = 0;
   glGetIntegerv(what, &value);
   if (value != expected) {
-    fatal(std::string(who) + " expects GL state " + std::to_string(what) + " to be " + std::to_string(expected) +
-              ", not " + std::to_string(value),
-          file, line);
+    failedCheck(std::string(who) + " expects GL state " + std::to_string(what) + " to be " +
+                    std::to_string(expected) + ", not " + std::to_string(value),
+                file, line);
   }
 }
 #endif

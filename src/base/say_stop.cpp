@@ -1,4 +1,4 @@
-#include "base/fatal.hpp"
+#include "base/say_stop.hpp"
 
 #include <cstdio>
 #include <cstdlib>
@@ -13,10 +13,10 @@ void sayStop(std::string_view message, const char* file, unsigned line) {
                message.data(), name.c_str(), line);
 }
 
-void fatal(std::string_view message, const char* file, unsigned line) {
+void failedCheck(std::string_view message, const char* file, unsigned line) {
   sayStop(message, file, line);
   std::fflush(stdout);
-  std::exit(1);
+  std::abort();
 }
 
 }  // namespace sorvel

@@ -12,9 +12,10 @@ namespace sorvel {
 // cannot use libstdc++'s.)
 void sayStop(std::string_view message, const char* file = __builtin_FILE(), unsigned line = __builtin_LINE());
 
-// sayStop, then ends the program with status 1, for a fault deep in code that
-// has no way to hand it back (a GL error caught by a debug check).
-[[noreturn]] void fatal(std::string_view message, const char* file = __builtin_FILE(),
-                        unsigned line = __builtin_LINE());
+// sayStop, then aborts, as a failed assertion does: for the debug builds'
+// checks of what must never happen (a GL error after a pass), which no
+// caller could recover from.
+[[noreturn]] void failedCheck(std::string_view message, const char* file = __builtin_FILE(),
+                              unsigned line = __builtin_LINE());
 
 }  // namespace sorvel
