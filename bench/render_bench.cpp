@@ -85,6 +85,30 @@ BENCHMARK(BM_FrameDrawn)
     ->ArgNames({"scene", "w", "h"})
     ->Unit(benchmark::kMillisecond);
 
+// The window's frames on this 1360x880 window: the full picture at rest, and
+// the quick one a moving scene gets on a CPU renderer, at the share of the
+// window in each direction it is drawn at. Arguments: 0 full or 1 quick,
+// then that share in percent.
+void BM_WindowFrame(benchmark::State& state) {
+  const auto quality = state.range(0) == 0 ? DrawQuality::full : DrawQuality::quick;
+  const auto side = [&](int pixels) { return static_cast<int>(pixels * state.range(1) / 100); };
+  Scene scene(SceneKind::InPlay, side(1360), side(880));
+  const RenderTarget target = scene.session->renderTarget();
+  const Frame frame = scene.session->game().frame();
+  scene.session->renderer().render(frame, target, quality);
+  glFinish();
+  for (auto _ : state) {
+    scene.session->renderer().render(frame, target, quality);
+    glFinish();
+  }
+  state.SetLabel(quality == DrawQuality::full ? "full" : "quick");
+}
+BENCHMARK(BM_WindowFrame)
+    ->Args({0, 100})
+    ->ArgsProduct({{1}, {100, 66, 50, 33, 10}})
+    ->ArgNames({"quick", "percent"})
+    ->Unit(benchmark::kMillisecond);
+
 // `sorvel --still` from options to PNG: context, renderer, game, 300 ticks,
 // one frame, read-back and encoding. Argument: the picture's width (16 or
 // 1920; the height follows at 16:10 or 16:9). The tiny picture is nearly all

@@ -2,6 +2,7 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 
@@ -27,7 +28,18 @@ double threadCpuSeconds() {
 }
 
 
-void FrameStats::frameShown(double frameMs, float sceneScale) {
+void FrameStats::frameShown(double frameMs, float sceneScale, bool moving, Clock::time_point started,
+                            Clock::time_point shownAt) {
+  if (moving) {
+    if (resting_) restSeconds += std::chrono::duration<double>(started - restStart_).count();
+    resting_ = false;
+    if (!inStretch_) stretchStart_ = started;
+    inStretch_ = true;
+    stretchEnd_ = shownAt;
+    ++movingFrames;
+  } else {
+    ++restFrames;
+  }
   sceneScaleSum += sceneScale;
   if (++frames != 1) return;
   loopStart = Clock::now();
@@ -38,8 +50,25 @@ void FrameStats::frameShown(double frameMs, float sceneScale) {
                millisecondsSince(start), window, renderer, fonts, game, frameMs);
 }
 
-void FrameStats::end() const {
+void FrameStats::atRest(Clock::time_point since) {
+  if (inStretch_) movingSeconds += std::chrono::duration<double>(stretchEnd_ - stretchStart_).count();
+  inStretch_ = false;
+  if (!resting_) restStart_ = since;
+  resting_ = true;
+}
+
+void FrameStats::refined(double ms) {
+  refineMsSum += ms;
+  refineMsMost = std::max(refineMsMost, ms);
+  ++refines;
+}
+
+void FrameStats::end() {
   if (!enabled || frames == 0) return;
+  const Clock::time_point now = Clock::now();
+  if (resting_) restSeconds += std::chrono::duration<double>(now - restStart_).count();
+  if (inStretch_) movingSeconds += std::chrono::duration<double>(stretchEnd_ - stretchStart_).count();
+  resting_ = inStretch_ = false;
   const double seconds = std::chrono::duration<double>(Clock::now() - loopStart).count();
   const double n = static_cast<double>(frames);
   std::fprintf(stderr,
@@ -48,6 +77,13 @@ void FrameStats::end() const {
                "%ld MiB\n",
                frames, seconds, n / seconds, 100 * sceneScaleSum / n, 1000 * gameSeconds / n,
                1000 * renderSeconds / n, peakResidentKiB() / 1024);
+  std::fprintf(stderr, "sorvel: moving: %ld frames in %.1f s (%.1f a second)\n", movingFrames, movingSeconds,
+               movingSeconds > 0 ? static_cast<double>(movingFrames) / movingSeconds : 0.0);
+  std::fprintf(stderr, "sorvel: at rest: %.1f s, %ld frames drawn\n", restSeconds, restFrames);
+  if (refines > 0) {
+    std::fprintf(stderr, "sorvel: the full picture came %.0f ms after the motion ended (%.0f at most, %ld times)\n",
+                 refineMsSum / static_cast<double>(refines), refineMsMost, refines);
+  }
 }
 
 }  // namespace sorvel

@@ -8,7 +8,7 @@
 namespace sorvel {
 
 SceneScale::SceneScale(bool softwareRenderer, std::optional<float> pinned)
-    : scale_(pinned ? std::clamp(*pinned, kLowest, 1.0f) : softwareRenderer ? kLowest : 1.0f),
+    : scale_(pinned ? std::clamp(*pinned, kLowestPinned, 1.0f) : softwareRenderer ? kFirst : 1.0f),
       pinned_(pinned.has_value()) {}
 
 void SceneScale::frameShown(double seconds) {
@@ -32,7 +32,7 @@ PinnedSceneScale parsePinnedSceneScale(const char* text) {
   const std::string_view view(text);
   float value = 0;
   const auto [end, error] = std::from_chars(view.data(), view.data() + view.size(), value);
-  if (error != std::errc() || end != view.data() + view.size() || !(value >= SceneScale::kLowest && value <= 1)) {
+  if (error != std::errc() || end != view.data() + view.size() || !(value >= SceneScale::kLowestPinned && value <= 1)) {
     return {std::nullopt, "SORVEL_SCENE_SCALE=\"" + std::string(view) +
                               "\" is not a scale from 0.5 to 1; the scene's scale follows the frame rate"};
   }

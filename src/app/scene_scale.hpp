@@ -7,31 +7,36 @@
 
 namespace sorvel {
 
-// How much of the window's resolution the 3D scene is drawn at, so that a
-// machine drawing on its CPU stays playable. The scene is scaled up to the
-// window afterwards; the interface is always drawn at full resolution, and
-// stills and films never go through here.
+// How much of the window's resolution a moving 3D scene is drawn at, so
+// that a machine drawing on its CPU keeps its frame rate. The scene is
+// scaled up to the window afterwards; the interface is always drawn at full
+// resolution, a picture at rest is drawn whole, and stills and films never
+// go through here.
 //
-// It follows how long frames take: frames slower than kSlowFrame over a
-// stretch step the scale down, frames quicker than kQuickFrame step it back
-// up, never below kLowest (half in each direction) nor above 1. The gap
-// between the two keeps one step's change in cost from bouncing it back.
+// It follows how long moving frames take: frames slower than kSlowFrame
+// over a stretch step the scale down, frames quicker than kQuickFrame step
+// it back up, never below kLowest (a third in each direction) nor above 1.
+// The gap between the two keeps one step's change in cost from bouncing it
+// back.
 class SceneScale {
  public:
-  static constexpr float kLowest = 0.5f;
+  static constexpr float kLowest = 1.0f / 3;
+  static constexpr float kFirst = 0.5f;  // where a CPU renderer starts
+  static constexpr float kLowestPinned = 0.5f;
   static constexpr float kStep = 0.125f;
   static constexpr int kStretch = 30;  // frames averaged before each decision
   static constexpr double kSlowFrame = 1.0 / 30;
   static constexpr double kQuickFrame = 1.0 / 70;
 
-  // A driver that draws on the CPU starts at the lowest scale, rather than
-  // spend its first second or two at a few frames a second. `pinned` holds
+  // A driver that draws on the CPU starts at kFirst, rather than spend its
+  // first second or two at a few frames a second. `pinned` holds
   // the scale where the player fixed it.
   SceneScale(bool softwareRenderer, std::optional<float> pinned);
 
   float scale() const { return scale_; }
 
-  // After each frame shown: how long it took, from its events to its swap.
+  // After each moving frame shown: how long it took, from its events to its
+  // swap.
   void frameShown(double seconds);
 
   // The scene's picture for a window of `window` pixels: at least 1x1.

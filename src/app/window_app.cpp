@@ -67,7 +67,9 @@ bool WindowApp::openRenderer() {
   const char* rendererName = currentGlRenderer();
   const PinnedSceneScale& pinned = options_.sceneScale;
   if (!pinned.problem.empty()) std::fprintf(stderr, "sorvel: %s\n", pinned.problem.c_str());
-  sceneScale_.emplace(isSoftwareRenderer(rendererName != nullptr ? rendererName : ""), pinned.scale);
+  cpuRenderer_ = isSoftwareRenderer(rendererName != nullptr ? rendererName : "");
+  sceneScale_.emplace(cpuRenderer_, pinned.scale);
+  schedule_.emplace(cpuRenderer_);
   Result<std::unique_ptr<LayerCompositor>> compositor = LayerCompositor::create();
   if (!compositor) {
     std::fprintf(stderr, "sorvel: %s (%s)\n", compositor.why().c_str(), window_->describe().c_str());
@@ -103,6 +105,7 @@ void WindowApp::startFrame() {
 }
 
 bool WindowApp::event(const SDL_Event& event) {
+  if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_EXPOSED) exposed_ = true;
   switch (sdlInput_->handle(event, *window_, *pointer_, *input_)) {
     case WindowRequest::none:
       break;
@@ -119,9 +122,8 @@ WindowApp::FrameEnd WindowApp::frame() {
   // A minimised window draws nothing and its game stands still; the clock
   // starts again from the moment it is back.
   if (window_->minimised()) {
-    SDL_WaitEventTimeout(nullptr, 100);
     last_ = Clock::now();
-    return FrameEnd::away;
+    return {.sleep = 0.1};
   }
   const Clock::time_point now = Clock::now();
   const double dt = std::chrono::duration<double>(now - last_).count();
@@ -131,12 +133,36 @@ WindowApp::FrameEnd WindowApp::frame() {
   const glm::ivec2 pixels = window_->pixels();
   if (pixels.y > 0) game_->viewportChanged(static_cast<float>(pixels.x) / static_cast<float>(pixels.y));
   game_->tick(dt);
-  if (pixels.x <= 0 || pixels.y <= 0) return FrameEnd::away;
-  const Frame frame = game_->frame();
+  if (pixels.x <= 0 || pixels.y <= 0) return {.sleep = 0.1};
+  Frame frame = game_->frame();
   updateInterface(pixels);
-  present(frame, pixels, threadCpuSeconds());
-  return quitAfter_ && stats_.frames >= *quitAfter_ ? FrameEnd::last : FrameEnd::drawn;
+  std::vector<ui::LayerStamp> layers = ui::stampsOf(interface_->interface().layers());
+  const bool changed = !shownFrame_ || pixels != shownPixels_ || layers != shownLayers_ ||
+                       !sameScene(frame, *shownFrame_);
+  const DrawSchedule::Plan plan = schedule_->plan(secondsSinceStart(), game_->motion(), changed);
+  if (!plan.moving) {
+    if (motionEnded_ < 0) motionEnded_ = secondsSinceStart();
+    stats_.atRest(now);
+  } else {
+    motionEnded_ = -1;
+  }
+  if (!plan.draw) {
+    // Uncovered with nothing new to draw: the picture it had, again.
+    if (exposed_ && presenter_.showAgain(pixels)) window_->swap();
+    exposed_ = false;
+    return {.sleep = plan.sleep};
+  }
+  exposed_ = false;
+  const std::optional<bool> whole = present(frame, pixels, threadCpuSeconds(), plan);
+  if (!whole) return {.sleep = DrawSchedule::kLongestSleep};
+  schedule_->shown(secondsSinceStart(), *whole);
+  shownFrame_ = std::move(frame);
+  shownLayers_ = std::move(layers);
+  shownPixels_ = pixels;
+  return {.drawn = true, .last = quitAfter_ && stats_.frames >= *quitAfter_};
 }
+
+double WindowApp::secondsSinceStart() const { return std::chrono::duration<double>(Clock::now() - epoch_).count(); }
 
 void WindowApp::updateInterface(glm::ivec2 pixels) {
   const glm::ivec2 points = window_->points();
@@ -157,16 +183,29 @@ void WindowApp::updateInterface(glm::ivec2 pixels) {
                                                 : GameWindow::Cursor::arrow);
 }
 
-void WindowApp::present(const Frame& frame, glm::ivec2 pixels, double cpuFrame) {
-  const bool shown = presenter_.present(*renderer_, frame, pixels, sceneScale_->sceneSize(pixels),
+std::optional<bool> WindowApp::present(const Frame& frame, glm::ivec2 pixels, double cpuFrame,
+                                       const DrawSchedule::Plan& plan) {
+  const glm::ivec2 scene = plan.moving ? sceneScale_->sceneSize(pixels) : pixels;
+  const bool shown = presenter_.present(*renderer_, frame, pixels, scene, plan.quality,
                                         [this](const RenderTarget& target) { interface_->draw(target); });
   stats_.gameSeconds += cpuFrame - cpuStart_;
   stats_.renderSeconds += threadCpuSeconds() - cpuFrame;
   window_->swap();
-  if (shown) {
-    sceneScale_->frameShown(std::chrono::duration<double>(Clock::now() - frameStart_).count());
-    stats_.frameShown(millisecondsSince(frameStart_), sceneScale_->scale());
-  }
+  // A CPU renderer has drawn the frame by now anyway; on any other, never
+  // let frames queue up behind the one on screen, so the next input shows
+  // in the next frame.
+  finishGpuWork();
+  if (!shown) return std::nullopt;
+  const Clock::time_point shownAt = Clock::now();
+  const double frameSeconds = std::chrono::duration<double>(shownAt - frameStart_).count();
+  if (plan.moving) sceneScale_->frameShown(frameSeconds);
+  stats_.frameShown(1000 * frameSeconds, static_cast<float>(scene.x) / static_cast<float>(pixels.x), plan.moving,
+                    frameStart_, shownAt);
+  if (!plan.moving && motionEnded_ >= 0) stats_.refined(1000 * (secondsSinceStart() - motionEnded_));
+  // Four samples of every pixel are not kept for a picture that stays.
+  const bool whole = plan.quality == DrawQuality::full && scene == pixels;
+  if (cpuRenderer_ && whole) renderer_->releaseTargets();
+  return whole;
 }
 
 void WindowApp::pace() const {

@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
+#include "app/draw_schedule.hpp"
 #include "app/frame_stats.hpp"
 #include "app/input_map.hpp"
 #include "app/pointer_router.hpp"
@@ -13,6 +15,7 @@
 #include "base/settings_store.hpp"
 #include "puzzle/puzzle_def.hpp"
 #include "render/presenter.hpp"
+#include "ui/interface.hpp"
 #include "ui/views.hpp"
 
 union SDL_Event;
@@ -30,9 +33,14 @@ class Renderer;
 // The caller runs the loop (and so decides when it ends).
 class WindowApp {
  public:
-  // How a frame ended: `away` drew nothing (minimised, or no size), so
-  // there is nothing to pace; `last` was the last frame asked for.
-  enum class FrameEnd { away, drawn, last };
+  // How a look at the game ended: whether a frame was drawn (and so wants
+  // pacing), whether it was the last one asked for, and how long the loop
+  // may sleep waiting for an event before the next look.
+  struct FrameEnd {
+    bool drawn = false;
+    bool last = false;
+    double sleep = 0;
+  };
 
   // The game of `chapter`, saving to `store`, as `options` ask.
   WindowApp(SettingsStore& store, WindowOptions options, Chapter chapter);
@@ -48,6 +56,7 @@ class WindowApp {
   void startFrame();
   // One of SDL's events; false when it asks the game to close.
   bool event(const SDL_Event& event);
+  // Ticks the game and draws a frame if the picture changed or moves.
   FrameEnd frame();
   // Sleeps out the rest of the frame where swapping does not wait for the display.
   void pace() const;
@@ -61,8 +70,11 @@ class WindowApp {
   void startGame();
   // The interface brought up to the game's published state and the window.
   void updateInterface(glm::ivec2 pixels);
-  // Draws and shows the frame; `cpuFrame` is the thread's CPU time before it.
-  void present(const Frame& frame, glm::ivec2 pixels, double cpuFrame);
+  // Draws and shows the frame as `plan` says; `cpuFrame` is the thread's
+  // CPU time before it. Whether the picture shown is whole (full quality at
+  // the window's size); nothing when none could be shown.
+  std::optional<bool> present(const Frame& frame, glm::ivec2 pixels, double cpuFrame, const DrawSchedule::Plan& plan);
+  double secondsSinceStart() const;
 
   SettingsStore& store_;
   const WindowOptions options_;
@@ -73,6 +85,8 @@ class WindowApp {
   std::unique_ptr<GameWindow> window_;
   std::unique_ptr<Renderer> renderer_;
   std::optional<SceneScale> sceneScale_;
+  std::optional<DrawSchedule> schedule_;
+  bool cpuRenderer_ = false;
   // Made with the renderer (its program is GL start-up work), then handed
   // to the interface once the fonts are loaded.
   std::unique_ptr<LayerCompositor> compositor_;
@@ -87,6 +101,12 @@ class WindowApp {
   std::optional<long> quitAfter_;
   std::optional<ui::InterfaceState> shownState_;
   std::uint64_t shownRevision_ = 0;
+  // What the picture on screen shows, to tell whether it must change.
+  std::optional<Frame> shownFrame_;
+  std::vector<ui::LayerStamp> shownLayers_;
+  glm::ivec2 shownPixels_{0};
+  bool exposed_ = false;  // uncovered: the window wants its picture again
+  double motionEnded_ = -1;  // when the scene last came to rest, for the stats
   Clock::time_point last_;
   Clock::time_point frameStart_;
   double cpuStart_ = 0;

@@ -5,6 +5,7 @@
 
 #include "base/maths.hpp"
 #include "game/game.hpp"
+#include "game/settling.hpp"
 
 namespace sorvel {
 
@@ -253,13 +254,13 @@ void Game::placeCamera(float yaw, float pitch, float zoom) {
 }
 
 void Game::easeCamera(float d) {
-  const float turn = easeFactor(7, d);
-  const float glide = easeFactor(4.5f, d);
-  camera_.yaw += (camera_.goalYaw - camera_.yaw) * turn;
-  camera_.pitch += (camera_.goalPitch - camera_.pitch) * turn;
-  camera_.dist += (camera_.goalDist - camera_.dist) * glide;
-  camera_.target += (camera_.goalTarget - camera_.target) * glide;
-  camera_.zoom += (camera_.goalZoom - camera_.zoom) * glide;
+  using settling::easeTo;
+  const float nearby = settling::kShare * camera_.goalDist;
+  easeTo(camera_.yaw, camera_.goalYaw, 7, d, settling::kAngle);
+  easeTo(camera_.pitch, camera_.goalPitch, 7, d, settling::kAngle);
+  easeTo(camera_.dist, camera_.goalDist, 4.5f, d, nearby);
+  easeTo(camera_.target, camera_.goalTarget, 4.5f, d, nearby);
+  easeTo(camera_.zoom, camera_.goalZoom, 4.5f, d, settling::kShare * camera_.goalZoom);
   if (screen_ == Screen::home) {
     homeSway_ = std::sin(time_ * 0.25f) * 0.06f;
     camera_.yaw += (camera_.goalYaw + homeSway_ - camera_.yaw) * easeFactor(2, d);

@@ -171,6 +171,8 @@ class Game {
   static constexpr double kLongestAnimatedTick = 0.25;
   static constexpr double kLongestPlayClockTick = 2;
   void clearChips();
+  // What moves now; a window need not draw while nothing does.
+  Motion motion() const;
   // Turns the open block's figure (a capture's chosen pose).
   void setToySpin(float radians);
 

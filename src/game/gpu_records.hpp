@@ -124,6 +124,10 @@ struct FramePacking {
 };
 FramePacking packFrame(const Frame& frame);
 
+// Whether two frames draw the same picture. The clock is left out: only what
+// the game calls ambient motion shows it, and that is drawn anyway.
+bool sameScene(const Frame& a, const Frame& b);
+
 // The two vertex layouts every mesh uses (attribute location = index, in the
 // order of the per-vertex locations above).
 struct VertexAttribute {

@@ -5,6 +5,7 @@
 #include "base/maths.hpp"
 #include "game/game.hpp"
 #include "game/reveal_timing.hpp"
+#include "game/settling.hpp"
 
 namespace sorvel {
 
@@ -50,14 +51,14 @@ void Game::step(float d) {
 
   easeCamera(d);
   const float clueGoal = screen_ == Screen::playing ? 1.0f : 0.0f;
-  clueAlpha_ += (clueGoal - clueAlpha_) * easeFactor(6, d);
+  settling::easeTo(clueAlpha_, clueGoal, 6, d, settling::kUnit);
 
   for (const auto& slot : slots_) {
     tickCells(*slot, d);
     const bool shown = screen_ == Screen::home || current_ == slot->index;
-    slot->presence += ((shown ? 1.0f : 0.0f) - slot->presence) * easeFactor(5, d);
+    settling::easeTo(slot->presence, shown ? 1.0f : 0.0f, 5, d, settling::kUnit);
     const bool raised = screen_ == Screen::home && hoveredSlot_ == slot->index;
-    slot->lift += ((raised ? 1.0f : 0.0f) - slot->lift) * easeFactor(12, d);
+    settling::easeTo(slot->lift, raised ? 1.0f : 0.0f, 12, d, settling::kUnit);
     tickToy(*slot, d);
   }
   if (Slot* open = openSlot()) tickReveal(*open, d);
@@ -72,7 +73,7 @@ void Game::tickCells(Slot& slot, float d) {
     if (slot.shake[i] > 0) slot.shake[i] = std::max(slot.shake[i] - d, 0.0f);
     if (slot.flash[i] > 0) slot.flash[i] = std::max(slot.flash[i] - 1.6f * d, 0.0f);
     const float markGoal = state[i] == CellState::marked ? 1.0f : 0.0f;
-    slot.mark[i] += (markGoal - slot.mark[i]) * markEase;
+    settling::easeBy(slot.mark[i], markGoal, markEase, settling::kUnit);
     if (slot.popT[i] >= 0) slot.popT[i] += d;
   }
 }

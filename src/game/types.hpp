@@ -13,6 +13,10 @@ namespace sorvel {
 
 enum class Tool { carve, mark };
 enum class Screen { home, playing, solved };
+// What moves in the scene: nothing, only what moves for good (a solved
+// figure turning, the table's sway, the guide's breathing), or something on
+// its way somewhere (the camera easing, a cube breaking off, a reveal).
+enum class Motion { still, ambient, moving };
 
 constexpr const char* screenName(Screen screen) {
   switch (screen) {

@@ -19,13 +19,13 @@ void copyPicture(GLuint from, GLuint to, glm::ivec2 fromSize, glm::ivec2 toSize,
 }  // namespace
 
 bool Presenter::present(Renderer& renderer, const Frame& frame, glm::ivec2 pixels, glm::ivec2 scene,
-                        const std::function<void(const RenderTarget& target)>& overlay) {
+                        DrawQuality quality, const std::function<void(const RenderTarget& target)>& overlay) {
   if (!fit(target_, pixels, "the window's picture")) return false;
   const bool scaled = scene != pixels;
   if (scaled && !fit(sceneTarget_, scene, "the window's scene")) return false;
   if (!scaled) sceneTarget_.reset();
   const OffscreenTarget& drawn = scaled ? *sceneTarget_ : *target_;
-  if (!renderer.render(frame, {drawn.framebuffer(), scene.x, scene.y})) {
+  if (!renderer.render(frame, {drawn.framebuffer(), scene.x, scene.y}, quality)) {
     reportOnce("a picture of " + std::to_string(scene.x) + "x" + std::to_string(scene.y) + " pixels");
     return false;
   }
@@ -33,6 +33,12 @@ bool Presenter::present(Renderer& renderer, const Frame& frame, glm::ivec2 pixel
   overlay({target_->framebuffer(), pixels.x, pixels.y});
   copyPicture(target_->framebuffer(), 0, pixels, pixels, GL_NEAREST);
   reported_ = false;
+  return true;
+}
+
+bool Presenter::showAgain(glm::ivec2 pixels) const {
+  if (!target_ || target_->width() != pixels.x || target_->height() != pixels.y) return false;
+  copyPicture(target_->framebuffer(), 0, pixels, pixels, GL_NEAREST);
   return true;
 }
 

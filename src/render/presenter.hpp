@@ -17,11 +17,15 @@ namespace sorvel {
 // first, so the interface over it keeps every pixel.
 class Presenter {
  public:
-  // Draws `frame` at `scene` pixels, then `overlay` over it at the window's
-  // `pixels`, and copies the whole to the window's own framebuffer. False,
-  // with nothing shown, when no target of that size can be had.
-  bool present(Renderer& renderer, const Frame& frame, glm::ivec2 pixels, glm::ivec2 scene,
+  // Draws `frame` at `scene` pixels in `quality`, then `overlay` over it at
+  // the window's `pixels`, and copies the whole to the window's own
+  // framebuffer. False, with nothing shown, when no target of that size can
+  // be had.
+  bool present(Renderer& renderer, const Frame& frame, glm::ivec2 pixels, glm::ivec2 scene, DrawQuality quality,
                const std::function<void(const RenderTarget& target)>& overlay);
+  // Copies the last picture to the window again (it was uncovered); false
+  // when there is none of that size.
+  bool showAgain(glm::ivec2 pixels) const;
 
  private:
   bool fit(std::optional<OffscreenTarget>& target, glm::ivec2 size, const char* what);

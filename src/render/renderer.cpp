@@ -98,7 +98,12 @@ Result<void> Renderer::build() {
   while (glGetError() != GL_NO_ERROR) {
   }
   clipControl_ = epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control");
-  if (Result<void> built = buildPrograms(); !built) return built;
+  // The quick programs wait for the first frame that needs them: a still or
+  // a film never does.
+  Result<MainPrograms> full = buildMainPrograms(DrawQuality::full);
+  if (!full) return Reason{full.why()};
+  fullPrograms_ = std::move(*full);
+  if (Result<void> built = buildShadowPrograms(); !built) return built;
   if (Result<void> built = buildShadowMap(); !built) return built;
 
   for (std::size_t level = 0; level < kCubeDetailSteps.size(); ++level) {
@@ -130,27 +135,57 @@ Result<void> Renderer::build() {
   return {};
 }
 
-Result<void> Renderer::buildPrograms() {
-  const std::string prelude = shaderPrelude(!clipControl_) + shaders::common_glsl;
+Result<Renderer::MainPrograms> Renderer::buildMainPrograms(DrawQuality quality) const {
+  std::string prelude = shaderPrelude(!clipControl_);
+  if (quality == DrawQuality::quick) prelude += "#define SORVEL_QUICK 1\n";
+  prelude += shaders::common_glsl;
   const std::string fragmentPrelude = shaders::lighting_glsl;
+  MainPrograms made;
   const std::pair<GlProgram*, ProgramSource> programs[] = {
-      {&cubeProgram_, {"cube", shaders::cube_vert, shaders::cube_frag}},
-      {&objProgram_, {"object", shaders::obj_vert, shaders::obj_frag}},
-      {&floorProgram_, {"floor", shaders::floor_vert, shaders::floor_frag}},
-      {&cubeShadowProgram_, {"cube shadow", shaders::shadow_cube_vert, ""}},
-      {&objShadowProgram_, {"object shadow", shaders::shadow_obj_vert, ""}},
+      {&made.cube, {"cube", shaders::cube_vert, shaders::cube_frag}},
+      {&made.object, {"object", shaders::obj_vert, shaders::obj_frag}},
+      {&made.floor, {"floor", shaders::floor_vert, shaders::floor_frag}},
   };
   for (const auto& [program, source] : programs) {
     Result<GlProgram> built = buildProgram(source, prelude, fragmentPrelude);
     if (!built) return Reason{built.why()};
     *program = std::move(*built);
   }
-  setSamplerUnit(cubeProgram_, "glyphs", kPictureUnit);
-  setSamplerUnit(objProgram_, "picture", kPictureUnit);
-  hasPictureLocation_ = glGetUniformLocation(objProgram_.id(), "hasPicture");
-  for (const GlProgram* p : {&cubeProgram_, &objProgram_, &floorProgram_}) setSamplerUnit(*p, "shadowMap", kShadowUnit);
+  setSamplerUnit(made.cube, "glyphs", kPictureUnit);
+  setSamplerUnit(made.object, "picture", kPictureUnit);
+  made.hasPictureLocation = glGetUniformLocation(made.object.id(), "hasPicture");
+  for (const GlProgram* p : {&made.cube, &made.object, &made.floor}) setSamplerUnit(*p, "shadowMap", kShadowUnit);
   glUseProgram(0);
+  return made;
+}
+
+Result<void> Renderer::buildShadowPrograms() {
+  const std::string prelude = shaderPrelude(!clipControl_) + shaders::common_glsl;
+  const std::pair<GlProgram*, ProgramSource> programs[] = {
+      {&cubeShadowProgram_, {"cube shadow", shaders::shadow_cube_vert, ""}},
+      {&objShadowProgram_, {"object shadow", shaders::shadow_obj_vert, ""}},
+  };
+  for (const auto& [program, source] : programs) {
+    Result<GlProgram> built = buildProgram(source, prelude, "");
+    if (!built) return Reason{built.why()};
+    *program = std::move(*built);
+  }
   return {};
+}
+
+bool Renderer::prepare(DrawQuality quality) {
+  MainPrograms& programs = quality == DrawQuality::full ? fullPrograms_ : quickPrograms_;
+  if (programs) return true;
+  Result<MainPrograms> built = buildMainPrograms(quality);
+  if (!built) {
+    // The full programs were built at start, so only the quick ones can
+    // fail here; the window then draws every frame in full.
+    if (!toldAboutQuickPrograms_) say_("render: " + built.why() + "; frames are drawn in full quality");
+    toldAboutQuickPrograms_ = true;
+    return false;
+  }
+  programs = std::move(*built);
+  return true;
 }
 
 void Renderer::buildFrameRing() {
@@ -270,40 +305,55 @@ const Renderer::GpuMesh* Renderer::mesh(MeshHandle handle) const {
   return &meshes_[handle.id - 1];
 }
 
-bool Renderer::ensureTargets(int width, int height) {
-  if (msaaFramebuffer_ && width == targetWidth_ && height == targetHeight_) return targetsComplete_;
-  msaaFramebuffer_.reset();
-  msaaColour_.reset();
-  msaaDepth_.reset();
-  GLint maxSamples = kSamples;
-  glGetIntegerv(GL_MAX_SAMPLES, &maxSamples);
-  const GLsizei samples = std::min<GLint>(kSamples, maxSamples);
-  msaaColour_ = GlRenderbuffer::make();
-  glBindRenderbuffer(GL_RENDERBUFFER, msaaColour_.id());
-  labelGlObject(msaaColour_, "multisampled colour");
-  glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, GL_SRGB8_ALPHA8, width, height);
-  msaaDepth_ = GlRenderbuffer::make();
-  glBindRenderbuffer(GL_RENDERBUFFER, msaaDepth_.id());
-  labelGlObject(msaaDepth_, "multisampled depth");
-  glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, GL_DEPTH_COMPONENT32F, width, height);
+bool Renderer::ensureTargets(int width, int height, int samples) {
+  if (drawFramebuffer_ && width == targetWidth_ && height == targetHeight_ && samples == targetSamples_) {
+    return targetsComplete_;
+  }
+  releaseTargets();
+  // Without multisampling, plain renderbuffers: a one-sample multisampled
+  // one may still cost a resolve.
+  const auto storage = [&](GLenum format) {
+    if (samples > 1) {
+      glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, format, width, height);
+    } else {
+      glRenderbufferStorage(GL_RENDERBUFFER, format, width, height);
+    }
+  };
+  drawColour_ = GlRenderbuffer::make();
+  glBindRenderbuffer(GL_RENDERBUFFER, drawColour_.id());
+  labelGlObject(drawColour_, "main pass colour");
+  storage(GL_SRGB8_ALPHA8);
+  drawDepth_ = GlRenderbuffer::make();
+  glBindRenderbuffer(GL_RENDERBUFFER, drawDepth_.id());
+  labelGlObject(drawDepth_, "main pass depth");
+  storage(GL_DEPTH_COMPONENT32F);
   glBindRenderbuffer(GL_RENDERBUFFER, 0);
-  msaaFramebuffer_ = GlFramebuffer::make();
-  glBindFramebuffer(GL_FRAMEBUFFER, msaaFramebuffer_.id());
-  labelGlObject(msaaFramebuffer_, "main pass");
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, msaaColour_.id());
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, msaaDepth_.id());
+  drawFramebuffer_ = GlFramebuffer::make();
+  glBindFramebuffer(GL_FRAMEBUFFER, drawFramebuffer_.id());
+  labelGlObject(drawFramebuffer_, "main pass");
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, drawColour_.id());
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, drawDepth_.id());
   targetsComplete_ = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
   if (!targetsComplete_) {
     // Too large for the driver, or out of memory: say so once per size and
     // draw nothing rather than draw into a broken framebuffer.
     while (glGetError() != GL_NO_ERROR) {
     }
-    say_("render: no " + std::to_string(width) + "x" + std::to_string(height) +
-         " multisampled framebuffer; frames of this size are not drawn");
+    say_("render: no " + std::to_string(width) + "x" + std::to_string(height) + " framebuffer with " +
+         std::to_string(samples) + (samples == 1 ? " sample" : " samples") + "; frames of this size are not drawn");
   }
   targetWidth_ = width;
   targetHeight_ = height;
+  targetSamples_ = samples;
   return targetsComplete_;
+}
+
+void Renderer::releaseTargets() {
+  drawFramebuffer_.reset();
+  drawColour_.reset();
+  drawDepth_.reset();
+  targetWidth_ = targetHeight_ = targetSamples_ = 0;
+  targetsComplete_ = false;
 }
 
 Renderer::RingEntry& Renderer::nextRingEntry(std::size_t bytes) {
@@ -344,13 +394,40 @@ glm::vec4 Renderer::shadowFootprint(const Frame& frame, const glm::mat4& lightVi
   return footprint.bounds();
 }
 
-void Renderer::upload(const Frame& frame, const FramePacking& packing, const RingEntry& entry) {
+Uniforms Renderer::frameUniforms(const Frame& frame) const {
   Uniforms uniforms = frame.uniforms;
   uniforms.lightViewProj =
       lightViewProjection(glm::vec3(uniforms.lightDir), frame.shadowCenter, frame.shadowRadius);
   uniforms.params.w = static_cast<float>(kShadowMapSize);
   uniforms.shadowCasters = shadowFootprint(frame, uniforms.lightViewProj);
+  return uniforms;
+}
 
+bool Renderer::shadowCasters(const Frame& frame, const glm::mat4& lightViewProj) {
+  // Everything the shadow pass reads: the light, and each caster where the
+  // pass puts it.
+  std::vector<float>& key = nextShadowKey_;
+  key.clear();
+  const float* light = &lightViewProj[0][0];
+  key.insert(key.end(), light, light + 16);
+  for (const CubeInst& cube : frame.cubes) {
+    key.insert(key.end(), {cube.posScale.x, cube.posScale.y, cube.posScale.z, cube.posScale.w, cube.anim.x});
+  }
+  for (const ObjectGroup& group : frame.objects) {
+    key.push_back(static_cast<float>(group.mesh.id));
+    key.push_back(static_cast<float>(group.insts.size()));
+    for (const ObjInst& inst : group.insts) key.insert(key.end(), &inst.model[0][0], &inst.model[0][0] + 16);
+  }
+  // Compared as bytes: a NaN must not make a key differ from itself.
+  const bool same = key.size() == shadowKey_.size() &&
+                    std::memcmp(key.data(), shadowKey_.data(), key.size() * sizeof(float)) == 0;
+  if (same) return false;
+  std::swap(shadowKey_, nextShadowKey_);
+  return true;
+}
+
+void Renderer::upload(const Uniforms& uniforms, const Frame& frame, const FramePacking& packing,
+                      const RingEntry& entry) {
   glBindBuffer(GL_ARRAY_BUFFER, entry.buffer.id());
   // The fence already proved the GPU is done with this buffer, so the driver
   // need not synchronise again.
@@ -374,9 +451,10 @@ void Renderer::upload(const Frame& frame, const FramePacking& packing, const Rin
   if (bytes != nullptr) glUnmapBuffer(GL_ARRAY_BUFFER);
 }
 
-void Renderer::drawCubes(const Frame& frame, GLuint buffer, std::size_t base, const GpuMesh& cube, bool main) {
+void Renderer::drawCubes(const Frame& frame, GLuint buffer, std::size_t base, const GpuMesh& cube,
+                         const MainPrograms* programs) {
   if (frame.cubes.empty()) return;
-  glUseProgram(main ? cubeProgram_.id() : cubeShadowProgram_.id());
+  glUseProgram(programs != nullptr ? programs->cube.id() : cubeShadowProgram_.id());
   glBindVertexArray(cube.vertexArray.id());
   glBindBuffer(GL_ARRAY_BUFFER, buffer);
   constexpr std::size_t stride = sizeof(CubeInst);
@@ -385,7 +463,7 @@ void Renderer::drawCubes(const Frame& frame, GLuint buffer, std::size_t base, co
   setFloatInstance(attribute::kCubeAnim, base + offsetof(CubeInst, anim), stride);
   setUintInstance(attribute::kCubeNbr, base + offsetof(CubeInst, nbr), stride);
   setFloatInstance(attribute::kCubeOrigin, base + offsetof(CubeInst, origin), stride);
-  if (main) {
+  if (programs != nullptr) {
     glActiveTexture(GL_TEXTURE0 + kPictureUnit);
     glBindTexture(GL_TEXTURE_2D, glyphs_.id());
   }
@@ -393,8 +471,9 @@ void Renderer::drawCubes(const Frame& frame, GLuint buffer, std::size_t base, co
                           static_cast<GLsizei>(frame.cubes.size()));
 }
 
-void Renderer::drawObjects(const Frame& frame, GLuint buffer, const std::vector<std::size_t>& offsets, bool main) {
-  glUseProgram(main ? objProgram_.id() : objShadowProgram_.id());
+void Renderer::drawObjects(const Frame& frame, GLuint buffer, const std::vector<std::size_t>& offsets,
+                           const MainPrograms* programs) {
+  glUseProgram(programs != nullptr ? programs->object.id() : objShadowProgram_.id());
   for (std::size_t g = 0; g < frame.objects.size(); ++g) {
     const ObjectGroup& group = frame.objects[g];
     const GpuMesh* m = mesh(group.mesh);
@@ -408,13 +487,13 @@ void Renderer::drawObjects(const Frame& frame, GLuint buffer, const std::vector<
     }
     setFloatInstance(attribute::kObjectColour, offsets[g] + offsetof(ObjInst, color), stride);
     setFloatInstance(attribute::kObjectExtra, offsets[g] + offsetof(ObjInst, extra), stride);
-    if (main) {
+    if (programs != nullptr) {
       // A group without a picture still has the atlas bound, but is told so:
       // a figure whose picture failed to load is then plain, not striped with
       // glyphs.
       glActiveTexture(GL_TEXTURE0 + kPictureUnit);
       glBindTexture(GL_TEXTURE_2D, group.texture ? group.texture->id : glyphs_.id());
-      glUniform1i(hasPictureLocation_, group.texture ? 1 : 0);
+      glUniform1i(programs->hasPictureLocation, group.texture ? 1 : 0);
     }
     glDrawElementsInstanced(GL_TRIANGLES, m->count, GL_UNSIGNED_INT, nullptr, static_cast<GLsizei>(group.insts.size()));
   }
@@ -435,24 +514,25 @@ void Renderer::shadowPass(const Frame& frame, const FramePacking& packing, GLuin
   applyPassState(boxes);
   glClearDepth(1.0);
   glClear(GL_DEPTH_BUFFER_BIT);
-  drawCubes(frame, buffer, packing.cubes, shadowBox_, false);
+  drawCubes(frame, buffer, packing.cubes, shadowBox_, nullptr);
   applyPassState({.offsetFactor = boxes.offsetFactor, .offsetUnits = boxes.offsetUnits});
-  drawObjects(frame, buffer, packing.groups, false);
+  drawObjects(frame, buffer, packing.groups, nullptr);
 }
 
 void Renderer::mainPass(const Frame& frame, const FramePacking& packing, GLuint buffer,
-                        const RenderTarget& target) {
-  // Multisampled, shaded in linear light and stored as sRGB.
-  glBindFramebuffer(GL_FRAMEBUFFER, msaaFramebuffer_.id());
+                        const RenderTarget& target, const MainPrograms& programs) {
+  // Shaded in linear light and stored as sRGB.
+  glBindFramebuffer(GL_FRAMEBUFFER, drawFramebuffer_.id());
   glViewport(0, 0, target.width, target.height);
   applyPassState({.srgbWrites = true});
   const glm::vec4 bg = frame.uniforms.bg;
   glClearColor(bg.x, bg.y, bg.z, 1.0f);
+  glClearDepth(1.0);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glActiveTexture(GL_TEXTURE0 + kShadowUnit);
   glBindTexture(GL_TEXTURE_2D, shadowMap_.id());
 
-  glUseProgram(floorProgram_.id());
+  glUseProgram(programs.floor.id());
   glBindVertexArray(emptyVertexArray_.id());
   glDrawArrays(GL_TRIANGLES, 0, 6);
 
@@ -460,30 +540,42 @@ void Renderer::mainPass(const Frame& frame, const FramePacking& packing, GLuint 
   const int detail = cubeDetailSteps(frame, target.width, target.height);
   const auto level = static_cast<std::size_t>(
       std::find(kCubeDetailSteps.begin(), kCubeDetailSteps.end(), detail) - kCubeDetailSteps.begin());
-  drawCubes(frame, buffer, packing.cubes, cubeMeshes_.at(level), true);
+  drawCubes(frame, buffer, packing.cubes, cubeMeshes_.at(level), &programs);
   applyPassState({.srgbWrites = true});
-  drawObjects(frame, buffer, packing.groups, true);
+  drawObjects(frame, buffer, packing.groups, &programs);
 
-  // Resolve into the caller's framebuffer, sRGB writes still on as the main
-  // pass had them.
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, msaaFramebuffer_.id());
+  // Resolve (or copy) into the caller's framebuffer, sRGB writes still on as
+  // the main pass had them.
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, drawFramebuffer_.id());
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, target.framebuffer);
   glBlitFramebuffer(0, 0, target.width, target.height, 0, 0, target.width, target.height, GL_COLOR_BUFFER_BIT,
                     GL_NEAREST);
 }
 
-bool Renderer::render(const Frame& frame, const RenderTarget& target) {
+bool Renderer::render(const Frame& frame, const RenderTarget& target, DrawQuality quality) {
   if (target.width <= 0 || target.height <= 0) return false;
-  if (!ensureTargets(target.width, target.height)) return false;
+  if (quality == DrawQuality::quick && !prepare(DrawQuality::quick)) quality = DrawQuality::full;
+  int samples = 1;
+  if (quality == DrawQuality::full) {
+    GLint maxSamples = kSamples;
+    glGetIntegerv(GL_MAX_SAMPLES, &maxSamples);
+    samples = std::min<GLint>(kSamples, maxSamples);
+  }
+  if (!ensureTargets(target.width, target.height, samples)) return false;
   const FramePacking packing = packFrame(frame);
   RingEntry& entry = nextRingEntry(packing.end);
-  upload(frame, packing, entry);
+  const Uniforms uniforms = frameUniforms(frame);
+  upload(uniforms, frame, packing, entry);
 
   if (clipControl_) glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
   glBindBufferRange(GL_UNIFORM_BUFFER, 0, entry.buffer.id(), 0, sizeof(Uniforms));
-  shadowPass(frame, packing, entry.buffer.id());
-  debugCheckGl("the shadow pass");
-  mainPass(frame, packing, entry.buffer.id(), target);
+  // While only the camera moves, the light sees what it saw last frame.
+  if (shadowCasters(frame, uniforms.lightViewProj)) {
+    shadowPass(frame, packing, entry.buffer.id());
+    debugCheckGl("the shadow pass");
+  }
+  mainPass(frame, packing, entry.buffer.id(), target,
+           quality == DrawQuality::full ? fullPrograms_ : quickPrograms_);
   debugCheckGl("the main pass");
   entry.fence = GlFence::insert();
   return true;

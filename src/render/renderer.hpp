@@ -16,6 +16,7 @@
 #include "game/gpu_records.hpp"
 #include "game/types.hpp"
 #include "render/cube_detail.hpp"
+#include "render/draw_quality.hpp"
 #include "render/gl_name.hpp"
 #include "render/gl_program.hpp"
 
@@ -57,9 +58,18 @@ class Renderer final : public GpuResources {
 
   // Draws one frame into `target`. Waits only if the GPU is still reading the
   // frame buffer from three frames ago. False, with nothing drawn, when the
-  // driver cannot give multisampled targets of that size. Sets all the GL
-  // state it needs (bindings, switches, clip control) and puts none back.
-  bool render(const Frame& frame, const RenderTarget& target);
+  // driver cannot give targets of that size (or, told once, cannot build the
+  // quick programs). Sets all the GL state it needs (bindings, switches, clip
+  // control) and puts none back.
+  bool render(const Frame& frame, const RenderTarget& target, DrawQuality quality = DrawQuality::full);
+
+  // Builds the programs `quality` needs now rather than on its first frame.
+  // False, told once, when the driver cannot.
+  bool prepare(DrawQuality quality);
+  // Lets the drawing targets go until the next frame needs them: a window
+  // that shows one picture for a long while need not keep four samples of
+  // every pixel meanwhile.
+  void releaseTargets();
 
  private:
   struct GpuMesh {
@@ -75,27 +85,46 @@ class Renderer final : public GpuResources {
     GlFence fence;
   };
 
+  // The programs of the main pass, for one quality.
+  struct MainPrograms {
+    GlProgram cube, object, floor;
+    GLint hasPictureLocation = -1;
+    explicit operator bool() const { return static_cast<bool>(cube); }
+  };
+
   Renderer() = default;
   Result<void> build();
-  Result<void> buildPrograms();
+  Result<MainPrograms> buildMainPrograms(DrawQuality quality) const;
+  Result<void> buildShadowPrograms();
   Result<void> buildShadowMap();
   void buildFrameRing();
   GpuMesh makeMesh(const MeshData& data, const std::string& label);
-  // (Re)makes the multisampled targets for a new size; false when the driver
-  // cannot give them.
-  bool ensureTargets(int width, int height);
+  // (Re)makes the drawing targets for a new size or sample count; false
+  // when the driver cannot give them.
+  bool ensureTargets(int width, int height, int samples);
   // The rectangle of the shadow map the frame's casters can darken.
   glm::vec4 shadowFootprint(const Frame& frame, const glm::mat4& lightViewProj) const;
-  void upload(const Frame& frame, const FramePacking& packing, const RingEntry& entry);
+  // The frame's uniforms with the light's view and the casters' rectangle.
+  Uniforms frameUniforms(const Frame& frame) const;
+  // Whether the shadow map must be drawn anew: the casters or the light
+  // changed since it was last drawn.
+  bool shadowCasters(const Frame& frame, const glm::mat4& lightViewProj);
+  void upload(const Uniforms& uniforms, const Frame& frame, const FramePacking& packing, const RingEntry& entry);
   RingEntry& nextRingEntry(std::size_t bytes);
   void shadowPass(const Frame& frame, const FramePacking& packing, GLuint buffer);
-  void mainPass(const Frame& frame, const FramePacking& packing, GLuint buffer, const RenderTarget& target);
-  void drawCubes(const Frame& frame, GLuint buffer, std::size_t base, const GpuMesh& cube, bool main);
-  void drawObjects(const Frame& frame, GLuint buffer, const std::vector<std::size_t>& offsets, bool main);
+  void mainPass(const Frame& frame, const FramePacking& packing, GLuint buffer, const RenderTarget& target,
+                const MainPrograms& programs);
+  // `programs` null: the shadow pass.
+  void drawCubes(const Frame& frame, GLuint buffer, std::size_t base, const GpuMesh& cube,
+                 const MainPrograms* programs);
+  void drawObjects(const Frame& frame, GLuint buffer, const std::vector<std::size_t>& offsets,
+                   const MainPrograms* programs);
   const GpuMesh* mesh(MeshHandle handle) const;
 
   bool clipControl_ = false;
-  GlProgram cubeProgram_, objProgram_, floorProgram_, cubeShadowProgram_, objShadowProgram_;
+  MainPrograms fullPrograms_, quickPrograms_;
+  bool toldAboutQuickPrograms_ = false;
+  GlProgram cubeShadowProgram_, objShadowProgram_;
   // One rounded cube for each level of detail in kCubeDetailSteps.
   std::array<GpuMesh, kCubeDetailSteps.size()> cubeMeshes_;
   GpuMesh shadowBox_;
@@ -103,13 +132,15 @@ class Renderer final : public GpuResources {
   GlTexture glyphs_;
   GlTexture shadowMap_;
   GlFramebuffer shadowFramebuffer_;
-  GLint hasPictureLocation_ = -1;
+  std::vector<float> shadowKey_, nextShadowKey_;  // what the map shows, and a frame's to compare
 
-  GlRenderbuffer msaaDepth_;
-  GlRenderbuffer msaaColour_;
-  GlFramebuffer msaaFramebuffer_;
+  // Drawn into, then resolved or copied into the caller's target.
+  GlRenderbuffer drawDepth_;
+  GlRenderbuffer drawColour_;
+  GlFramebuffer drawFramebuffer_;
   int targetWidth_ = 0;
   int targetHeight_ = 0;
+  int targetSamples_ = 0;
   bool targetsComplete_ = false;
 
   std::array<RingEntry, kRingSize> ring_{};

@@ -291,6 +291,15 @@ void Interface::update(const InterfaceState& state, const std::optional<TouchFX>
   state_ = state;
 }
 
+std::vector<LayerStamp> stampsOf(const std::vector<LayerToDraw>& layers) {
+  std::vector<LayerStamp> stamps;
+  stamps.reserve(layers.size());
+  for (const LayerToDraw& layer : layers) {
+    stamps.push_back({layer.pictureId, layer.picture != nullptr ? layer.picture->version : 0, layer.placement});
+  }
+  return stamps;
+}
+
 std::vector<LayerToDraw> Interface::layers() const {
   std::vector<LayerToDraw> out;
   if (rippleStart_ >= 0 && ripplePlace_) {

@@ -35,6 +35,7 @@ struct Placement {
   float offsetX = 0, offsetY = 0;
   float scale = 1;
   float anchorX = 0, anchorY = 0;  // the point scaling leaves in place
+  bool operator==(const Placement&) const = default;
 };
 
 // One painted layer. `version` changes whenever `pixels` were painted anew,
@@ -50,6 +51,15 @@ struct LayerToDraw {
   const LayerPicture* picture = nullptr;
   Placement placement;
 };
+
+// What one layer shows and where, to tell whether the picture changed.
+struct LayerStamp {
+  int pictureId = 0;
+  std::uint64_t version = 0;
+  Placement placement;
+  bool operator==(const LayerStamp&) const = default;
+};
+std::vector<LayerStamp> stampsOf(const std::vector<LayerToDraw>& layers);
 
 class Interface {
  public:

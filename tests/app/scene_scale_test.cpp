@@ -1,5 +1,5 @@
 // The window's scene scale: down when frames are slow, back up when they are
-// quick, never below half, and only as the player pins it when pinned.
+// quick, never below a third, and only as the player pins it when pinned.
 #include <gtest/gtest.h>
 
 #include "app/scene_scale.hpp"
@@ -18,7 +18,7 @@ TEST(SceneScale, StepsDownWhileFramesAreSlowAndBackUpWhenTheyAreQuick) {
   show(scale, SceneScale::kStretch - 1, 0.02);
   show(scale, 1, 0.2);
   EXPECT_EQ(scale.scale(), 1.0f);
-  // A stretch of slow frames steps down once per stretch, to half and no lower.
+  // A stretch of slow frames steps down once per stretch, to a third and no lower.
   show(scale, SceneScale::kStretch - 1, 0.05);
   EXPECT_EQ(scale.scale(), 1.0f);
   show(scale, 1, 0.05);
@@ -30,7 +30,7 @@ TEST(SceneScale, StepsDownWhileFramesAreSlowAndBackUpWhenTheyAreQuick) {
   EXPECT_EQ(scale.scale(), SceneScale::kLowest);
   // Quick frames bring it back a step a stretch, to the full picture.
   show(scale, SceneScale::kStretch, 0.01);
-  EXPECT_EQ(scale.scale(), 0.625f);
+  EXPECT_EQ(scale.scale(), SceneScale::kLowest + SceneScale::kStep);
   show(scale, 10 * SceneScale::kStretch, 0.01);
   EXPECT_EQ(scale.scale(), 1.0f);
   // A clock that jumps backwards says nothing about speed.
@@ -39,7 +39,7 @@ TEST(SceneScale, StepsDownWhileFramesAreSlowAndBackUpWhenTheyAreQuick) {
 }
 
 TEST(SceneScale, StartsAtHalfOnTheCpuAndHoldsAPinnedScale) {
-  EXPECT_EQ(SceneScale(true, std::nullopt).scale(), SceneScale::kLowest);
+  EXPECT_EQ(SceneScale(true, std::nullopt).scale(), 0.5f);
   SceneScale pinned(true, 0.75f);
   show(pinned, 10 * SceneScale::kStretch, 0.5);
   EXPECT_EQ(pinned.scale(), 0.75f);

@@ -238,5 +238,95 @@ TEST(Frame, AToyPastItsLimitsIsLeftOutAndTheBlockStillPlays) {
   EXPECT_TRUE(game->slot(2).puzzle.solved());
 }
 
+
+// Ticks until the game says nothing moves, for at most `seconds`; how long it took.
+double untilStill(Game& game, double seconds) {
+  for (double t = 0; t < seconds; t += 1.0 / 60) {
+    if (game.motion() == Motion::still) return t;
+    game.tick(1.0 / 60);
+  }
+  return seconds;
+}
+
+TEST(Motion, ABlockComesToRestAndStaysTheSamePictureUntilThePlayerActs) {
+  Rig rig;
+  auto game = rig.start();
+  game->open(1);
+  EXPECT_EQ(game->motion(), Motion::moving) << "the camera's flight to the block";
+  EXPECT_LT(untilStill(*game, 10), 4.0) << "the flight and the blocks sinking end on their own";
+  const Frame rest = game->frame();
+  // The eases have landed: however long the clock runs, the picture holds,
+  // so a window need not draw it again.
+  runFor(*game, 20, 0.25);
+  EXPECT_EQ(game->motion(), Motion::still);
+  EXPECT_TRUE(sameScene(rest, game->frame()));
+
+  // A cube under the pointer lights up at once, with nothing in motion: the
+  // window must see the picture changed all the same.
+  game->hoverAt(viewPoint(*game, game->slot(1).cellCenter(0)));
+  ASSERT_GE(game->hover(), 0);
+  EXPECT_EQ(game->motion(), Motion::still);
+  EXPECT_FALSE(sameScene(rest, game->frame()));
+
+  // A carve moves: the cube breaks off, chips fly; then all is still again.
+  const Slot& boat = game->slot(1);
+  int surplus = 0;
+  while (boat.puzzle.def.solution[static_cast<std::size_t>(surplus)] != '0') ++surplus;
+  game->act(surplus, Tool::carve);
+  EXPECT_EQ(game->motion(), Motion::moving);
+  EXPECT_LT(untilStill(*game, 10), 4.0);
+
+  // A drag turns the camera at once: nothing eases, yet the picture is
+  // another one.
+  const Frame beforeDrag = game->frame();
+  game->drag({10, 0});
+  EXPECT_EQ(game->motion(), Motion::still);
+  EXPECT_FALSE(sameScene(beforeDrag, game->frame()));
+}
+
+TEST(Motion, TheTableSwaysAndASolvedFigureTurnsForGood) {
+  Rig rig;
+  writeToy(rig.dir / "toys" / "pieza.mesh");
+  CountingGpu gpu;
+  rig.gpu = &gpu;
+  auto game = rig.start();
+  runFor(*game, 3);
+  EXPECT_EQ(game->motion(), Motion::ambient) << "the table's slow sway";
+  game->open(2);
+  EXPECT_LT(untilStill(*game, 10), 4.0);
+  game->act(game->slot(2).puzzle.index(0, 0, 1), Tool::carve);
+  ASSERT_EQ(game->screen(), Screen::solved);
+  EXPECT_EQ(game->motion(), Motion::moving) << "the reveal";
+  runFor(*game, 6);
+  game->clearChips();
+  EXPECT_EQ(game->motion(), Motion::ambient) << "the figure turning on its plinth";
+  // Ambient motion changes the picture, so the window draws it, at its own pace.
+  const Frame before = game->frame();
+  game->tick(0.1);
+  EXPECT_FALSE(sameScene(before, game->frame()));
+}
+
+TEST(Motion, TheGuidesBreathingIsAmbientAndTheClockAloneIsNoChange) {
+  Rig rig;
+  auto game = rig.start();
+  game->open(0);
+  game->acknowledgeGuide();
+  runFor(*game, 4);
+  ASSERT_FALSE(game->guideCells().empty());
+  EXPECT_EQ(game->motion(), Motion::ambient);
+  // Two frames a clock's tick apart differ only in the clock the guide's
+  // light breathes by; that difference alone is not a new picture.
+  Frame a = game->frame();
+  Frame b = a;
+  b.uniforms.params.x += 1;
+  EXPECT_TRUE(sameScene(a, b));
+  b.uniforms.params.y += 0.5f;
+  EXPECT_FALSE(sameScene(a, b));
+  b = a;
+  ASSERT_FALSE(b.objects.empty());
+  b.objects.back().insts.front().model[3][0] += 0.01f;
+  EXPECT_FALSE(sameScene(a, b));
+}
+
 }  // namespace
 }  // namespace sorvel::test
