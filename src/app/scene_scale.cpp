@@ -8,7 +8,7 @@
 namespace sorvel {
 
 SceneScale::SceneScale(bool softwareRenderer, std::optional<float> pinned)
-    : scale_(pinned ? std::clamp(*pinned, kLowestPinned, 1.0f) : softwareRenderer ? kFirst : 1.0f),
+    : scale_(pinned ? std::clamp(*pinned, kLowestPinned, 1.0f) : softwareRenderer ? kLowest : 1.0f),
       pinned_(pinned.has_value()) {}
 
 void SceneScale::frameShown(double seconds) {

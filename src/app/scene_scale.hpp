@@ -21,15 +21,15 @@ namespace sorvel {
 class SceneScale {
  public:
   static constexpr float kLowest = 1.0f / 3;
-  static constexpr float kFirst = 0.5f;  // where a CPU renderer starts
   static constexpr float kLowestPinned = 0.5f;
   static constexpr float kStep = 0.125f;
   static constexpr int kStretch = 30;  // frames averaged before each decision
   static constexpr double kSlowFrame = 1.0 / 30;
   static constexpr double kQuickFrame = 1.0 / 70;
 
-  // A driver that draws on the CPU starts at kFirst, rather than spend its
-  // first second or two at a few frames a second. `pinned` holds
+  // A driver that draws on the CPU starts at the lowest scale, rather than
+  // spend its first seconds at a few frames a second: what it draws at rest
+  // is whole anyway. `pinned` holds
   // the scale where the player fixed it.
   SceneScale(bool softwareRenderer, std::optional<float> pinned);
 

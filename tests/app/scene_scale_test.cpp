@@ -38,8 +38,8 @@ TEST(SceneScale, StepsDownWhileFramesAreSlowAndBackUpWhenTheyAreQuick) {
   EXPECT_EQ(scale.scale(), 1.0f);
 }
 
-TEST(SceneScale, StartsAtHalfOnTheCpuAndHoldsAPinnedScale) {
-  EXPECT_EQ(SceneScale(true, std::nullopt).scale(), 0.5f);
+TEST(SceneScale, StartsAtTheLowestOnTheCpuAndHoldsAPinnedScale) {
+  EXPECT_EQ(SceneScale(true, std::nullopt).scale(), SceneScale::kLowest);
   SceneScale pinned(true, 0.75f);
   show(pinned, 10 * SceneScale::kStretch, 0.5);
   EXPECT_EQ(pinned.scale(), 0.75f);
