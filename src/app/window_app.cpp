@@ -57,17 +57,19 @@ bool WindowApp::openWindow() {
 
 bool WindowApp::openRenderer() {
   const Clock::time_point step = Clock::now();
-  Result<std::unique_ptr<Renderer>> made = Renderer::create();
+  const char* rendererName = currentGlRenderer();
+  cpuRenderer_ = isSoftwareRenderer(rendererName != nullptr ? rendererName : "");
+  // Only what the first frame draws with is built before it: on a CPU, a
+  // quick picture.
+  Result<std::unique_ptr<Renderer>> made = Renderer::create(cpuRenderer_ ? DrawQuality::quick : DrawQuality::full);
   if (!made) {
     std::fprintf(stderr, "sorvel: %s (%s); --still and --film need no window\n", made.why().c_str(),
                  window_->describe().c_str());
     return false;
   }
   renderer_ = std::move(*made);
-  const char* rendererName = currentGlRenderer();
   const PinnedSceneScale& pinned = options_.sceneScale;
   if (!pinned.problem.empty()) std::fprintf(stderr, "sorvel: %s\n", pinned.problem.c_str());
-  cpuRenderer_ = isSoftwareRenderer(rendererName != nullptr ? rendererName : "");
   sceneScale_.emplace(cpuRenderer_, pinned.scale);
   schedule_.emplace(cpuRenderer_);
   Result<std::unique_ptr<LayerCompositor>> compositor = LayerCompositor::create();
@@ -202,6 +204,9 @@ std::optional<bool> WindowApp::present(const Frame& frame, glm::ivec2 pixels, do
   stats_.frameShown(1000 * frameSeconds, static_cast<float>(scene.x) / static_cast<float>(pixels.x), plan.moving,
                     frameStart_, shownAt);
   if (!plan.moving && motionEnded_ >= 0) stats_.refined(1000 * (secondsSinceStart() - motionEnded_));
+  // The rest of the programs right after the first frame, before the
+  // first picture at rest needs them.
+  if (stats_.frames == 1 && cpuRenderer_) renderer_->prepare(DrawQuality::full);
   // Four samples of every pixel are not kept for a picture that stays.
   const bool whole = plan.quality == DrawQuality::full && scene == pixels;
   if (cpuRenderer_ && whole) renderer_->releaseTargets();

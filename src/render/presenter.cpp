@@ -20,24 +20,34 @@ void copyPicture(GLuint from, GLuint to, glm::ivec2 fromSize, glm::ivec2 toSize,
 
 bool Presenter::present(Renderer& renderer, const Frame& frame, glm::ivec2 pixels, glm::ivec2 scene,
                         DrawQuality quality, const std::function<void(const RenderTarget& target)>& overlay) {
+  kept_ = false;
+  if (scene != pixels) {
+    // A moving scene drawn smaller goes straight into the window, scaled up,
+    // with the interface over it there: it is not kept, so one copy fewer.
+    if (!fit(sceneTarget_, scene, "the window's scene")) return false;
+    if (!renderer.render(frame, {sceneTarget_->framebuffer(), scene.x, scene.y}, quality)) {
+      reportOnce("a picture of " + std::to_string(scene.x) + "x" + std::to_string(scene.y) + " pixels");
+      return false;
+    }
+    copyPicture(sceneTarget_->framebuffer(), 0, scene, pixels, GL_LINEAR);
+    overlay({0, pixels.x, pixels.y});
+    reported_ = false;
+    return true;
+  }
   if (!fit(target_, pixels, "the window's picture")) return false;
-  const bool scaled = scene != pixels;
-  if (scaled && !fit(sceneTarget_, scene, "the window's scene")) return false;
-  if (!scaled) sceneTarget_.reset();
-  const OffscreenTarget& drawn = scaled ? *sceneTarget_ : *target_;
-  if (!renderer.render(frame, {drawn.framebuffer(), scene.x, scene.y}, quality)) {
+  if (!renderer.render(frame, {target_->framebuffer(), scene.x, scene.y}, quality)) {
     reportOnce("a picture of " + std::to_string(scene.x) + "x" + std::to_string(scene.y) + " pixels");
     return false;
   }
-  if (scaled) copyPicture(sceneTarget_->framebuffer(), target_->framebuffer(), scene, pixels, GL_LINEAR);
   overlay({target_->framebuffer(), pixels.x, pixels.y});
   copyPicture(target_->framebuffer(), 0, pixels, pixels, GL_NEAREST);
+  kept_ = true;
   reported_ = false;
   return true;
 }
 
 bool Presenter::showAgain(glm::ivec2 pixels) const {
-  if (!target_ || target_->width() != pixels.x || target_->height() != pixels.y) return false;
+  if (!kept_ || !target_ || target_->width() != pixels.x || target_->height() != pixels.y) return false;
   copyPicture(target_->framebuffer(), 0, pixels, pixels, GL_NEAREST);
   return true;
 }

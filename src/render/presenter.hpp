@@ -10,11 +10,12 @@
 
 namespace sorvel {
 
-// The picture goes through a target of our own, as it does for a still, and
-// is then copied to the window: the window and the captures share one path,
-// and no driver's idea of an sRGB window matters. A scene drawn smaller than
-// the window goes through a second target first and is scaled up into the
-// first, so the interface over it keeps every pixel.
+// A whole picture goes through a target of our own, as it does for a still,
+// and is then copied to the window: the window and the captures share one
+// path, no driver's idea of an sRGB window matters, and the picture is kept
+// for when the window is uncovered. A moving scene drawn smaller than the
+// window goes through a small target and is scaled up straight into the
+// window, the interface drawn over it there at full resolution.
 class Presenter {
  public:
   // Draws `frame` at `scene` pixels in `quality`, then `overlay` over it at
@@ -24,7 +25,7 @@ class Presenter {
   bool present(Renderer& renderer, const Frame& frame, glm::ivec2 pixels, glm::ivec2 scene, DrawQuality quality,
                const std::function<void(const RenderTarget& target)>& overlay);
   // Copies the last picture to the window again (it was uncovered); false
-  // when there is none of that size.
+  // when none of that size was kept.
   bool showAgain(glm::ivec2 pixels) const;
 
  private:
@@ -35,6 +36,7 @@ class Presenter {
   std::optional<OffscreenTarget> target_;
   std::optional<OffscreenTarget> sceneTarget_;
   bool reported_ = false;
+  bool kept_ = false;  // target_ holds the picture last shown
 };
 
 }  // namespace sorvel

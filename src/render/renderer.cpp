@@ -81,16 +81,16 @@ GlTexture makeMipmappedTexture(GLint internalFormat, GLenum format, int width, i
 
 }  // namespace
 
-Result<std::unique_ptr<Renderer>> Renderer::create(MessageSink say) {
+Result<std::unique_ptr<Renderer>> Renderer::create(DrawQuality first, MessageSink say) {
   std::unique_ptr<Renderer> renderer(new Renderer());
   renderer->say_ = std::move(say);
-  if (const Result<void> built = renderer->build(); !built) {
+  if (const Result<void> built = renderer->build(first); !built) {
     return Reason{"cannot set up the renderer: " + built.why()};
   }
   return renderer;
 }
 
-Result<void> Renderer::build() {
+Result<void> Renderer::build(DrawQuality first) {
   if (epoxy_gl_version() < 33) {
     return Reason{"OpenGL 3.3 is needed and the driver offers " + std::to_string(epoxy_gl_version() / 10) + "." +
                   std::to_string(epoxy_gl_version() % 10)};
@@ -98,11 +98,11 @@ Result<void> Renderer::build() {
   while (glGetError() != GL_NO_ERROR) {
   }
   clipControl_ = epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control");
-  // The quick programs wait for the first frame that needs them: a still or
-  // a film never does.
-  Result<MainPrograms> full = buildMainPrograms(DrawQuality::full);
-  if (!full) return Reason{full.why()};
-  fullPrograms_ = std::move(*full);
+  // The other quality's programs wait for the first frame that needs them:
+  // a still or a film never draws quick ones.
+  Result<MainPrograms> programs = buildMainPrograms(first);
+  if (!programs) return Reason{programs.why()};
+  (first == DrawQuality::full ? fullPrograms_ : quickPrograms_) = std::move(*programs);
   if (Result<void> built = buildShadowPrograms(); !built) return built;
   if (Result<void> built = buildShadowMap(); !built) return built;
 
@@ -178,10 +178,10 @@ bool Renderer::prepare(DrawQuality quality) {
   if (programs) return true;
   Result<MainPrograms> built = buildMainPrograms(quality);
   if (!built) {
-    // The full programs were built at start, so only the quick ones can
-    // fail here; the window then draws every frame in full.
-    if (!toldAboutQuickPrograms_) say_("render: " + built.why() + "; frames are drawn in full quality");
-    toldAboutQuickPrograms_ = true;
+    // Said once: a window without quick programs draws every frame in full;
+    // one without full programs keeps its quick pictures.
+    if (!toldAboutPrograms_) say_("render: " + built.why());
+    toldAboutPrograms_ = true;
     return false;
   }
   programs = std::move(*built);
@@ -520,7 +520,7 @@ void Renderer::shadowPass(const Frame& frame, const FramePacking& packing, GLuin
 }
 
 void Renderer::mainPass(const Frame& frame, const FramePacking& packing, GLuint buffer,
-                        const RenderTarget& target, const MainPrograms& programs) {
+                        const RenderTarget& target, const MainPrograms& programs, bool quick) {
   // Shaded in linear light and stored as sRGB.
   glBindFramebuffer(GL_FRAMEBUFFER, drawFramebuffer_.id());
   glViewport(0, 0, target.width, target.height);
@@ -537,7 +537,10 @@ void Renderer::mainPass(const Frame& frame, const FramePacking& packing, GLuint 
   glDrawArrays(GL_TRIANGLES, 0, 6);
 
   applyPassState({.cull = GL_BACK, .srgbWrites = true});
-  const int detail = cubeDetailSteps(frame, target.width, target.height);
+  // A moving picture's edges need not be round: the plainest cube halves
+  // what the driver does for every vertex.
+  const int detail =
+      quick ? kCubeDetailSteps.front() : cubeDetailSteps(frame, target.width, target.height);
   const auto level = static_cast<std::size_t>(
       std::find(kCubeDetailSteps.begin(), kCubeDetailSteps.end(), detail) - kCubeDetailSteps.begin());
   drawCubes(frame, buffer, packing.cubes, cubeMeshes_.at(level), &programs);
@@ -554,7 +557,10 @@ void Renderer::mainPass(const Frame& frame, const FramePacking& packing, GLuint 
 
 bool Renderer::render(const Frame& frame, const RenderTarget& target, DrawQuality quality) {
   if (target.width <= 0 || target.height <= 0) return false;
-  if (quality == DrawQuality::quick && !prepare(DrawQuality::quick)) quality = DrawQuality::full;
+  if (!prepare(quality)) {
+    quality = quality == DrawQuality::quick ? DrawQuality::full : DrawQuality::quick;
+    if (!prepare(quality)) return false;
+  }
   int samples = 1;
   if (quality == DrawQuality::full) {
     GLint maxSamples = kSamples;
@@ -574,8 +580,8 @@ bool Renderer::render(const Frame& frame, const RenderTarget& target, DrawQualit
     shadowPass(frame, packing, entry.buffer.id());
     debugCheckGl("the shadow pass");
   }
-  mainPass(frame, packing, entry.buffer.id(), target,
-           quality == DrawQuality::full ? fullPrograms_ : quickPrograms_);
+  const bool quick = quality == DrawQuality::quick;
+  mainPass(frame, packing, entry.buffer.id(), target, quick ? quickPrograms_ : fullPrograms_, quick);
   debugCheckGl("the main pass");
   entry.fence = GlFence::insert();
   return true;

@@ -46,7 +46,10 @@ class Renderer final : public GpuResources {
   // the frame buffers. Fails with a message (compile logs included) rather
   // than aborting, so the caller can say what went wrong. Trouble it draws on
   // through (a figure's texture, a target too large) is told to `say`.
-  static Result<std::unique_ptr<Renderer>> create(MessageSink say = linesTo(stderr));
+  // The main programs built now are those of `first`; the others on first
+  // use, or when prepare() asks.
+  static Result<std::unique_ptr<Renderer>> create(DrawQuality first = DrawQuality::full,
+                                                  MessageSink say = linesTo(stderr));
 
   ~Renderer() override;
   Renderer(const Renderer&) = delete;
@@ -57,9 +60,10 @@ class Renderer final : public GpuResources {
   std::optional<TextureHandle> loadTexture(const std::filesystem::path& png) override;
 
   // Draws one frame into `target`. Waits only if the GPU is still reading the
-  // frame buffer from three frames ago. False, with nothing drawn, when the
-  // driver cannot give targets of that size (or, told once, cannot build the
-  // quick programs). Sets all the GL state it needs (bindings, switches, clip
+  // frame buffer from three frames ago. A quality whose programs the driver
+  // cannot build is drawn in the other. False, with nothing drawn, when the
+  // driver cannot give targets of that size (or build either quality's
+  // programs). Sets all the GL state it needs (bindings, switches, clip
   // control) and puts none back.
   bool render(const Frame& frame, const RenderTarget& target, DrawQuality quality = DrawQuality::full);
 
@@ -93,7 +97,7 @@ class Renderer final : public GpuResources {
   };
 
   Renderer() = default;
-  Result<void> build();
+  Result<void> build(DrawQuality first);
   Result<MainPrograms> buildMainPrograms(DrawQuality quality) const;
   Result<void> buildShadowPrograms();
   Result<void> buildShadowMap();
@@ -113,7 +117,7 @@ class Renderer final : public GpuResources {
   RingEntry& nextRingEntry(std::size_t bytes);
   void shadowPass(const Frame& frame, const FramePacking& packing, GLuint buffer);
   void mainPass(const Frame& frame, const FramePacking& packing, GLuint buffer, const RenderTarget& target,
-                const MainPrograms& programs);
+                const MainPrograms& programs, bool quick);
   // `programs` null: the shadow pass.
   void drawCubes(const Frame& frame, GLuint buffer, std::size_t base, const GpuMesh& cube,
                  const MainPrograms* programs);
@@ -123,7 +127,7 @@ class Renderer final : public GpuResources {
 
   bool clipControl_ = false;
   MainPrograms fullPrograms_, quickPrograms_;
-  bool toldAboutQuickPrograms_ = false;
+  bool toldAboutPrograms_ = false;
   GlProgram cubeShadowProgram_, objShadowProgram_;
   // One rounded cube for each level of detail in kCubeDetailSteps.
   std::array<GpuMesh, kCubeDetailSteps.size()> cubeMeshes_;

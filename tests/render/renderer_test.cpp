@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -226,6 +227,50 @@ TEST_F(RendererTest, DrawingDependsOnNoGlStateTheCallerLeft) {
   ASSERT_TRUE(renderer_->render(frame, session_->renderTarget()));
   EXPECT_EQ(session_->read(PixelOrder::Rgba), clean);
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+// The mean difference per channel of two pictures of one size.
+double meanDifference(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
+  double sum = 0;
+  for (std::size_t i = 0; i < a.size(); ++i) sum += std::abs(int{a[i]} - int{b[i]});
+  return sum / static_cast<double>(a.size());
+}
+
+TEST_F(RendererTest, AQuickFrameShowsTheSameSceneAndLeavesTheFullOneAsItWas) {
+  Game& game = makeGame(160, 100);
+  game.demo("play:1:0");
+  for (int i = 0; i < 120; ++i) game.tick(1.0 / 60.0);
+  const Frame frame = game.frame();
+  const auto full = draw(frame, 160, 100);
+  ASSERT_TRUE(renderer_->render(frame, session_->renderTarget(), DrawQuality::quick));
+  const auto quick = session_->read(PixelOrder::Rgba);
+  // Rougher edges and shadows, the same block in the same place.
+  EXPECT_NE(quick, full);
+  EXPECT_LT(meanDifference(quick, full), 3.0);
+  // Nothing of the quick frame's targets or programs stays behind, even
+  // with the targets let go in between.
+  renderer_->releaseTargets();
+  EXPECT_EQ(draw(frame, 160, 100), full);
+}
+
+TEST_F(RendererTest, TheShadowsFollowACasterThatMovedSinceTheLastFrame) {
+  Game& game = makeGame(160, 100);
+  game.demo("play:1:0");
+  for (int i = 0; i < 120; ++i) game.tick(1.0 / 60.0);
+  // Cubes alone: a second renderer has none of the game's meshes.
+  Frame before = game.frame();
+  before.objects.clear();
+  Frame after = before;
+  ASSERT_FALSE(after.cubes.empty());
+  for (CubeInst& cube : after.cubes) cube.posScale.x += 1.5f;
+  // The map kept from the first frame must not be used for the second.
+  draw(before, 160, 100);
+  const auto followed = draw(after, 160, 100);
+  Result<std::unique_ptr<Renderer>> fresh = Renderer::create();
+  ASSERT_TRUE(fresh) << fresh.why();
+  ASSERT_TRUE((*fresh)->render(after, session_->renderTarget()));
+  EXPECT_EQ(followed, session_->read(PixelOrder::Rgba));
+  EXPECT_NE(followed, draw(before, 160, 100)) << "the blocks moved";
 }
 
 TEST_F(RendererTest, OnlyTheTwoVertexLayoutsTheShadersReadAreUploaded) {
