@@ -50,8 +50,8 @@ quit() {
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
 
 for cache in cold warm; do
-  start --demo home
-  sleep 2
+  start --demo tap:9
+  sleep 3
   quit
   echo "first frame, $cache shader cache: $(grep -o 'first frame shown [0-9]* ms' "$scratch/err")"
 done

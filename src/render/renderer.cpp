@@ -11,6 +11,7 @@
 #include "base/maths.hpp"
 #include "image/png_io.hpp"
 #include "meshes/mesh_data.hpp"
+#include "puzzle/library.hpp"
 #include "render/cube_detail.hpp"
 #include "render/gl_state.hpp"
 #include "render/glyph_atlas.hpp"
@@ -24,6 +25,9 @@ namespace {
 // Unit 0 holds the glyph atlas or a figure's texture, unit 1 the shadow map.
 constexpr GLint kPictureUnit = 0;
 constexpr GLint kShadowUnit = 1;
+
+// The largest chapter's table fits the frame buffers as they start.
+static_assert(Renderer::kRingBytes >= 256 + Library::kMaxChapterCells * sizeof(CubeInst) + 64 * 1024);
 
 const void* byteOffset(std::size_t offset) { return reinterpret_cast<const void*>(offset); }
 

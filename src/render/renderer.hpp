@@ -40,7 +40,9 @@ class Renderer final : public GpuResources {
  public:
   static constexpr int kSamples = 4;
   static constexpr int kRingSize = 3;
-  static constexpr std::size_t kRingBytes = 4 * 1024 * 1024;
+  // Room for the largest table a chapter may hold (16,000 cubes of 80 bytes)
+  // with its plinths, figures and chips; a larger frame grows its buffer.
+  static constexpr std::size_t kRingBytes = 1536 * 1024;
 
   // Builds the programs, the shadow map, the cube mesh, the glyph atlas and
   // the frame buffers. Fails with a message (compile logs included) rather

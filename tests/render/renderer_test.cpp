@@ -159,7 +159,7 @@ TEST_F(RendererTest, EmptyAndOversizedFramesDrawWithoutGlErrors) {
   const auto px = draw(empty, 32, 32);
   EXPECT_EQ(at(px, 32, 0, 0).a, 255);
 
-  // More cubes than one 4 MiB buffer holds: the buffer grows instead of
+  // More cubes than one frame buffer holds: the buffer grows instead of
   // overflowing.
   Frame huge = game.frame();
   CubeInst cube;
