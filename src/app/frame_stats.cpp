@@ -39,6 +39,13 @@ void FrameStats::frameShown(double frameMs, float sceneScale, bool moving, Clock
     ++movingFrames;
   } else {
     ++restFrames;
+    // The picture that refines a rest: how long after the motion ended.
+    if (resting_) {
+      const double ms = std::chrono::duration<double, std::milli>(shownAt - restStart_).count();
+      refineMsSum += ms;
+      refineMsMost = std::max(refineMsMost, ms);
+      ++refines;
+    }
   }
   sceneScaleSum += sceneScale;
   if (++frames != 1) return;
@@ -55,12 +62,6 @@ void FrameStats::atRest(Clock::time_point since) {
   inStretch_ = false;
   if (!resting_) restStart_ = since;
   resting_ = true;
-}
-
-void FrameStats::refined(double ms) {
-  refineMsSum += ms;
-  refineMsMost = std::max(refineMsMost, ms);
-  ++refines;
 }
 
 void FrameStats::end() {

@@ -43,8 +43,6 @@ struct FrameStats {
                   Clock::time_point shownAt);
   // Nothing moves from `since` on (said again while it lasts).
   void atRest(Clock::time_point since);
-  // A full picture was shown `ms` after the motion ended.
-  void refined(double ms);
   void end();
 
  private:

@@ -142,12 +142,7 @@ WindowApp::FrameEnd WindowApp::frame() {
   const bool changed = !shownFrame_ || pixels != shownPixels_ || layers != shownLayers_ ||
                        !sameScene(frame, *shownFrame_);
   const DrawSchedule::Plan plan = schedule_->plan(secondsSinceStart(), game_->motion(), changed);
-  if (!plan.moving) {
-    if (motionEnded_ < 0) motionEnded_ = secondsSinceStart();
-    stats_.atRest(now);
-  } else {
-    motionEnded_ = -1;
-  }
+  if (!plan.moving) stats_.atRest(now);
   if (!plan.draw) {
     // Uncovered with nothing new to draw: the picture it had, again.
     if (exposed_ && presenter_.showAgain(pixels)) window_->swap();
@@ -203,7 +198,6 @@ std::optional<bool> WindowApp::present(const Frame& frame, glm::ivec2 pixels, do
   if (plan.moving) sceneScale_->frameShown(frameSeconds);
   stats_.frameShown(1000 * frameSeconds, static_cast<float>(scene.x) / static_cast<float>(pixels.x), plan.moving,
                     frameStart_, shownAt);
-  if (!plan.moving && motionEnded_ >= 0) stats_.refined(1000 * (secondsSinceStart() - motionEnded_));
   // The rest of the programs right after the first frame, before the
   // first picture at rest needs them.
   if (stats_.frames == 1 && cpuRenderer_) renderer_->prepare(DrawQuality::full);

@@ -106,7 +106,6 @@ class WindowApp {
   std::vector<ui::LayerStamp> shownLayers_;
   glm::ivec2 shownPixels_{0};
   bool exposed_ = false;  // uncovered: the window wants its picture again
-  double motionEnded_ = -1;  // when the scene last came to rest, for the stats
   Clock::time_point last_;
   Clock::time_point frameStart_;
   double cpuStart_ = 0;
