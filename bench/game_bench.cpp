@@ -113,6 +113,26 @@ void BM_FrameOfTheLargestBlockInPlay(benchmark::State& state) {
 }
 BENCHMARK(BM_FrameOfTheLargestBlockInPlay)->Unit(benchmark::kMicrosecond);
 
+// What the window asks each time it wakes while the 10x10x10 block rests:
+// a tick, whether anything moves, and whether the scene differs from the
+// picture shown. This is all a wake at rest costs, so it must stay well
+// under a millisecond.
+void BM_LookAtTheLargestBlockAtRest(benchmark::State& state) {
+  const BenchChapter chapter({{3, 3, 2}, {10, 10, 10}});
+  Game game(GameOptions{.resources = chapter.folder(), .seed = 1});
+  game.open(1);
+  for (int i = 0; i < 600; ++i) game.tick(1.0 / 60);
+  const Frame shown = game.frame();
+  bool same = false;
+  for (auto _ : state) {
+    game.tick(1.0);
+    same = game.motion() == Motion::still && sameScene(shown, game.frame());
+    benchmark::DoNotOptimize(same);
+  }
+  if (!same) state.SkipWithError("the block is not at rest");
+}
+BENCHMARK(BM_LookAtTheLargestBlockAtRest)->Unit(benchmark::kMicrosecond);
+
 // Start-up on a ten-block chapter without a GPU: sounds, chapter, slots, layout.
 void BM_ConstructGameOnATenBlockChapter(benchmark::State& state) {
   const BenchChapter chapter({{3, 3, 2}, {4, 3, 3}, {5, 4, 3}, {5, 5, 5}, {6, 4, 4},

@@ -7,6 +7,8 @@ to see the picture), so nothing inside the game is trusted.
       each from a still picture: milliseconds until the picture changes
   window_probe.py drag X Y W H SECONDS    a steady drag: how often the
       picture changes while it lasts
+  window_probe.py blind-drag X Y W H SECONDS  the same drag, not watched (the
+      game's own statistics tell its frames)
   window_probe.py settle X Y W H          waits until the picture holds still
 
 X Y W H is the region watched, in root-window pixels; the drag starts at its
@@ -120,7 +122,7 @@ def latency(screen, steps):
     print(f"latency_moves {len(times)}")
 
 
-def drag(screen, seconds):
+def drag(screen, seconds, watch=True):
     cx, cy = screen.x + screen.w // 2, screen.y + screen.h // 2
     screen.move(cx, cy)
     screen.settle()
@@ -140,6 +142,9 @@ def drag(screen, seconds):
                 direction = -direction
             screen.move(x, cy)
             next_move += 0.01
+        if not watch:
+            time.sleep(0.002)
+            continue
         picture = screen.picture()
         if picture != last:
             changes += 1
@@ -148,8 +153,9 @@ def drag(screen, seconds):
         # pictures a second.
         time.sleep(0.008)
     screen.button(False)
-    print(f"drag_seconds {seconds:.1f}")
-    print(f"drag_pictures_a_second {changes / seconds:.1f}")
+    if watch:
+        print(f"drag_seconds {seconds:.1f}")
+        print(f"drag_pictures_a_second {changes / seconds:.1f}")
 
 
 def main():
@@ -161,6 +167,8 @@ def main():
         latency(screen, int(sys.argv[6]))
     elif what == "drag":
         drag(screen, float(sys.argv[6]))
+    elif what == "blind-drag":
+        drag(screen, float(sys.argv[6]), watch=False)
     elif what == "settle":
         start = time.monotonic()
         held = screen.settle()
