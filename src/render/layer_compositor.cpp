@@ -52,7 +52,8 @@ void OverlayLayer::upload(std::span<const std::uint8_t> pixels, int width, int h
   }
   if (pixels.size() < static_cast<std::size_t>(width) * height * 4) return;
   const int x0 = std::clamp(changed.x, 0, width), y0 = std::clamp(changed.y, 0, height);
-  const int x1 = std::clamp(changed.x + changed.width, x0, width), y1 = std::clamp(changed.y + changed.height, y0, height);
+  const int x1 = std::clamp(changed.x + changed.width, x0, width);
+  const int y1 = std::clamp(changed.y + changed.height, y0, height);
   if (x1 == x0 || y1 == y0) return;
   debugExpectGl(GL_PIXEL_UNPACK_BUFFER_BINDING, 0, "an interface layer's upload");
   glBindTexture(GL_TEXTURE_2D, texture_.id());

@@ -126,7 +126,8 @@ Painter::Painter(InterfaceFonts fonts) : text_(std::move(fonts)) {}
 
 void Painter::paint(const DrawList& list, const PixelTarget& target, float scale) const {
   paint(list, target, scale,
-        Rect{float(target.x) / scale, float(target.y) / scale, float(target.width) / scale, float(target.height) / scale});
+        Rect{float(target.x) / scale, float(target.y) / scale, float(target.width) / scale,
+             float(target.height) / scale});
 }
 
 PixelBox Painter::paint(const DrawList& list, const PixelTarget& target, float scale, Rect damage) const {

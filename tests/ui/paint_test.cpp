@@ -105,7 +105,8 @@ TEST(UiPaintShapes, APieceOfAPictureHasTheWholePicturesPixelsThere) {
   DrawList list;
   for (int i = 0; i < 6; ++i) {
     const float x = 311.3f + 23.7f * float(i), y = 205.1f + 9.3f * float(i);
-    list.push_back(ShapeCommand{{x, y, 46, 46}, 23, {.fill = kPaper, .stroke = kInk.withOpacity(0.14f), .lineWidth = 1}});
+    const Paint paint{.fill = kPaper, .stroke = kInk.withOpacity(0.14f), .lineWidth = 1};
+    list.push_back(ShapeCommand{{x, y, 46, 46}, 23, paint});
   }
   for (const float scale : {1.0f, 1.5f, 2.0f}) {
     Canvas whole(int(520 * scale), int(340 * scale));
