@@ -105,4 +105,27 @@ void BM_CompositeUnchangedLayers(benchmark::State& state) {
 }
 BENCHMARK(BM_CompositeUnchangedLayers)->Unit(benchmark::kMicrosecond);
 
+// The same layers blended to the end, as a frame at rest waits for them: on
+// a CPU renderer the blending is the interface's cost every frame. Counts
+// the layers and the bytes their pictures hold, once on the CPU and again as
+// textures.
+void BM_BlendUnchangedLayersAt2x(benchmark::State& state) {
+  Rig rig;
+  ui::Interface& interface = rig.stack->interface();
+  const RenderTarget target = rig.session->renderTarget();
+  ui::InterfaceState state0 = playWithGuide(0);
+  state0.showTutorial = true;
+  interface.update(state0, std::nullopt, kWindow, kScale, 0);
+  interface.update(state0, std::nullopt, kWindow, kScale, 10);
+  for (auto _ : state) {
+    rig.stack->draw(target);
+    glFinish();
+  }
+  double bytes = 0;
+  for (const ui::LayerToDraw& layer : interface.layers()) bytes += 4.0 * layer.picture->width * layer.picture->height;
+  state.counters["layer_MB"] = bytes / 1e6;
+  state.counters["layers"] = static_cast<double>(interface.layers().size());
+}
+BENCHMARK(BM_BlendUnchangedLayersAt2x)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 }  // namespace

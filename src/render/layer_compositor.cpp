@@ -1,10 +1,25 @@
 #include "render/layer_compositor.hpp"
 
+#include <algorithm>
+
 #include "render/gl_program.hpp"
 #include "render/gl_state.hpp"
 #include "render/shader_sources.hpp"
 
 namespace sorvel {
+
+namespace {
+
+// Rows read from memory as `rowLength` texels apart (0: as wide as the box
+// sent), starting `x` texels and `y` rows in.
+void unpackRows(int rowLength, int x, int y) {
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, rowLength);
+  glPixelStorei(GL_UNPACK_SKIP_PIXELS, x);
+  glPixelStorei(GL_UNPACK_SKIP_ROWS, y);
+}
+
+}  // namespace
 
 void OverlayLayer::upload(std::span<const std::uint8_t> pixels, int width, int height) {
   if (width <= 0 || height <= 0 || pixels.size() < static_cast<std::size_t>(width) * height * 4) return;
@@ -16,7 +31,7 @@ void OverlayLayer::upload(std::span<const std::uint8_t> pixels, int width, int h
     height_ = height;
   }
   glBindTexture(GL_TEXTURE_2D, texture_.id());
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  unpackRows(0, 0, 0);
   if (sameSize) {
     glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, pixels.data());
   } else {
@@ -28,6 +43,25 @@ void OverlayLayer::upload(std::span<const std::uint8_t> pixels, int width, int h
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
   }
+}
+
+void OverlayLayer::upload(std::span<const std::uint8_t> pixels, int width, int height, TexelBox changed) {
+  if (!texture_ || width != width_ || height != height_) {
+    upload(pixels, width, height);
+    return;
+  }
+  if (pixels.size() < static_cast<std::size_t>(width) * height * 4) return;
+  const int x0 = std::clamp(changed.x, 0, width), y0 = std::clamp(changed.y, 0, height);
+  const int x1 = std::clamp(changed.x + changed.width, x0, width);
+  const int y1 = std::clamp(changed.y + changed.height, y0, height);
+  if (x1 == x0 || y1 == y0) return;
+  debugExpectGl(GL_PIXEL_UNPACK_BUFFER_BINDING, 0, "an interface layer's upload");
+  glBindTexture(GL_TEXTURE_2D, texture_.id());
+  unpackRows(width, x0, y0);
+  glTexSubImage2D(GL_TEXTURE_2D, 0, x0, y0, x1 - x0, y1 - y0, GL_BGRA, GL_UNSIGNED_BYTE, pixels.data());
+  // Put back, though passes set what they need: the scene's texture uploads
+  // were written when nothing here changed the row layout, and count on it.
+  unpackRows(0, 0, 0);
 }
 
 Result<std::unique_ptr<LayerCompositor>> LayerCompositor::create() {
@@ -68,7 +102,9 @@ void LayerCompositor::draw(const OverlayLayer& layer, const LayerPlacement& plac
   const float s = placement.scale;
   const float x = placement.anchorX + (0 - placement.anchorX) * s + placement.offsetX;
   const float y = placement.anchorY + (0 - placement.anchorY) * s + placement.offsetY;
-  glUniform4f(rectLocation_, x, y, static_cast<float>(layer.width()) * s, static_cast<float>(layer.height()) * s);
+  const float width = placement.width > 0 ? placement.width : static_cast<float>(layer.width());
+  const float height = placement.height > 0 ? placement.height : static_cast<float>(layer.height());
+  glUniform4f(rectLocation_, x, y, width * s, height * s);
   glUniform2f(targetLocation_, static_cast<float>(targetWidth), static_cast<float>(targetHeight));
   glUniform1f(opacityLocation_, placement.opacity > 1 ? 1.0f : placement.opacity);
   glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);

@@ -12,6 +12,11 @@
 
 namespace sorvel {
 
+// A box of texels, origin at the top left.
+struct TexelBox {
+  int x = 0, y = 0, width = 0, height = 0;
+};
+
 // One painted interface layer on the GPU: a premultiplied BGRA picture, as
 // Cairo paints it, kept until the layer changes.
 class OverlayLayer {
@@ -19,6 +24,9 @@ class OverlayLayer {
   // `pixels` holds width x height x 4 bytes, top row first. A new size makes
   // a new texture; the same size only replaces the texels.
   void upload(std::span<const std::uint8_t> pixels, int width, int height);
+  // The same picture with only `changed` new: into a texture of its size
+  // just that box is sent; any other texture takes the whole picture.
+  void upload(std::span<const std::uint8_t> pixels, int width, int height, TexelBox changed);
   int width() const { return width_; }
   int height() const { return height_; }
   GLuint texture() const { return texture_.id(); }
@@ -37,6 +45,8 @@ struct LayerPlacement {
   float offsetX = 0, offsetY = 0;
   float scale = 1;
   float anchorX = 0, anchorY = 0;  // the point that stays put when scaling
+  // The size drawn before scaling; 0 keeps the layer's own.
+  float width = 0, height = 0;
 };
 
 // Draws interface layers over the picture already in the bound framebuffer,

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <type_traits>
 #include <utility>
 #include <variant>
 
@@ -20,9 +19,8 @@ constexpr double kSolvedCardRise = 0.45;
 constexpr double kRipple = 0.55;
 constexpr float kTutorialStartScale = 0.97f;
 constexpr float kDimOpacity = 0.18f;
-// Room round a card's picture for its outline's outer half and the
-// antialiasing, in points.
-constexpr float kCardMargin = 2;
+// Opaque black: one pixel, stretched over the window and faded.
+constexpr std::uint32_t kDimPixel = 0xff000000;
 // The ripple's ring spreads from the disc's size to this.
 constexpr float kRippleStart = 46, kRippleEnd = 90, kRippleBox = 96;
 
@@ -32,22 +30,6 @@ float easeOut(double t) {
 }
 
 int pixels(float points, float scale) { return std::max(1, static_cast<int>(std::lround(points * scale))); }
-
-DrawList moved(DrawList list, Point by) {
-  for (DrawCommand& command : list) {
-    std::visit(
-        [by](auto& c) {
-          if constexpr (std::is_same_v<std::decay_t<decltype(c)>, TextCommand>) {
-            c.origin = {c.origin.x + by.x, c.origin.y + by.y};
-          } else {
-            c.rect.x += by.x;
-            c.rect.y += by.y;
-          }
-        },
-        command);
-  }
-  return list;
-}
 
 }  // namespace
 
@@ -90,37 +72,38 @@ float Interface::Fade::at(double now) const {
   return from + (to - from) * easeOut((now - start) / duration);
 }
 
-void Interface::paintInto(LayerPicture& picture, const Layout& layout) {
-  picture.width = pixels(points_.width, scale_);
-  picture.height = pixels(points_.height, scale_);
-  picture.pixels.resize(static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height));
-  painter_.paint(layout.drawList, {picture.pixels, picture.width, picture.height}, scale_);
-  picture.version = ++versions_;
+PixelBox Interface::paintRound(LayerPicture& picture, const DrawList& list, Rect frame) {
+  // Only the frame's own box is painted, in whole pixels, so that its edges
+  // fall on the same pixels as in a picture of the whole window.
+  const int width = pixels(points_.width, scale_), height = pixels(points_.height, scale_);
+  PixelBox box = pixelBoxAround(frame, kPieceMargin, scale_, width, height);
+  box.width = std::max(1, box.width);
+  box.height = std::max(1, box.height);
+  repaint(picture, painter_, list, box, scale_, ++versions_);
   ++paintings_;
+  return box;
+}
+
+void Interface::paintPieces(Overlay& overlay, const DrawList& list) {
+  std::vector<Piece> pieces = piecesOf(list, painter_.textMeasure(), scale_, pixels(points_.width, scale_),
+                                       pixels(points_.height, scale_), kOverlayPieces);
+  for (std::size_t i = 0; i < pieces.size(); ++i) {
+    // The same commands in the same box at the same scale: the same pixels.
+    if (overlay.scale == scale_ && i < overlay.pieces.size() && overlay.pieces[i] == pieces[i]) continue;
+    repaint(overlay.pictures[i], painter_, pieces[i].drawList, pieces[i].box, scale_, ++versions_);
+    ++paintings_;
+  }
+  // Pieces the screen no longer has give their memory back.
+  for (std::size_t i = pieces.size(); i < overlay.pictures.size(); ++i) overlay.pictures[i] = {};
+  overlay.pieces = std::move(pieces);
+  overlay.scale = scale_;
 }
 
 void Interface::paintCard(Card& card, Layout layout) {
-  // Only the card's own box is painted, in whole pixels, so that its edges
-  // fall on the same pixels as in the whole overlay.
   card.frame = layout.frameOf(kCardTag).value_or(Rect{});
-  const Rect& f = card.frame;
-  auto pixel = [this](float points, auto round, int most) {
-    return std::clamp(static_cast<int>(round(points * scale_)), 0, most);
-  };
-  const auto down = [](float v) { return std::floor(v); };
-  const auto up = [](float v) { return std::ceil(v); };
-  const int width = pixels(points_.width, scale_), height = pixels(points_.height, scale_);
-  card.x = pixel(f.x - kCardMargin, down, width);
-  card.y = pixel(f.y - kCardMargin, down, height);
-  LayerPicture& picture = card.picture;
-  picture.width = std::max(1, pixel(f.x + f.width + kCardMargin, up, width) - card.x);
-  picture.height = std::max(1, pixel(f.y + f.height + kCardMargin, up, height) - card.y);
-  picture.pixels.resize(static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height));
-  const Point corner{static_cast<float>(card.x) / scale_, static_cast<float>(card.y) / scale_};
-  const DrawList list = moved(layout.drawList, {-corner.x, -corner.y});
-  painter_.paint(list, {picture.pixels, picture.width, picture.height}, scale_);
-  picture.version = ++versions_;
-  ++paintings_;
+  const PixelBox box = paintRound(card.picture, layout.drawList, card.frame);
+  card.x = box.x;
+  card.y = box.y;
   card.layout = std::move(layout);
 }
 
@@ -204,9 +187,8 @@ void Interface::updateOverlay(const InterfaceState& state, bool resized, bool sc
     screenFade_ = {.start = now_, .duration = kScreenFade, .from = 0, .to = 1};
   }
   Layout next = layout(screenOverlay(state, Part::withoutCard), points_, painter_.textMeasure());
-  if (screenChanged || resized || overlay_[shown_].pixels.empty() ||
-      next.drawList != overlayLayout_.drawList) {
-    paintInto(overlay_[shown_], next);
+  if (screenChanged || resized || overlay_[shown_].scale == 0 || next.drawList != overlayLayout_.drawList) {
+    paintPieces(overlay_[shown_], next.drawList);
   }
   overlayLayout_ = std::move(next);
 }
@@ -275,8 +257,9 @@ void Interface::update(const InterfaceState& state, const std::optional<TouchFX>
   if ((state.showTutorial || tutorialFade_.running()) && tutorialStale_) {
     const TextMeasure& measure = painter_.textMeasure();
     tutorialLayout_ = layout(tutorialCard(), points, measure);
-    paintInto(tutorial_, tutorialLayout_);
-    paintInto(dim_, layout(rectangle({.fill = {0, 0, 0, 1}}), points, measure));
+    const Rect frame = tutorialLayout_.frameOf("tutorialCard").value_or(Rect{});
+    tutorialBox_ = paintRound(tutorial_, tutorialLayout_.drawList, frame);
+    if (dim_.pixels.empty()) dim_ = {.pixels = {kDimPixel}, .width = 1, .height = 1, .version = ++versions_};
     tutorialStale_ = false;
   }
 
@@ -312,8 +295,18 @@ std::vector<LayerToDraw> Interface::layers() const {
   // Each overlay with its cards over it, those on their way out under the
   // one coming.
   auto overlay = [&](int i) {
-    if (overlay_[i].pixels.empty()) return;
-    out.push_back({.pictureId = kOverlayPicture + i, .picture = &overlay_[i], .placement = {.opacity = overlayOpacity(i)}});
+    const Overlay& o = overlay_[i];
+    if (o.scale == 0) return;
+    // Every piece fades as the whole overlay does.
+    const float opacity = overlayOpacity(i);
+    for (std::size_t k = 0; k < o.pieces.size(); ++k) {
+      const PixelBox& box = o.pieces[k].box;
+      out.push_back({.pictureId = kOverlayPicture + i * kOverlayPieces + static_cast<int>(k),
+                     .picture = &o.pictures[k],
+                     .placement = {.opacity = opacity,
+                                   .offsetX = static_cast<float>(box.x),
+                                   .offsetY = static_cast<float>(box.y)}});
+    }
     for (const bool current : {false, true}) {
       for (std::size_t c = 0; c < cards_.size(); ++c) {
         const Card& card = cards_[c];
@@ -328,14 +321,22 @@ std::vector<LayerToDraw> Interface::layers() const {
   overlay(shown_);
   const float tutorial = tutorialFade_.at(now_);
   if (tutorial > 0 && !tutorial_.pixels.empty()) {
-    out.push_back({.pictureId = kDimPicture, .picture = &dim_, .placement = {.opacity = kDimOpacity * tutorial}});
+    out.push_back({.pictureId = kDimPicture,
+                   .picture = &dim_,
+                   .placement = {.opacity = kDimOpacity * tutorial,
+                                 .width = static_cast<float>(pixels(points_.width, scale_)),
+                                 .height = static_cast<float>(pixels(points_.height, scale_))}});
+    // It grows about the window's middle, wherever its own picture starts.
     const float s = kTutorialStartScale + (1 - kTutorialStartScale) * tutorial;
+    const auto x = static_cast<float>(tutorialBox_.x), y = static_cast<float>(tutorialBox_.y);
     out.push_back({.pictureId = kTutorialPicture,
                    .picture = &tutorial_,
                    .placement = {.opacity = tutorial,
+                                 .offsetX = x,
+                                 .offsetY = y,
                                  .scale = s,
-                                 .anchorX = points_.width * scale_ / 2,
-                                 .anchorY = points_.height * scale_ / 2}});
+                                 .anchorX = points_.width * scale_ / 2 - x,
+                                 .anchorY = points_.height * scale_ / 2 - y}});
   }
   return out;
 }

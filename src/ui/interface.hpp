@@ -2,6 +2,7 @@
 
 // The interface over the scene, as a stack of painted layers: the touch
 // ripple, the screen's overlay (two while one screen fades into the next),
+// in pieces painted just round what each shows,
 // the screen's card on a layer of its own (two while a guide step gives way
 // to the next), and the dimming and tutorial card. Each layer is painted
 // again only when what it shows changed (the game's published state, the
@@ -14,7 +15,9 @@
 #include <optional>
 #include <vector>
 
+#include "ui/layer_picture.hpp"
 #include "ui/layout.hpp"
+#include "ui/overlay_pieces.hpp"
 #include "ui/painter.hpp"
 #include "ui/views.hpp"
 
@@ -35,15 +38,10 @@ struct Placement {
   float offsetX = 0, offsetY = 0;
   float scale = 1;
   float anchorX = 0, anchorY = 0;  // the point scaling leaves in place
+  // Drawn this size before scaling instead of the picture's own; 0 keeps
+  // the picture's. A picture of one colour needs only one pixel.
+  float width = 0, height = 0;
   bool operator==(const Placement&) const = default;
-};
-
-// One painted layer. `version` changes whenever `pixels` were painted anew,
-// so the uploader knows when to send them again.
-struct LayerPicture {
-  std::vector<std::uint32_t> pixels;  // premultiplied 0xAARRGGBB, top row first
-  int width = 0, height = 0;
-  std::uint64_t version = 0;
 };
 
 struct LayerToDraw {
@@ -65,10 +63,14 @@ class Interface {
  public:
   // Which picture a layer shows; the uploader keeps one texture for each.
   static constexpr int kRipplePicture = 0;
-  static constexpr int kOverlayPicture = 1;  // and the next: a screen fading into another
-  static constexpr int kDimPicture = 3;
-  static constexpr int kTutorialPicture = 4;
-  static constexpr int kCardPicture = 5;  // and the next two: cards coming and going
+  // The most pieces a screen's overlay is painted in; more join the last.
+  static constexpr int kOverlayPieces = 12;
+  // The first overlay's pieces, then the second's: a screen fading into
+  // another.
+  static constexpr int kOverlayPicture = 1;
+  static constexpr int kDimPicture = kOverlayPicture + 2 * kOverlayPieces;
+  static constexpr int kTutorialPicture = kDimPicture + 1;
+  static constexpr int kCardPicture = kTutorialPicture + 1;  // and the next two: cards coming and going
   static constexpr int kCards = 3;
   static constexpr int kPictures = kCardPicture + kCards;
 
@@ -115,7 +117,17 @@ class Interface {
     LayerPicture picture;
   };
 
-  void paintInto(LayerPicture& picture, const Layout& layout);
+  // A screen's overlay in pieces, each painted just round what it shows.
+  struct Overlay {
+    std::vector<Piece> pieces;
+    std::array<LayerPicture, kOverlayPieces> pictures;
+    float scale = 0;  // the pieces' pixels a point; 0: not painted yet
+  };
+
+  // Paints `list` round `frame` (points) into `picture`; the box it covers
+  // in the window.
+  PixelBox paintRound(LayerPicture& picture, const DrawList& list, Rect frame);
+  void paintPieces(Overlay& overlay, const DrawList& list);
   void paintCard(Card& card, Layout layout);
   void paintRipple(const TouchFX& fx, double now);
   // Ends the transitions that are over, and lets cards that are gone go.
@@ -133,7 +145,7 @@ class Interface {
   Size points_;
   float scale_ = 0;
 
-  LayerPicture overlay_[2];
+  Overlay overlay_[2];
   Layout overlayLayout_;
   int shown_ = 0;  // which of the two overlays is the current screen's
   Fade screenFade_;
@@ -141,6 +153,7 @@ class Interface {
   std::array<Card, kCards> cards_;
 
   LayerPicture dim_, tutorial_;
+  PixelBox tutorialBox_;  // where the tutorial card's picture lands
   Layout tutorialLayout_;
   bool tutorialStale_ = true;  // painted for another window, or not yet
   Fade tutorialFade_{.to = 0};

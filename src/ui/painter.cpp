@@ -107,14 +107,15 @@ bool overlaps(const Rect& a, const Rect& b) {
   return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
 }
 
-PixelBox pixelsOf(const Rect& r, float scale, int width, int height) {
+PixelBox pixelsOf(const Rect& r, float scale, const PixelTarget& target) {
   // Clamped before whole numbers are taken, so that a damage of "everything"
   // with huge or infinite edges still works.
   const auto whole = [](double v, int limit) { return int(std::clamp(v, 0.0, double(limit))); };
-  const int x0 = whole(std::floor(double(r.x) * scale), width);
-  const int y0 = whole(std::floor(double(r.y) * scale), height);
-  const int x1 = whole(std::ceil((double(r.x) + r.width) * scale), width);
-  const int y1 = whole(std::ceil((double(r.y) + r.height) * scale), height);
+  const int width = target.width, height = target.height;
+  const int x0 = whole(std::floor(double(r.x) * scale) - target.x, width);
+  const int y0 = whole(std::floor(double(r.y) * scale) - target.y, height);
+  const int x1 = whole(std::ceil((double(r.x) + r.width) * scale) - target.x, width);
+  const int y1 = whole(std::ceil((double(r.y) + r.height) * scale) - target.y, height);
   if (x1 <= x0 || y1 <= y0) return {};
   return {x0, y0, x1 - x0, y1 - y0};
 }
@@ -124,7 +125,9 @@ PixelBox pixelsOf(const Rect& r, float scale, int width, int height) {
 Painter::Painter(InterfaceFonts fonts) : text_(std::move(fonts)) {}
 
 void Painter::paint(const DrawList& list, const PixelTarget& target, float scale) const {
-  paint(list, target, scale, Rect{0, 0, target.width / scale, target.height / scale});
+  paint(list, target, scale,
+        Rect{float(target.x) / scale, float(target.y) / scale, float(target.width) / scale,
+             float(target.height) / scale});
 }
 
 PixelBox Painter::paint(const DrawList& list, const PixelTarget& target, float scale, Rect damage) const {
@@ -132,7 +135,7 @@ PixelBox Painter::paint(const DrawList& list, const PixelTarget& target, float s
       target.pixels.size() < std::size_t(target.width) * std::size_t(target.height)) {
     throw std::invalid_argument("ui painter: the pixel buffer does not match its size, or the scale is not positive");
   }
-  const PixelBox box = pixelsOf(damage, scale, target.width, target.height);
+  const PixelBox box = pixelsOf(damage, scale, target);
   if (box.width == 0) return box;
 
   const CairoSurfacePtr surface(
@@ -145,11 +148,13 @@ PixelBox Painter::paint(const DrawList& list, const PixelTarget& target, float s
   cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
   cairo_paint(cr);
   cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+  cairo_translate(cr, -target.x, -target.y);
   cairo_scale(cr, scale, scale);
 
   // What the damage cannot touch is not drawn at all; the clip would hide
   // it, but only after the work.
-  const Rect area{box.x / scale, box.y / scale, box.width / scale, box.height / scale};
+  const Rect area{float(box.x + target.x) / scale, float(box.y + target.y) / scale, box.width / scale,
+                  box.height / scale};
   for (const DrawCommand& command : list) {
     if (const auto* shape = std::get_if<ShapeCommand>(&command)) {
       if (overlaps(shape->rect, area)) drawShape(cr, *shape);

@@ -26,6 +26,12 @@ struct PixelTarget {
   std::span<std::uint32_t> pixels;
   int width = 0;
   int height = 0;
+  // Where the top-left pixel lies in the picture the list was laid out for,
+  // when the target holds only a piece of it. The piece gets the very pixels
+  // the whole picture has there: the offset is added after scaling, where
+  // whole pixels move paths exactly, while moving the list by points would
+  // round its coordinates otherwise.
+  int x = 0, y = 0;
 };
 
 // Not for use from more than one thread (its text layouts are kept).
@@ -43,8 +49,8 @@ class Painter {
 
   // The same, but only within `damage` (points): the pixels it touches are
   // cleared and repainted, every other pixel is left as it was. Returns the
-  // pixels touched (empty when `damage` misses the target), for an upload of
-  // just those.
+  // pixels touched, in the target (empty when `damage` misses it), for an
+  // upload of just those.
   PixelBox paint(const DrawList& list, const PixelTarget& target, float scale, Rect damage) const;
 
  private:

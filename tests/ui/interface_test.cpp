@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace sorvel::ui {
@@ -32,7 +33,30 @@ struct Session {
     }
     return found;
   }
-  std::vector<LayerToDraw> overlays() const { return in(Interface::kOverlayPicture, 2); }
+  // Bottom to top, one layer for each overlay shown (its first piece), once
+  // every piece of it is seen to fade alike.
+  std::vector<LayerToDraw> overlays() const {
+    std::vector<LayerToDraw> found;
+    std::vector<int> slots;
+    for (const LayerToDraw& l : in(Interface::kOverlayPicture, 2 * Interface::kOverlayPieces)) {
+      const int slot = (l.pictureId - Interface::kOverlayPicture) / Interface::kOverlayPieces;
+      const auto seen = std::find(slots.begin(), slots.end(), slot);
+      if (seen == slots.end()) {
+        slots.push_back(slot);
+        found.push_back(l);
+      } else {
+        EXPECT_EQ(l.placement.opacity, found[std::size_t(seen - slots.begin())].placement.opacity);
+      }
+    }
+    return found;
+  }
+  std::vector<std::uint64_t> overlayVersions() const {
+    std::vector<std::uint64_t> found;
+    for (const LayerToDraw& l : in(Interface::kOverlayPicture, 2 * Interface::kOverlayPieces)) {
+      found.push_back(l.picture->version);
+    }
+    return found;
+  }
   std::vector<LayerToDraw> cards() const { return in(Interface::kCardPicture, Interface::kCards); }
 };
 
@@ -66,11 +90,12 @@ TEST(UiInterface, PaintsALayerAgainOnlyWhenWhatItShowsChanged) {
   for (double t : {0.1, 0.5, 3.0}) run.at(t, s);
   EXPECT_EQ(run.ui.paintings(), painted);
 
-  const std::uint64_t card = run.cards()[0].picture->version, overlay = run.overlays()[0].picture->version;
+  const std::uint64_t card = run.cards()[0].picture->version;
+  const std::vector<std::uint64_t> overlay = run.overlayVersions();
   s.mistakes = 1;
   run.at(4, s);
-  EXPECT_EQ(run.ui.paintings(), painted + 1);
-  EXPECT_NE(run.overlays()[0].picture->version, overlay);
+  EXPECT_EQ(run.ui.paintings(), painted + 1) << "only the piece with the count in it";
+  EXPECT_NE(run.overlayVersions(), overlay);
   EXPECT_EQ(run.cards()[0].picture->version, card);
 
   // A new guide step paints just the new card, and its fade paints nothing.
@@ -183,6 +208,79 @@ TEST(UiInterface, AGuideStepCrossFadesTheCards) {
   EXPECT_OPACITIES(opacities(run.cards()), ({0.25f}));
   run.at(2.3 + kJust, playing(std::nullopt));
   EXPECT_TRUE(run.cards().empty());
+}
+
+TEST(UiInterface, AChangeRepaintsOnlyTheOverlayPieceItTouchesAndDamagesOnlyWhatChanged) {
+  Session run;
+  InterfaceState s = playing(std::nullopt);
+  run.at(0, s);
+  const std::vector<LayerToDraw> before = run.in(Interface::kOverlayPicture, Interface::kOverlayPieces);
+  std::vector<std::uint64_t> versions;
+  for (const LayerToDraw& l : before) versions.push_back(l.picture->version);
+
+  s.peel = 2;  // one more pip of the gauge in ink
+  run.at(1, s);
+  const std::vector<LayerToDraw> after = run.in(Interface::kOverlayPicture, Interface::kOverlayPieces);
+  ASSERT_EQ(after.size(), before.size());
+  const Rect gauge = *layout(playOverlay(s), kWindow, painter().textMeasure()).frameOf("layerGauge");
+  int changed = 0;
+  for (std::size_t i = 0; i < after.size(); ++i) {
+    const LayerPicture& p = *after[i].picture;
+    if (p.version == versions[i]) continue;
+    ++changed;
+    // Sent as a change to the picture before, and only within the gauge.
+    EXPECT_EQ(p.since, versions[i]);
+    const float x = after[i].placement.offsetX + float(p.damage.x), y = after[i].placement.offsetY + float(p.damage.y);
+    EXPECT_GE(x, gauge.x);
+    EXPECT_GE(y, gauge.y);
+    EXPECT_LE(x + float(p.damage.width), gauge.x + gauge.width);
+    EXPECT_LE(y + float(p.damage.height), gauge.y + gauge.height);
+  }
+  EXPECT_EQ(changed, 1);
+}
+
+TEST(UiInterface, TheTutorialCardIsPaintedRoundItsFrameAndGrowsAboutTheWindowsMiddle) {
+  Session run;
+  InterfaceState s = playing(std::nullopt);
+  s.showTutorial = true;
+  run.at(0, s);
+  const LayerToDraw card = run.in(Interface::kTutorialPicture).at(0);
+  const LayerPicture& picture = *card.picture;
+  const Layout whole = layout(tutorialCard(), kWindow, painter().textMeasure());
+  const Rect frame = *whole.frameOf("tutorialCard");
+  EXPECT_LE(picture.width, int(frame.width) + 6);
+  EXPECT_LE(picture.height, int(frame.height) + 6);
+
+  // Pixel for pixel where the card painted over the whole window has it.
+  std::vector<std::uint32_t> window(std::size_t(kWindow.width * kWindow.height));
+  painter().paint(whole.drawList, {window, int(kWindow.width), int(kWindow.height)}, 1);
+  int differ = 0;
+  for (int y = 0; y < picture.height; ++y) {
+    for (int x = 0; x < picture.width; ++x) {
+      const int wx = x + int(card.placement.offsetX), wy = y + int(card.placement.offsetY);
+      differ += picture.pixels[std::size_t(y * picture.width + x)] != window[std::size_t(wy * int(kWindow.width) + wx)];
+    }
+  }
+  EXPECT_EQ(differ, 0);
+
+  // The dimming: one opaque black pixel stretched over the window.
+  const LayerToDraw dim = run.in(Interface::kDimPicture).at(0);
+  EXPECT_EQ(dim.picture->pixels, std::vector<std::uint32_t>{0xff000000});
+  EXPECT_EQ(dim.placement.width, kWindow.width);
+  EXPECT_EQ(dim.placement.height, kWindow.height);
+
+  // Going, the card's corner lands where the whole window's picture,
+  // scaled about the middle, would put that pixel.
+  s.showTutorial = false;
+  run.at(1, s);
+  run.at(1.1, s);
+  const Placement p = run.in(Interface::kTutorialPicture).at(0).placement;
+  ASSERT_LT(p.scale, 1);
+  const float landsX = p.anchorX + (0 - p.anchorX) * p.scale + p.offsetX;
+  const float landsY = p.anchorY + (0 - p.anchorY) * p.scale + p.offsetY;
+  const Point middle{kWindow.width / 2, kWindow.height / 2};
+  EXPECT_NEAR(landsX, middle.x + (card.placement.offsetX - middle.x) * p.scale, 1e-3);
+  EXPECT_NEAR(landsY, middle.y + (card.placement.offsetY - middle.y) * p.scale, 1e-3);
 }
 
 }  // namespace

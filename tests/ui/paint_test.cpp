@@ -99,6 +99,36 @@ TEST(UiPaintShapes, DamagedAreaIsRepaintedAloneAndReported) {
   EXPECT_EQ(painter().paint(list, canvas.target(), 1, Rect{-1e9f, -1e9f, huge, huge}), (PixelBox{0, 0, 40, 40}));
 }
 
+TEST(UiPaintShapes, APieceOfAPictureHasTheWholePicturesPixelsThere) {
+  // Round shapes far from the origin, all within the piece (a shape the
+  // piece's edge cuts may shade the pixels along the cut otherwise).
+  DrawList list;
+  for (int i = 0; i < 6; ++i) {
+    const float x = 311.3f + 23.7f * float(i), y = 205.1f + 9.3f * float(i);
+    const Paint paint{.fill = kPaper, .stroke = kInk.withOpacity(0.14f), .lineWidth = 1};
+    list.push_back(ShapeCommand{{x, y, 46, 46}, 23, paint});
+  }
+  for (const float scale : {1.0f, 1.5f, 2.0f}) {
+    Canvas whole(int(520 * scale), int(340 * scale));
+    painter().paint(list, whole.target(), scale);
+    const int x0 = int(309 * scale), y0 = int(203 * scale);
+    const PixelBox piece{x0, y0, int(478 * scale) - x0, int(300 * scale) - y0};
+    Canvas part(piece.width, piece.height, 0xFF00FF00);
+    PixelTarget target = part.target();
+    target.x = piece.x;
+    target.y = piece.y;
+    painter().paint(list, target, scale);
+    int differ = 0;
+    for (int y = 0; y < piece.height; ++y) {
+      for (int x = 0; x < piece.width; ++x) differ += part.at(x, y) != whole.at(x + piece.x, y + piece.y);
+    }
+    EXPECT_EQ(differ, 0) << "at " << scale;
+    // A damage in the list's points comes back in the target's pixels.
+    EXPECT_EQ(painter().paint(list, target, scale, Rect{340, 220, 10, 10}),
+              (PixelBox{int(340 * scale) - piece.x, int(220 * scale) - piece.y, int(10 * scale), int(10 * scale)}));
+  }
+}
+
 TEST(UiPaintText, InkStaysInsideTheMeasuredBox) {
   const std::string sentence = "¿Quieres quitar este cubo? Piénsalo bien: no vuelve.";
   struct Case {
