@@ -26,6 +26,8 @@ void DrawSchedule::shown(double now, bool whole) {
   anyShown_ = true;
   wholeShown_ = whole;
   lastShown_ = now;
+  // A frame that took long must not eat into the pause before the refine.
+  if (!whole) lastMotion_ = std::max(lastMotion_, now);
 }
 
 }  // namespace sorvel

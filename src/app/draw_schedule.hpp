@@ -15,9 +15,11 @@ namespace sorvel {
 class DrawSchedule {
  public:
   static constexpr double kAmbientRate = 30;
-  // Short: the full picture takes a few hundred milliseconds on a CPU, and
-  // should be up within half a second of the motion's end.
-  static constexpr double kRefineAfter = 0.1;
+  // Counted from the last moving frame on screen. Short, since the whole
+  // picture takes 0.35-0.45 s on a CPU and should be up within half a second
+  // of the motion's end; long enough that a hand pausing mid-drag between
+  // two pointer moves does not start it.
+  static constexpr double kRefineAfter = 0.08;
   // The loop looks in at least this often while asleep, so the play clock
   // keeps counting.
   static constexpr double kLongestSleep = 1.0;

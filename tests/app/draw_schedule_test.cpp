@@ -20,11 +20,12 @@ TEST(DrawSchedule, OnTheCpuMovingFramesAreQuickAndOneWholePictureFollowsTheRest)
     EXPECT_TRUE(plan.draw && plan.moving && plan.quality == DrawQuality::quick) << t;
     schedule.shown(t + 0.03, false);
   }
-  // At rest: a short wait, then the whole picture, then sleep.
+  // At rest: a short wait counted from the last moving frame on screen,
+  // then the whole picture, then sleep.
   plan = schedule.plan(0.25, Motion::still, false);
   EXPECT_FALSE(plan.draw);
-  EXPECT_NEAR(plan.sleep, 0.2 + DrawSchedule::kRefineAfter - 0.25, 1e-9);
-  plan = schedule.plan(0.2 + DrawSchedule::kRefineAfter, Motion::still, false);
+  EXPECT_NEAR(plan.sleep, 0.23 + DrawSchedule::kRefineAfter - 0.25, 1e-9);
+  plan = schedule.plan(0.23 + DrawSchedule::kRefineAfter, Motion::still, false);
   ASSERT_TRUE(plan.draw);
   EXPECT_EQ(plan.quality, DrawQuality::full);
   EXPECT_FALSE(plan.moving);
@@ -35,11 +36,13 @@ TEST(DrawSchedule, OnTheCpuMovingFramesAreQuickAndOneWholePictureFollowsTheRest)
     EXPECT_EQ(plan.sleep, DrawSchedule::kLongestSleep);
   }
   // A change with nothing in motion (a hover) is drawn quickly, then refined.
+  // A quick frame that took long does not eat into the pause: a hand that
+  // stops between two pointer moves for less than it gets no refine.
   plan = schedule.plan(61, Motion::still, true);
   EXPECT_TRUE(plan.draw && plan.quality == DrawQuality::quick);
-  schedule.shown(61.05, false);
-  EXPECT_FALSE(schedule.plan(61.06, Motion::still, false).draw);
-  EXPECT_TRUE(schedule.plan(61 + DrawSchedule::kRefineAfter, Motion::still, false).draw);
+  schedule.shown(61.3, false);
+  EXPECT_FALSE(schedule.plan(61.3 + DrawSchedule::kRefineAfter / 2, Motion::still, false).draw);
+  EXPECT_TRUE(schedule.plan(61.3 + DrawSchedule::kRefineAfter, Motion::still, false).draw);
 }
 
 TEST(DrawSchedule, AmbientMotionIsDrawnAtItsOwnPaceAndNeverRefined) {
@@ -77,7 +80,7 @@ TEST(DrawSchedule, OnAGpuEveryFrameIsFullAndAWholePictureNeedsNoRefining) {
   // whole once the motion ends.
   schedule.plan(2, Motion::moving, false);
   schedule.shown(2.01, false);
-  plan = schedule.plan(2 + DrawSchedule::kRefineAfter, Motion::still, false);
+  plan = schedule.plan(2.01 + DrawSchedule::kRefineAfter, Motion::still, false);
   EXPECT_TRUE(plan.draw);
   EXPECT_FALSE(plan.moving);
   EXPECT_EQ(plan.quality, DrawQuality::full);
