@@ -108,7 +108,9 @@ Result<void> Renderer::build(DrawQuality first) {
   if (!programs) return Reason{programs.why()};
   (first == DrawQuality::full ? fullPrograms_ : quickPrograms_) = std::move(*programs);
   if (Result<void> built = buildShadowPrograms(); !built) return built;
-  if (Result<void> built = buildShadowMap(); !built) return built;
+  Result<ShadowMap> shadowMap = buildShadowMap(kShadowMapSize);
+  if (!shadowMap) return Reason{shadowMap.why()};
+  fullShadow_ = std::move(*shadowMap);
 
   for (std::size_t level = 0; level < kCubeDetailSteps.size(); ++level) {
     const int steps = kCubeDetailSteps[level];
@@ -178,14 +180,23 @@ Result<void> Renderer::buildShadowPrograms() {
 }
 
 bool Renderer::prepare(DrawQuality quality) {
+  if (quality == DrawQuality::quick && !quickShadow_) {
+    Result<ShadowMap> map = buildShadowMap(kQuickShadowMapSize);
+    if (!map) {
+      if (!toldAboutQualities_) say_("render: " + map.why());
+      toldAboutQualities_ = true;
+      return false;
+    }
+    quickShadow_ = std::move(*map);
+  }
   MainPrograms& programs = quality == DrawQuality::full ? fullPrograms_ : quickPrograms_;
   if (programs) return true;
   Result<MainPrograms> built = buildMainPrograms(quality);
   if (!built) {
     // Said once: a window without quick programs draws every frame in full;
     // one without full programs keeps its quick pictures.
-    if (!toldAboutPrograms_) say_("render: " + built.why());
-    toldAboutPrograms_ = true;
+    if (!toldAboutQualities_) say_("render: " + built.why());
+    toldAboutQualities_ = true;
     return false;
   }
   programs = std::move(*built);
@@ -204,13 +215,14 @@ void Renderer::buildFrameRing() {
   glBindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
-Result<void> Renderer::buildShadowMap() {
+Result<Renderer::ShadowMap> Renderer::buildShadowMap(int size) {
   // The shadow map compares in hardware, so each tap is already a 2x2 blend.
-  shadowMap_ = GlTexture::make();
-  glBindTexture(GL_TEXTURE_2D, shadowMap_.id());
-  labelGlObject(shadowMap_, "shadow map");
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT32F, kShadowMapSize, kShadowMapSize, 0, GL_DEPTH_COMPONENT, GL_FLOAT,
-               nullptr);
+  ShadowMap map;
+  map.size = size;
+  map.texture = GlTexture::make();
+  glBindTexture(GL_TEXTURE_2D, map.texture.id());
+  labelGlObject(map.texture, "shadow map " + std::to_string(size));
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT32F, size, size, 0, GL_DEPTH_COMPONENT, GL_FLOAT, nullptr);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
@@ -218,20 +230,20 @@ Result<void> Renderer::buildShadowMap() {
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_MODE, GL_COMPARE_REF_TO_TEXTURE);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_FUNC, GL_LEQUAL);
   glBindTexture(GL_TEXTURE_2D, 0);
-  shadowFramebuffer_ = GlFramebuffer::make();
-  glBindFramebuffer(GL_FRAMEBUFFER, shadowFramebuffer_.id());
-  labelGlObject(shadowFramebuffer_, "shadow pass");
-  glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, shadowMap_.id(), 0);
+  map.framebuffer = GlFramebuffer::make();
+  glBindFramebuffer(GL_FRAMEBUFFER, map.framebuffer.id());
+  labelGlObject(map.framebuffer, "shadow pass " + std::to_string(size));
+  glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, map.texture.id(), 0);
   glDrawBuffer(GL_NONE);
   glReadBuffer(GL_NONE);
   const GLenum shadowStatus = glCheckFramebufferStatus(GL_FRAMEBUFFER);
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
   if (shadowStatus != GL_FRAMEBUFFER_COMPLETE) {
-    const std::string side = std::to_string(kShadowMapSize);
+    const std::string side = std::to_string(size);
     return Reason{"the " + side + "x" + side + " shadow map cannot be drawn into (status " +
                   std::to_string(shadowStatus) + ")"};
   }
-  return {};
+  return map;
 }
 
 // Every GL name is held by a member that frees it.
@@ -398,16 +410,16 @@ glm::vec4 Renderer::shadowFootprint(const Frame& frame, const glm::mat4& lightVi
   return footprint.bounds();
 }
 
-Uniforms Renderer::frameUniforms(const Frame& frame) const {
+Uniforms Renderer::frameUniforms(const Frame& frame, const ShadowMap& map) const {
   Uniforms uniforms = frame.uniforms;
   uniforms.lightViewProj =
       lightViewProjection(glm::vec3(uniforms.lightDir), frame.shadowCenter, frame.shadowRadius);
-  uniforms.params.w = static_cast<float>(kShadowMapSize);
+  uniforms.params.w = static_cast<float>(map.size);
   uniforms.shadowCasters = shadowFootprint(frame, uniforms.lightViewProj);
   return uniforms;
 }
 
-bool Renderer::shadowCasters(const Frame& frame, const glm::mat4& lightViewProj) {
+bool Renderer::shadowCasters(const Frame& frame, const glm::mat4& lightViewProj, ShadowMap& map) {
   // Everything the shadow pass reads: the light, and each caster where the
   // pass puts it.
   std::vector<float>& key = nextShadowKey_;
@@ -423,10 +435,10 @@ bool Renderer::shadowCasters(const Frame& frame, const glm::mat4& lightViewProj)
     for (const ObjInst& inst : group.insts) key.insert(key.end(), &inst.model[0][0], &inst.model[0][0] + 16);
   }
   // Compared as bytes: a NaN must not make a key differ from itself.
-  const bool same = key.size() == shadowKey_.size() &&
-                    std::memcmp(key.data(), shadowKey_.data(), key.size() * sizeof(float)) == 0;
+  const bool same = key.size() == map.key.size() &&
+                    std::memcmp(key.data(), map.key.data(), key.size() * sizeof(float)) == 0;
   if (same) return false;
-  std::swap(shadowKey_, nextShadowKey_);
+  std::swap(map.key, nextShadowKey_);
   return true;
 }
 
@@ -503,13 +515,13 @@ void Renderer::drawObjects(const Frame& frame, GLuint buffer, const std::vector<
   }
 }
 
-void Renderer::shadowPass(const Frame& frame, const FramePacking& packing, GLuint buffer) {
+void Renderer::shadowPass(const Frame& frame, const FramePacking& packing, GLuint buffer, const ShadowMap& map) {
   // Depth only, seen from the light; the map it draws into must not be
   // bound for sampling meanwhile.
   glActiveTexture(GL_TEXTURE0 + kShadowUnit);
   glBindTexture(GL_TEXTURE_2D, 0);
-  glBindFramebuffer(GL_FRAMEBUFFER, shadowFramebuffer_.id());
-  glViewport(0, 0, kShadowMapSize, kShadowMapSize);
+  glBindFramebuffer(GL_FRAMEBUFFER, map.framebuffer.id());
+  glViewport(0, 0, map.size, map.size);
   // The boxes are closed, so their far sides alone give the map: a lit face
   // then never finds itself in the map, so it cannot shadow itself (the
   // boxes stand a little proud of the rounded cubes). Other meshes may be
@@ -524,7 +536,8 @@ void Renderer::shadowPass(const Frame& frame, const FramePacking& packing, GLuin
 }
 
 void Renderer::mainPass(const Frame& frame, const FramePacking& packing, GLuint buffer,
-                        const RenderTarget& target, const MainPrograms& programs, bool quick) {
+                        const RenderTarget& target, const MainPrograms& programs, const ShadowMap& map,
+                        bool quick) {
   // Shaded in linear light and stored as sRGB.
   glBindFramebuffer(GL_FRAMEBUFFER, drawFramebuffer_.id());
   glViewport(0, 0, target.width, target.height);
@@ -534,7 +547,7 @@ void Renderer::mainPass(const Frame& frame, const FramePacking& packing, GLuint 
   glClearDepth(1.0);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glActiveTexture(GL_TEXTURE0 + kShadowUnit);
-  glBindTexture(GL_TEXTURE_2D, shadowMap_.id());
+  glBindTexture(GL_TEXTURE_2D, map.texture.id());
 
   glUseProgram(programs.floor.id());
   glBindVertexArray(emptyVertexArray_.id());
@@ -574,18 +587,21 @@ bool Renderer::render(const Frame& frame, const RenderTarget& target, DrawQualit
   if (!ensureTargets(target.width, target.height, samples)) return false;
   const FramePacking packing = packFrame(frame);
   RingEntry& entry = nextRingEntry(packing.end);
-  const Uniforms uniforms = frameUniforms(frame);
+  const bool quick = quality == DrawQuality::quick;
+  // A moving picture's shadows come from a map a quarter the size.
+  ShadowMap& map = quick ? quickShadow_ : fullShadow_;
+  const Uniforms uniforms = frameUniforms(frame, map);
   upload(uniforms, frame, packing, entry);
 
   if (clipControl_) glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
   glBindBufferRange(GL_UNIFORM_BUFFER, 0, entry.buffer.id(), 0, sizeof(Uniforms));
-  // While only the camera moves, the light sees what it saw last frame.
-  if (shadowCasters(frame, uniforms.lightViewProj)) {
-    shadowPass(frame, packing, entry.buffer.id());
+  // The map is drawn again only when the light or a caster moved: a hover,
+  // a mark, or the whole picture after a moving one find it as it was.
+  if (shadowCasters(frame, uniforms.lightViewProj, map)) {
+    shadowPass(frame, packing, entry.buffer.id(), map);
     debugCheckGl("the shadow pass");
   }
-  const bool quick = quality == DrawQuality::quick;
-  mainPass(frame, packing, entry.buffer.id(), target, quick ? quickPrograms_ : fullPrograms_, quick);
+  mainPass(frame, packing, entry.buffer.id(), target, quick ? quickPrograms_ : fullPrograms_, map, quick);
   debugCheckGl("the main pass");
   entry.fence = GlFence::insert();
   return true;

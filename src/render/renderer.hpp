@@ -43,6 +43,7 @@ class Renderer final : public GpuResources {
   // Room for the largest table a chapter may hold (16,000 cubes of 80 bytes)
   // with its plinths, figures and chips; a larger frame grows its buffer.
   static constexpr std::size_t kRingBytes = 1536 * 1024;
+  static constexpr int kQuickShadowMapSize = kShadowMapSize / 2;
 
   // Builds the programs, the shadow map, the cube mesh, the glyph atlas and
   // the frame buffers. Fails with a message (compile logs included) rather
@@ -69,8 +70,9 @@ class Renderer final : public GpuResources {
   // control) and puts none back.
   bool render(const Frame& frame, const RenderTarget& target, DrawQuality quality = DrawQuality::full);
 
-  // Builds the programs `quality` needs now rather than on its first frame.
-  // False, told once, when the driver cannot.
+  // Builds what `quality` draws with (its programs; for quick frames their
+  // own smaller shadow map) now rather than on its first frame. False, told
+  // once, when the driver cannot.
   bool prepare(DrawQuality quality);
   // Lets the drawing targets go until the next frame needs them: a window
   // that shows one picture for a long while need not keep four samples of
@@ -98,11 +100,20 @@ class Renderer final : public GpuResources {
     explicit operator bool() const { return static_cast<bool>(cube); }
   };
 
+  // A depth map seen from the light, with what it was last drawn for.
+  struct ShadowMap {
+    GlTexture texture;
+    GlFramebuffer framebuffer;
+    int size = 0;
+    std::vector<float> key;  // see shadowCasters()
+    explicit operator bool() const { return static_cast<bool>(texture); }
+  };
+
   Renderer() = default;
   Result<void> build(DrawQuality first);
   Result<MainPrograms> buildMainPrograms(DrawQuality quality) const;
   Result<void> buildShadowPrograms();
-  Result<void> buildShadowMap();
+  Result<ShadowMap> buildShadowMap(int size);
   void buildFrameRing();
   GpuMesh makeMesh(const MeshData& data, const std::string& label);
   // (Re)makes the drawing targets for a new size or sample count; false
@@ -110,16 +121,17 @@ class Renderer final : public GpuResources {
   bool ensureTargets(int width, int height, int samples);
   // The rectangle of the shadow map the frame's casters can darken.
   glm::vec4 shadowFootprint(const Frame& frame, const glm::mat4& lightViewProj) const;
-  // The frame's uniforms with the light's view and the casters' rectangle.
-  Uniforms frameUniforms(const Frame& frame) const;
-  // Whether the shadow map must be drawn anew: the casters or the light
-  // changed since it was last drawn.
-  bool shadowCasters(const Frame& frame, const glm::mat4& lightViewProj);
+  // The frame's uniforms with the light's view, the casters' rectangle and
+  // `map`'s size.
+  Uniforms frameUniforms(const Frame& frame, const ShadowMap& map) const;
+  // Whether `map` must be drawn anew: the casters or the light changed
+  // since it was last drawn.
+  bool shadowCasters(const Frame& frame, const glm::mat4& lightViewProj, ShadowMap& map);
   void upload(const Uniforms& uniforms, const Frame& frame, const FramePacking& packing, const RingEntry& entry);
   RingEntry& nextRingEntry(std::size_t bytes);
-  void shadowPass(const Frame& frame, const FramePacking& packing, GLuint buffer);
+  void shadowPass(const Frame& frame, const FramePacking& packing, GLuint buffer, const ShadowMap& map);
   void mainPass(const Frame& frame, const FramePacking& packing, GLuint buffer, const RenderTarget& target,
-                const MainPrograms& programs, bool quick);
+                const MainPrograms& programs, const ShadowMap& map, bool quick);
   // `programs` null: the shadow pass.
   void drawCubes(const Frame& frame, GLuint buffer, std::size_t base, const GpuMesh& cube,
                  const MainPrograms* programs);
@@ -129,16 +141,15 @@ class Renderer final : public GpuResources {
 
   bool clipControl_ = false;
   MainPrograms fullPrograms_, quickPrograms_;
-  bool toldAboutPrograms_ = false;
+  bool toldAboutQualities_ = false;
   GlProgram cubeShadowProgram_, objShadowProgram_;
   // One rounded cube for each level of detail in kCubeDetailSteps.
   std::array<GpuMesh, kCubeDetailSteps.size()> cubeMeshes_;
   GpuMesh shadowBox_;
   GlVertexArray emptyVertexArray_;
   GlTexture glyphs_;
-  GlTexture shadowMap_;
-  GlFramebuffer shadowFramebuffer_;
-  std::vector<float> shadowKey_, nextShadowKey_;  // what the map shows, and a frame's to compare
+  ShadowMap fullShadow_, quickShadow_;
+  std::vector<float> nextShadowKey_;  // a frame's key, to compare with a map's
 
   // Drawn into, then resolved or copied into the caller's target.
   GlRenderbuffer drawDepth_;
