@@ -131,13 +131,13 @@ void Game::addSlotCubes(const Slot& slot, bool isCurrent, float grow, std::vecto
     float size = 1;
     if (carved) {
       // A carved cube swells a little, then shrinks away.
-      if (slot.breakT[cell] < 0 || slot.breakT[cell] > 0.22f) continue;
-      const float u = slot.breakT[cell] / 0.22f;
+      if (slot.breakT[cell] < 0 || slot.breakT[cell] > kBreakSeconds) continue;
+      const float u = slot.breakT[cell] / kBreakSeconds;
       size = (1 - u * u) * (1 + 0.15f * std::sin(kPi * u));
     }
     if (isCurrent) {
       if (slot.popT[cell] >= 0) {
-        const float u = slot.popT[cell] / 0.28f;
+        const float u = slot.popT[cell] / kPopSeconds;
         if (u >= 1) continue;
         size = (1 - u * u) * (1 + 0.18f * std::sin(kPi * u));
       }

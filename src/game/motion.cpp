@@ -6,9 +6,6 @@
 namespace sorvel {
 namespace {
 
-// The longest a carved cube is seen breaking off, and a revealed one popping.
-constexpr float kBreakShows = 0.22f;
-constexpr float kPopShows = 0.28f;
 // On the table the camera sways about its goal for good, up to 0.06 radians
 // each way; only a flight further off is more than the sway.
 constexpr float kSwayReach = 0.07f;
@@ -37,8 +34,8 @@ Motion Game::motion() const {
     const auto& state = slot.puzzle.state;
     for (std::size_t i = 0; i < state.size(); ++i) {
       const float markGoal = state[i] == CellState::marked ? 1.0f : 0.0f;
-      if ((slot.breakT[i] >= 0 && slot.breakT[i] <= kBreakShows) || slot.shake[i] > 0 || slot.flash[i] > 0 ||
-          (slot.popT[i] >= 0 && slot.popT[i] <= kPopShows) || slot.mark[i] != markGoal) {
+      if ((slot.breakT[i] >= 0 && slot.breakT[i] <= kBreakSeconds) || slot.shake[i] > 0 || slot.flash[i] > 0 ||
+          (slot.popT[i] >= 0 && slot.popT[i] <= kPopSeconds) || slot.mark[i] != markGoal) {
         return Motion::moving;
       }
     }

@@ -14,6 +14,11 @@ namespace sorvel {
 inline constexpr float kPlinthHeight = 0.42f;
 inline constexpr float kBlockFloor = 0.44f;
 
+// How long a carved cube is seen breaking off, and a revealed one popping
+// out of the block, in seconds of its clock.
+inline constexpr float kBreakSeconds = 0.22f;
+inline constexpr float kPopSeconds = 0.28f;
+
 // One block standing on the table, with its per-cell animation clocks (all in
 // the puzzle's cell order).
 struct Slot {

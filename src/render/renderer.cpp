@@ -180,25 +180,22 @@ Result<void> Renderer::buildShadowPrograms() {
 }
 
 bool Renderer::prepare(DrawQuality quality) {
+  // Said once: a window without the quick quality draws every frame in
+  // full; one without the full quality keeps its quick pictures.
+  const auto refuse = [this](const std::string& why) {
+    if (!toldAboutQualities_) say_("render: " + why);
+    toldAboutQualities_ = true;
+    return false;
+  };
   if (quality == DrawQuality::quick && !quickShadow_) {
     Result<ShadowMap> map = buildShadowMap(kQuickShadowMapSize);
-    if (!map) {
-      if (!toldAboutQualities_) say_("render: " + map.why());
-      toldAboutQualities_ = true;
-      return false;
-    }
+    if (!map) return refuse(map.why());
     quickShadow_ = std::move(*map);
   }
   MainPrograms& programs = quality == DrawQuality::full ? fullPrograms_ : quickPrograms_;
   if (programs) return true;
   Result<MainPrograms> built = buildMainPrograms(quality);
-  if (!built) {
-    // Said once: a window without quick programs draws every frame in full;
-    // one without full programs keeps its quick pictures.
-    if (!toldAboutQualities_) say_("render: " + built.why());
-    toldAboutQualities_ = true;
-    return false;
-  }
+  if (!built) return refuse(built.why());
   programs = std::move(*built);
   return true;
 }
