@@ -254,6 +254,13 @@ void Game::placeCamera(float yaw, float pitch, float zoom) {
 }
 
 void Game::easeCamera(float d) {
+  // A player who asked for less motion sees each new view at once, and a
+  // table that holds still.
+  if (reducedMotion_) {
+    homeSway_ = 0;
+    snapCamera();
+    return;
+  }
   using settling::easeTo;
   const float nearby = settling::kShare * camera_.goalDist;
   easeTo(camera_.yaw, camera_.goalYaw, 7, d, settling::kAngle);

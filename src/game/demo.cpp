@@ -113,6 +113,12 @@ void Game::demo(const std::string& text) {
     goHome(false);
   } else if (command == "home") {
     goHome(false);
+  } else if (command == "patterns") {
+    // Marks in pattern for the rest of the run, then the command that follows:
+    // "patterns:play:3:6:5".
+    setPatternMarks(true);
+    const std::size_t rest = text.find(':');
+    if (rest != std::string::npos) demo(text.substr(rest + 1));
   } else if (command == "guide") {
     if (!demoNeedsSlot(n, text)) return;
     goHome(false);

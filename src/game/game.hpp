@@ -187,6 +187,17 @@ class Game {
   // film's sound track); an empty one hears nothing.
   void setSoundRecorder(Sound::Recorder recorder);
 
+  // --- Preferences that change the picture
+  // Marked cubes of the open block carry a pattern as well as their glaze,
+  // and a mistake's flash a cross, so neither relies on colour.
+  void setPatternMarks(bool on) { patternMarks_ = on; }
+  bool patternMarks() const { return patternMarks_; }
+  // The camera lands at once on every goal instead of flying there, and the
+  // table stops swaying; refused carves do not shake and touches leave no
+  // ripple. Flashes and sounds stay.
+  void setReducedMotion(bool on) { reducedMotion_ = on; }
+  bool reducedMotion() const { return reducedMotion_; }
+
   // --- The scene of this moment, for the renderer. Changes nothing.
   Frame frame() const;
 
@@ -338,6 +349,10 @@ class Game {
   double lastTime_ = 0;
   std::optional<Guide> guide_;
   std::optional<TouchFX> touchFX_;
+
+  // Preferences that change the picture.
+  bool patternMarks_ = false;
+  bool reducedMotion_ = false;
 };
 
 }  // namespace sorvel
