@@ -375,5 +375,58 @@ TEST(LargestTable, EveryPlinthShowsInAWideAndATallPicture) {
   }
 }
 
+// The open block's cubes as the pattern preference hands them over.
+Frame withPatterns(Frame frame) {
+  for (CubeInst& cube : frame.cubes) {
+    if ((cube.clues.w & kCubeInPlay) != 0) cube.clues.w |= kCubePatternMarks;
+  }
+  return frame;
+}
+
+// Pixels of `b` darker than in `a` by more than `levels` in every channel.
+int darkened(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b, int levels) {
+  int n = 0;
+  for (std::size_t i = 0; i < a.size(); i += 4) {
+    n += a[i] - b[i] > levels && a[i + 1] - b[i + 1] > levels && a[i + 2] - b[i + 2] > levels;
+  }
+  return n;
+}
+
+TEST_F(RendererTest, PatternMarksStripeMarkedCubesCrossFlashingOnesAndLeaveTheRestAlone) {
+  Game& game = makeGame(400, 400);
+  game.demo("play:1:0");
+  for (int i = 0; i < 120; ++i) game.tick(1.0 / 60.0);
+  const Frame unmarked = game.frame();
+  // Without a mark or a flash the pattern has nothing to draw on.
+  EXPECT_TRUE(draw(withPatterns(unmarked), 400, 400) == draw(unmarked, 400, 400));
+
+  game.autoMark(6);
+  for (int i = 0; i < 60; ++i) game.tick(1.0 / 60.0);
+  const Frame marked = game.frame();
+  for (const DrawQuality quality : {DrawQuality::full, DrawQuality::quick}) {
+    ASSERT_TRUE(renderer_->render(marked, session_->renderTarget(), quality));
+    const auto plain = session_->read(PixelOrder::Rgba);
+    ASSERT_TRUE(renderer_->render(withPatterns(marked), session_->renderTarget(), quality));
+    const auto striped = session_->read(PixelOrder::Rgba);
+    // Stripes a deeper shade of the glaze: darker in every channel, so they
+    // read in grey too.
+    const int stripes = darkened(plain, striped, 30);
+    EXPECT_GT(stripes, 1200) << stripes << " darker pixels, " << (quality == DrawQuality::full ? "full" : "quick");
+    EXPECT_EQ(darkened(striped, plain, 8), 0) << "the pattern only darkens";
+  }
+
+  // A mistake's flash: red either way, crossed in dark ink with patterns.
+  Frame flashing = marked;
+  for (CubeInst& cube : flashing.cubes) {
+    if (cube.anim.z > 0.5f) cube.anim.y = 1;
+  }
+  const auto red = draw(flashing, 400, 400);
+  const auto crossed = draw(withPatterns(flashing), 400, 400);
+  int struck = 0;
+  for (std::size_t i = 0; i < red.size(); i += 4) struck += red[i] > 150 && red[i] - crossed[i] > 80;
+  EXPECT_GT(struck, 300) << "red pixels the cross turns dark";
+  EXPECT_EQ(darkened(crossed, red, 8), 0) << "the cross only darkens";
+}
+
 }  // namespace
 }  // namespace sorvel
