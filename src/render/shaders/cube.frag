@@ -103,12 +103,12 @@ void main() {
   float aa = max(fwidth(across.x), fwidth(across.y));
   float flash = clamp(vAnim.y, 0.0, 1.0);
   bool patterns = (vClues.w & SORVEL_CUBE_PATTERN_MARKS) != 0u;
-  float cross = 0.0;
+  float crossInk = 0.0;
   if (patterns) {
     // The cross holds while the flash is strong, then goes with it; the
     // stripes give way to it meanwhile, and keep clear of the clue.
     float struck = smoothstep(0.0, 0.25, flash);
-    cross = mistakeCross(across, aa) * struck;
+    crossInk = mistakeCross(across, aa) * struck;
     float stripes = markStripes(across, aa) * mark * (1.0 - struck) * (1.0 - glyph.g * fade);
     albedo = mix(albedo, kMarkStripe, stripes * 0.7);
   }
@@ -120,7 +120,7 @@ void main() {
   }
 
   albedo = mix(albedo, kMistake, flash * 0.8);
-  if (patterns) albedo = mix(albedo, kCrossInk, cross * 0.9);
+  if (patterns) albedo = mix(albedo, kCrossInk, crossInk * 0.9);
 
   float occlusion = creaseOcclusion(axis, outward);
   vec3 colour = shade(albedo, normal, vWorld, occlusion, 0.12 + 0.1 * mark);
@@ -135,6 +135,6 @@ void main() {
   }
   colour += kMistake * flash * 0.35;
   // The cross stays dark: ink does not glow.
-  if (patterns) colour -= kMistake * flash * 0.35 * cross;
+  if (patterns) colour -= kMistake * flash * 0.35 * crossInk;
   fragColour = vec4(toneMap(colour), 1.0);
 }
