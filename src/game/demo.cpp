@@ -113,6 +113,10 @@ void Game::demo(const std::string& text) {
     goHome(false);
   } else if (command == "home") {
     goHome(false);
+  } else if (command == "undo") {
+    undo();
+  } else if (command == "redo") {
+    redo();
   } else if (command == "guide") {
     if (!demoNeedsSlot(n, text)) return;
     goHome(false);
