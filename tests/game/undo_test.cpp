@@ -278,19 +278,6 @@ TEST(EraseProgress, RemovesEveryProgressKeyButKeepsPreferencesAndGoesBackToAFres
   expectEveryBlockFresh(*next);
 }
 
-TEST(EraseProgress, ABlockOpenedAfterwardsPlaysFromTheStart) {
-  Rig rig;
-  auto game = playedGame(rig);
-  game->eraseProgress();
-  game->open(kPeg);
-  EXPECT_EQ(game->screen(), Screen::playing) << "the solved peg is a block to carve again";
-  game->open(kBoat);
-  EXPECT_EQ(game->mistakes(), 0);
-  game->act(kSurplus, Tool::carve);
-  EXPECT_EQ(savedCells(rig, "barco"), boatText({{kSurplus, '2'}}));
-  EXPECT_EQ(rig.store->integer("sorvel.mistakes.barco"), 0);
-}
-
 TEST(EraseProgress, WithoutPersistenceTheStoreIsLeftAloneButTheGameStartsAfresh) {
   Rig rig;
   rig.store->setStringList("sorvel.solved", {"barco"});
