@@ -241,6 +241,35 @@ void SettingsStore::setStringList(std::string_view key, std::vector<std::string>
   put(key, std::move(value));
 }
 
+void SettingsStore::forget(const std::string& key) {
+  values_.erase(key);
+  if (inMemoryOnly()) return;
+  // Recorded even when this store never held the key: another game may
+  // have saved it meanwhile, and it must not come back from the file.
+  changed_.insert(key);
+  ++version_;
+}
+
+void SettingsStore::remove(std::string_view key) {
+  {
+    std::lock_guard lock(mutex_);
+    forget(std::string(key));
+  }
+  wake_.notify_one();
+}
+
+void SettingsStore::removeIf(const std::function<bool(std::string_view key)>& doomed) {
+  {
+    std::lock_guard lock(mutex_);
+    std::vector<std::string> keys;
+    for (const auto& [key, value] : values_.items()) {
+      if (doomed(key)) keys.push_back(key);
+    }
+    for (const std::string& key : keys) forget(key);
+  }
+  wake_.notify_one();
+}
+
 void SettingsStore::removeAll() {
   {
     std::unique_lock lock(mutex_);
@@ -288,14 +317,23 @@ void SettingsStore::writerLoop() {
     std::string problem;
     if (writable_) {
       json changes = json::object();
-      for (const std::string& key : changed_) changes[key] = values_[key];
+      std::vector<std::string> removed;
+      for (const std::string& key : changed_) {
+        if (const auto value = values_.find(key); value != values_.end()) {
+          changes[key] = *value;
+        } else {
+          removed.push_back(key);
+        }
+      }
       changed_.clear();
       lock.unlock();
-      problem = save(changes);
+      problem = save(changes, removed);
       lock.lock();
-      // Tried again with the next save.
+      // Tried again with the next save; a key set or removed meanwhile is in
+      // changed_ already, and keeps its newer value.
       if (!problem.empty()) {
         for (const auto& [key, value] : changes.items()) changed_.insert(key);
+        changed_.insert(removed.begin(), removed.end());
       }
     }
     writtenVersion_ = version;
@@ -310,7 +348,7 @@ void SettingsStore::writerLoop() {
   }
 }
 
-std::string SettingsStore::save(const json& changes) {
+std::string SettingsStore::save(const json& changes, const std::vector<std::string>& removed) {
   const ProgressLock locked(options_.file);
   // Another game, or a reset, may have saved since: their keys are kept,
   // ours written over them. Read afresh every time: a few kilobytes, where
@@ -321,14 +359,19 @@ std::string SettingsStore::save(const json& changes) {
     merged = readForMerge();
   }
   for (const auto& [key, value] : changes.items()) merged[key] = value;
+  for (const std::string& key : removed) merged.erase(key);
   const std::string text = merged.dump(1, '\t', false, json::error_handler_t::replace) + "\n";
   if (const Result<void> written = writeFileAtomically(options_.file, text); !written) return written.why();
 
   std::lock_guard lock(mutex_);
   // What the others saved is seen here too; keys changed meanwhile in this
-  // game keep their newer values.
+  // game keep their newer values, or stay gone.
   for (const std::string& key : changed_) {
-    if (const auto mine = values_.find(key); mine != values_.end()) merged[key] = *mine;
+    if (const auto mine = values_.find(key); mine != values_.end()) {
+      merged[key] = *mine;
+    } else {
+      merged.erase(key);
+    }
   }
   values_ = std::move(merged);
   return {};

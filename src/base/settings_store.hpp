@@ -61,6 +61,12 @@ class SettingsStore {
   void setBoolean(std::string_view key, bool value);
   void setStringList(std::string_view key, std::vector<std::string> value);
 
+  // Forgets `key` here and, at the next save, in the file too, whatever
+  // another game saved under it meanwhile. A missing key is no error.
+  void remove(std::string_view key);
+  // Removes, as remove() does, every key held here for which `doomed` is
+  // true. It is asked under the store's lock: it must not use the store.
+  void removeIf(const std::function<bool(std::string_view key)>& doomed);
   // Forgets every stored entry and deletes the file (the reset option).
   void removeAll();
 
@@ -74,10 +80,13 @@ class SettingsStore {
   void load();
   void setAside(const std::string& why);
   void put(std::string_view key, nlohmann::json value);
+  // Under the lock: forgets `key` here, and remembers to remove it on disk.
+  void forget(const std::string& key);
   std::optional<nlohmann::json> lookup(std::string_view key) const;
   void writerLoop();
-  // Writes `changes` over what is on disk now; empty, or why it failed.
-  std::string save(const nlohmann::json& changes);
+  // Writes `changes` over what is on disk now, without the keys in
+  // `removed`; empty, or why it failed.
+  std::string save(const nlohmann::json& changes, const std::vector<std::string>& removed);
   nlohmann::json readForMerge();
   void waitForWrites(std::unique_lock<std::mutex>& lock);
   void report(const std::string& line) const;
@@ -88,7 +97,8 @@ class SettingsStore {
   std::condition_variable wake_;
   std::condition_variable written_;
   nlohmann::json values_ = nlohmann::json::object();
-  // Keys changed here since the last save.
+  // Keys changed here since the last save; one no longer in values_ was
+  // removed, and goes from the file too.
   std::set<std::string> changed_;
   std::uint64_t version_ = 0;
   std::uint64_t writtenVersion_ = 0;

@@ -15,6 +15,7 @@ void Game::act(int i, Tool tool) {
 void Game::act(Slot& slot, int i, Tool tool) {
   Puzzle& p = slot.puzzle;
   const auto cell = static_cast<size_t>(i);
+  const CellState before = p.state[cell];
   if (tool == Tool::carve) {
     if (p.state[cell] == CellState::marked) {
       // Marks protect cubes: refuse, and keep the mark.
@@ -31,14 +32,8 @@ void Game::act(Slot& slot, int i, Tool tool) {
       p.state[cell] = CellState::marked;
       sound_.play(SoundKind::error, 1.0f);
     } else {
-      p.state[cell] = CellState::broken;
-      slot.breakT[cell] = 0;
-      // A player who carves has read enough: the guide's introduction
-      // gives way to its first step.
-      guideIntroDone_ = true;
-      spawnChips(slot.cellCenter(i), 5, 1);
       sound_.play(SoundKind::carve, 0.85f);
-      if (p.solved()) startReveal(slot);
+      breakOff(slot, i);
     }
   } else if (p.state[cell] == CellState::solid) {
     p.state[cell] = CellState::marked;
@@ -47,8 +42,21 @@ void Game::act(Slot& slot, int i, Tool tool) {
     p.state[cell] = CellState::solid;
     sound_.play(SoundKind::unmark, 0.7f);
   }
+  if (p.state[cell] != before) recordStep(i, before, p.state[cell]);
   save(slot);
   updateGuide();
+}
+
+void Game::breakOff(Slot& slot, int i) {
+  Puzzle& p = slot.puzzle;
+  const auto cell = static_cast<size_t>(i);
+  p.state[cell] = CellState::broken;
+  slot.breakT[cell] = 0;
+  // A player who carves has read enough: the guide's introduction gives way
+  // to its first step.
+  guideIntroDone_ = true;
+  spawnChips(slot.cellCenter(i), 5, 1);
+  if (p.solved()) startReveal(slot);
 }
 
 void Game::startReveal(Slot& slot) {

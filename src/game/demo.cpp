@@ -119,6 +119,10 @@ void Game::demo(const std::string& text) {
     setPatternMarks(true);
     const std::size_t rest = text.find(':');
     if (rest != std::string::npos) demo(text.substr(rest + 1));
+  } else if (command == "undo") {
+    undo();
+  } else if (command == "redo") {
+    redo();
   } else if (command == "guide") {
     if (!demoNeedsSlot(n, text)) return;
     goHome(false);

@@ -113,6 +113,7 @@ void Game::open(int index) {
   Slot& slot = *slots_.at(static_cast<size_t>(index));
   // The block left behind keeps the play time run up since its last action.
   if (const Slot* left = currentSlot()) save(*left);
+  clearHistory();
   setCurrent(index);
   setMistakes(slot.puzzle.mistakes);
   setPeelValue(0);
@@ -150,6 +151,7 @@ void Game::open(int index) {
 
 void Game::goHome(bool animated) {
   if (const Slot* open = currentSlot()) save(*open);
+  clearHistory();
   setScreen(Screen::home);
   setCurrent(std::nullopt);
   setGuide(std::nullopt);

@@ -142,6 +142,21 @@ class Game {
   bool autoCarveStep();
   void tapCell(int x, int y, int z);
 
+  // --- Undo
+  // Takes back the last carve or mark of the open block, or does again the
+  // last one taken back. The history starts afresh with every block opened,
+  // and ends once the block is solved. A mistake stays counted.
+  void undo();
+  void redo();
+  bool canUndo() const;
+  bool canRedo() const;
+
+  // --- Progress
+  // Forgets every block's progress, in the store too, but not the player's
+  // preferences; the table comes back as at a first start, without the
+  // tutorial opening.
+  void eraseProgress();
+
   // --- Layers
   int peelAxis() const { return peelAxis_; }  // 0: x, anything else: z
   float peelSign() const { return peelSign_; }
@@ -257,6 +272,8 @@ class Game {
 
   // Carving.
   void act(Slot& slot, int i, Tool tool);
+  // A surplus cube breaks off, by a tap or a redo; the last one starts the reveal.
+  void breakOff(Slot& slot, int i);
   void startReveal(Slot& slot);
 
   // Camera and table.
@@ -353,6 +370,15 @@ class Game {
   // Preferences that change the picture.
   bool patternMarks_ = false;
   bool reducedMotion_ = false;
+  // Undo: one cell's change made by act() on the open block.
+  struct Step {
+    int cell;
+    CellState before, after;
+  };
+  void recordStep(int cell, CellState before, CellState after);
+  void clearHistory();
+  std::vector<Step> history_;
+  size_t historyDone_ = 0;  // steps of history_ in effect; those past it can be redone
 };
 
 }  // namespace sorvel

@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <string_view>
 #include <vector>
 
 #include "base/settings_store.hpp"
@@ -5,6 +7,20 @@
 #include "game/saved_keys.hpp"
 
 namespace sorvel {
+
+namespace {
+
+// The block as it stood before its first action.
+void makeFresh(Slot& slot) {
+  Puzzle& p = slot.puzzle;
+  std::fill(p.state.begin(), p.state.end(), CellState::solid);
+  p.mistakes = 0;
+  p.elapsed = 0;
+  for (auto* clock : {&slot.breakT, &slot.popT}) std::fill(clock->begin(), clock->end(), -1.0f);
+  for (auto* fade : {&slot.shake, &slot.flash, &slot.mark}) std::fill(fade->begin(), fade->end(), 0.0f);
+}
+
+}  // namespace
 
 void Game::restoreProgress(Slot& slot) {
   Puzzle& p = slot.puzzle;
@@ -26,6 +42,22 @@ void Game::saveSolved() {
   if (!persist_) return;
   options_.store->setStringList(saved_keys::kSolved,
                                 std::vector<std::string>(solvedIDs_.begin(), solvedIDs_.end()));
+}
+
+void Game::eraseProgress() {
+  // The open block is left first: leaving saves it, and that must not
+  // outlive the erasing.
+  goHome(true);
+  for (const auto& slot : slots_) makeFresh(*slot);
+  clearHistory();
+  setSolvedIDs({});
+  setMistakes(0);
+  setLastTime(0);
+  setShowTutorial(false);
+  if (!persist_) return;
+  // Everything else in the store is progress, whatever chapter saved it.
+  options_.store->removeIf(
+      [](std::string_view key) { return !key.starts_with(saved_keys::kPreferencesPrefix); });
 }
 
 void Game::saveOpenPuzzle() {

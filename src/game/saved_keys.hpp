@@ -11,6 +11,10 @@ inline constexpr std::string_view kSolved = "sorvel.solved";        // ids of th
 inline constexpr std::string_view kLaunched = "sorvel.launched";    // past the first start
 inline constexpr std::string_view kTutorialSeen = "sorvel.tutorialSeen";
 
+// The player's preferences live under this prefix. They are not progress:
+// erasing progress from inside the game keeps every key that begins with it.
+inline constexpr std::string_view kPreferencesPrefix = "sorvel.prefs.";
+
 // One block's progress, under its id.
 inline std::string cells(std::string_view id) { return "sorvel.state." + std::string(id); }
 inline std::string mistakes(std::string_view id) { return "sorvel.mistakes." + std::string(id); }

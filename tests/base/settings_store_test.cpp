@@ -95,6 +95,91 @@ TEST_F(Settings, RemoveAllDeletesTheFile) {
   EXPECT_EQ(onDisk(), nlohmann::json({{"sorvel.launched", true}}));
 }
 
+TEST_F(Settings, ARemovedKeyStaysGoneFromTheFileAndAfterAReopen) {
+  {
+    SettingsStore store(options());
+    store.setInteger("sorvel.mistakes.a", 2);
+    store.setBoolean("sorvel.launched", true);
+    store.flush();
+    store.remove("sorvel.mistakes.a");
+    EXPECT_FALSE(store.contains("sorvel.mistakes.a"));
+    store.flush();
+    EXPECT_EQ(onDisk(), nlohmann::json({{"sorvel.launched", true}}));
+    // Set again after a removal, the newer value is the one kept.
+    store.remove("sorvel.launched");
+    store.setBoolean("sorvel.launched", false);
+  }
+  SettingsStore store(options());
+  EXPECT_FALSE(store.contains("sorvel.mistakes.a"));
+  EXPECT_TRUE(store.contains("sorvel.launched"));
+  EXPECT_FALSE(store.boolean("sorvel.launched"));
+  EXPECT_TRUE(said.empty());
+}
+
+TEST_F(Settings, RemovingKeepsWhatAnotherGameSavedAndRemovesWhatItSavedUnderTheKey) {
+  SettingsStore running(options());
+  running.setInteger("sorvel.mistakes.a", 1);
+  running.setInteger("sorvel.mistakes.b", 1);
+  running.flush();
+  {
+    SettingsStore other(options());
+    other.setInteger("sorvel.mistakes.c", 3);
+    other.setInteger("sorvel.mistakes.a", 5);  // unseen by the running game
+  }
+  running.remove("sorvel.mistakes.a");
+  running.remove("sorvel.mistakes.b");
+  running.flush();
+  EXPECT_EQ(onDisk(), nlohmann::json({{"sorvel.mistakes.c", 3}}));
+  EXPECT_EQ(running.integer("sorvel.mistakes.c"), 3);
+
+  // A game that still holds a removed key in memory does not bring it back
+  // by saving something else.
+  SettingsStore stale(options());
+  running.setInteger("sorvel.mistakes.d", 4);
+  running.remove("sorvel.mistakes.c");
+  running.flush();
+  stale.setInteger("sorvel.mistakes.e", 6);
+  stale.flush();
+  EXPECT_EQ(onDisk(), nlohmann::json({{"sorvel.mistakes.d", 4}, {"sorvel.mistakes.e", 6}}));
+}
+
+TEST_F(Settings, RemovingAMissingKeyIsHarmless) {
+  {
+    SettingsStore store(options());
+    store.remove("sorvel.never");
+    store.flush();
+    store.setInteger("sorvel.mistakes.a", 1);
+    store.remove("sorvel.never");
+  }
+  EXPECT_EQ(onDisk(), nlohmann::json({{"sorvel.mistakes.a", 1}}));
+  EXPECT_TRUE(said.empty());
+
+  SettingsStore inMemory({.say = [this](const std::string& l) { said.push_back(l); }});
+  inMemory.setInteger("sorvel.mistakes.a", 1);
+  inMemory.remove("sorvel.never");
+  inMemory.remove("sorvel.mistakes.a");
+  inMemory.flush();
+  EXPECT_FALSE(inMemory.contains("sorvel.mistakes.a"));
+}
+
+TEST_F(Settings, RemoveIfRemovesOnlyTheKeysItIsAskedTo) {
+  {
+    SettingsStore store(options());
+    for (const char* key : {"sorvel.prefs.volume", "sorvel.state.a", "sorvel.solved", "sorvel.prefs.full"}) {
+      store.setInteger(key, 1);
+    }
+    std::vector<std::string> asked;
+    store.removeIf([&asked](std::string_view key) {
+      asked.emplace_back(key);
+      return !key.starts_with("sorvel.prefs.");
+    });
+    EXPECT_EQ(asked.size(), 4u) << "every key is asked about once";
+    EXPECT_FALSE(store.contains("sorvel.state.a"));
+    EXPECT_TRUE(store.contains("sorvel.prefs.volume"));
+  }
+  EXPECT_EQ(onDisk(), nlohmann::json({{"sorvel.prefs.volume", 1}, {"sorvel.prefs.full", 1}}));
+}
+
 TEST_F(Settings, ADamagedFileIsSetAsideAndTheGameStartsEmpty) {
   for (const char* damaged : {"{\"sorvel.launched\": tru", "[1, 2]", ""}) {
     TempDir fresh;
