@@ -117,6 +117,7 @@ void Game::open(int index) {
   setMistakes(slot.puzzle.mistakes);
   setPeelValue(0);
   hover_ = -1;
+  hideCursor();
   hoveredSlot_.reset();
   setRevealCard(false);
 
@@ -152,6 +153,7 @@ void Game::goHome(bool animated) {
   if (const Slot* open = currentSlot()) save(*open);
   setScreen(Screen::home);
   setCurrent(std::nullopt);
+  hideCursor();
   setGuide(std::nullopt);
   guideCells_.clear();
   setRevealCard(false);
