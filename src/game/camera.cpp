@@ -27,6 +27,14 @@ constexpr float kTableAcross = 1.0f;
 constexpr float kTableUpward = 0.7f;
 // A solved block is seen from a little further away, leaving room for its card.
 constexpr float kSolvedDistance = 1.15f;
+// A block in play is seen from no lower than just above its bottom and no
+// higher than nearly overhead, however it is turned.
+constexpr float kLowestPitch = 0.05f;
+constexpr float kHighestPitch = 1.25f;
+// One press of a turn key: a twelfth of the way round; a tilt key a little
+// more than a tenth of the pitch's range.
+constexpr float kTurnStep = std::numbers::pi_v<float> / 6;
+constexpr float kTiltStep = 0.2f;
 
 float horizontalFov(const Camera& camera) {
   return 2 * std::atan(std::tan(camera.vfov * 0.5f) * camera.aspect);
@@ -235,9 +243,17 @@ void Game::drag(glm::vec2 d) {
     return;
   }
   camera_.goalYaw += 0.0085f * d.x;
-  camera_.goalPitch = std::clamp(camera_.goalPitch + 0.0065f * d.y, 0.05f, 1.25f);
+  camera_.goalPitch = std::clamp(camera_.goalPitch + 0.0065f * d.y, kLowestPitch, kHighestPitch);
   camera_.yaw = camera_.goalYaw;
   camera_.pitch = camera_.goalPitch;
+  if (peel_ == 0) updatePeelAxis();
+}
+
+void Game::turnStep(int yawSteps, int pitchSteps) {
+  if (screen_ == Screen::home) return;
+  camera_.goalYaw += kTurnStep * static_cast<float>(yawSteps);
+  camera_.goalPitch = std::clamp(camera_.goalPitch + kTiltStep * static_cast<float>(pitchSteps), kLowestPitch,
+                                 kHighestPitch);
   if (peel_ == 0) updatePeelAxis();
 }
 

@@ -126,6 +126,7 @@ void Game::addSlotCubes(const Slot& slot, bool isCurrent, float grow, std::vecto
   const bool solved = p.solved();  // once per block: every cube's neighbours ask
   // The grain rises with the block, so it does not slide over the cubes.
   const glm::vec3 rise(0, kHoverRise * slot.lift, 0);
+  const int cursorCell = isCurrent ? cursor().value_or(-1) : -1;
   for (int i = 0; i < p.cellCount(); ++i) {
     const auto cell = static_cast<size_t>(i);
     const bool carved = p.state[cell] == CellState::broken;
@@ -157,7 +158,7 @@ void Game::addSlotCubes(const Slot& slot, bool isCurrent, float grow, std::vecto
     const float shake = slot.shake[cell] > 0 ? slot.shake[cell] * std::sin(70 * slot.shake[cell]) * 0.35f : 0;
     // The hovered cell belongs to the open block; other blocks must not light
     // up the cube that happens to share its index.
-    float glow = isCurrent && i == hover_ ? 1.0f : kHoverGlow * slot.lift;
+    float glow = isCurrent && (i == hover_ || i == cursorCell) ? 1.0f : kHoverGlow * slot.lift;
     if (isCurrent && revealT_ >= 0 && revealT_ < reveal::kLightBand) {
       // A band of light climbs through the block as the reveal begins.
       const float w = 1 - std::abs(revealT_ / reveal::kLightBand * static_cast<float>(p.Y + 2) - static_cast<float>(c.y) - 1);

@@ -118,6 +118,7 @@ void Game::open(int index) {
   setMistakes(slot.puzzle.mistakes);
   setPeelValue(0);
   hover_ = -1;
+  hideCursor();
   hoveredSlot_.reset();
   setRevealCard(false);
 
@@ -154,6 +155,7 @@ void Game::goHome(bool animated) {
   clearHistory();
   setScreen(Screen::home);
   setCurrent(std::nullopt);
+  hideCursor();
   setGuide(std::nullopt);
   guideCells_.clear();
   setRevealCard(false);

@@ -18,6 +18,7 @@
 #include "audio/audio_output.hpp"
 #include "audio/sound.hpp"
 #include "base/message_sink.hpp"
+#include "game/block_cursor.hpp"
 #include "game/gpu_records.hpp"
 #include "game/slot.hpp"
 #include "game/types.hpp"
@@ -171,6 +172,30 @@ class Game {
   void tap(glm::vec2 p, bool alternate);
   void showTouch(glm::vec2 p);
   void hoverAt(std::optional<glm::vec2> p);  // nothing: the pointer left the view
+
+  // --- Keyboard cursor
+  // The open block's cell under the keyboard cursor; none while it is hidden
+  // or off the playing screen. It keeps to what is seen: when its cube goes
+  // or turns out of sight it takes what is now seen where it was.
+  std::optional<int> cursor() const;
+  // A step of the cursor in the screen's directions (dx right, dy down). A
+  // hidden cursor is only shown, on what is seen at the middle of the view.
+  void moveCursor(int dx, int dy);
+  // The active tool, or the other, on the cursor's cube, as a tap on it
+  // would; a hidden cursor is shown instead.
+  void applyAtCursor(bool otherTool);
+  // The pointer is in use again: the cursor hides and its place is forgotten.
+  void hideCursor();
+  // The camera turned by whole steps, easing there: yaw in 30-degree steps
+  // (negative turns left, as a drag to the left does), pitch up from above
+  // (positive) or down. Nothing on the table.
+  void turnStep(int yawSteps, int pitchSteps);
+  // The table's highlight moved `step` blocks across the screen (negative to
+  // the left), stopping at the ends; the first press lights the block
+  // nearest the middle of the view. It is the pointer's hover lift.
+  void moveHighlight(int step);
+  // Opens the highlighted block, if any.
+  void openHighlighted();
 
   // --- Time
   float time() const { return time_; }
@@ -379,6 +404,14 @@ class Game {
   void clearHistory();
   std::vector<Step> history_;
   size_t historyDone_ = 0;  // steps of history_ in effect; those past it can be redone
+  // Keyboard cursor.
+  BlockView cursorView(const Slot& slot) const;
+  // What is seen at view point `p` of the open block: the cube picked there,
+  // else the seen face nearest it.
+  std::optional<CursorSpot> spotAt(const Slot& slot, const BlockView& view, glm::vec2 p) const;
+  // Where the cursor stands now, the view having changed since it was put.
+  std::optional<CursorSpot> cursorSpot() const;
+  std::optional<CursorSpot> cursor_;  // on the open block; none while hidden
 };
 
 }  // namespace sorvel

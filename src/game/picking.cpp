@@ -113,6 +113,8 @@ void Game::showTouch(glm::vec2 p) {
 }
 
 void Game::hoverAt(std::optional<glm::vec2> p) {
+  // A pointer leaving the view says nothing of the keyboard's cursor.
+  if (p) hideCursor();
   hoveredSlot_ = p && screen_ == Screen::home ? slotAt(*p) : std::nullopt;
   const Slot* slot = currentSlot();
   if (!p || screen_ != Screen::playing || slot == nullptr) {
