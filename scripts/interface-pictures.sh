@@ -22,3 +22,4 @@ shot guide --demo guide:0:2
 shot play --demo play:3:6:5
 shot tutorial --demo tutorial
 shot solved --demo solved:1 --wait 6
+shot settings --demo settings

@@ -8,7 +8,7 @@ namespace sorvel {
 
 namespace {
 
-// One wheel notch or zoom key: closer, or back out by about as much.
+// One wheel notch: closer, or back out by about as much.
 constexpr float kZoomIn = 0.93f;
 constexpr float kZoomOut = 1.07f;
 // A trackpad pan turns the block a little further than the fingers travel.
@@ -64,50 +64,71 @@ void InputMap::wheel(const WheelEvent& e) {
   game_.zoomBy(e.y > 0 ? kZoomIn : kZoomOut);
 }
 
-KeyResult InputMap::key(const KeyEvent& e) {
+std::optional<Command> commandFor(const KeyEvent& e) {
+  const bool ctrl = e.mods.ctrl;
   switch (e.key) {
-    // Holding these keeps stepping, as the system repeats them.
-    case Key::up:
-    case Key::down:
-      game_.setPeel(game_.peel() + (e.key == Key::up ? 1 : -1));
-      return KeyResult::handled;
+    case Key::w: return Command::cursorUp;
+    case Key::a: return Command::cursorLeft;
+    case Key::s: return Command::cursorDown;
+    case Key::d: return Command::cursorRight;
+    case Key::left: return Command::turnLeft;
+    case Key::right: return Command::turnRight;
+    case Key::pageUp: return Command::tiltUp;
+    case Key::pageDown: return Command::tiltDown;
+    case Key::up: return Command::peelUp;
+    case Key::down: return Command::peelDown;
     case Key::plus:
     case Key::equals:
-    case Key::keypadPlus:
-      game_.zoomBy(kZoomIn);
-      return KeyResult::handled;
+    case Key::keypadPlus: return Command::zoomIn;
     case Key::minus:
-    case Key::keypadMinus:
-      game_.zoomBy(kZoomOut);
-      return KeyResult::handled;
-    default:
-      break;
-  }
-  // The rest act once per press: a held space would flicker between tools,
-  // and a held F11 would flash the screen.
-  const auto once = [&](KeyResult result) { return e.repeat ? KeyResult::handled : result; };
-  switch (e.key) {
-    case Key::escape:
-      // The topmost thing goes first: the card over the block, then the block.
-      if (e.repeat) return KeyResult::handled;
-      if (game_.showTutorial()) {
-        game_.dismissTutorialCard();
-      } else if (game_.screen() != Screen::home) {
-        game_.goHome(true);
-      }
-      return KeyResult::handled;
-    case Key::space:
-      if (!e.repeat) game_.setTool(game_.tool() == Tool::carve ? Tool::mark : Tool::carve);
-      return KeyResult::handled;
-    case Key::f11:
-      return once(KeyResult::toggleFullscreen);
+    case Key::keypadMinus: return Command::zoomOut;
+    case Key::tab: return e.mods.shift ? Command::focusPrevious : Command::focusNext;
+    case Key::z:
+      if (!ctrl) return std::nullopt;
+      return e.mods.shift ? Command::redo : Command::undo;
+    case Key::y: return ctrl ? std::optional(Command::redo) : std::nullopt;
+    case Key::space: return Command::switchTool;
+    case Key::escape: return Command::back;
+    case Key::f2: return Command::settings;
     case Key::enter:
     case Key::keypadEnter:
-      return e.mods.alt ? once(KeyResult::toggleFullscreen) : KeyResult::notHandled;
-    case Key::q:
-      return e.mods.ctrl ? once(KeyResult::quit) : KeyResult::notHandled;
-    default:
-      return KeyResult::notHandled;
+      // Alt+Enter is the window's own.
+      if (e.mods.alt) return std::nullopt;
+      return e.mods.shift || ctrl ? Command::confirmOther : Command::confirm;
+    default: return std::nullopt;
+  }
+}
+
+namespace {
+
+// Holding these keeps stepping, as the system repeats them; the rest act
+// once per press: a held space would flicker between tools, a held Enter
+// carve a row, and a held F11 flash the screen.
+bool repeats(Command c) {
+  switch (c) {
+    case Command::confirm:
+    case Command::confirmOther:
+    case Command::switchTool:
+    case Command::back:
+    case Command::settings: return false;
+    default: return true;
+  }
+}
+
+}  // namespace
+
+KeyResult InputMap::key(const KeyEvent& e) {
+  if (const std::optional<Command> command = commandFor(e)) {
+    if (!e.repeat || repeats(*command)) commands_.run(*command);
+    return KeyResult::handled;
+  }
+  const auto once = [&](KeyResult result) { return e.repeat ? KeyResult::handled : result; };
+  switch (e.key) {
+    case Key::f11: return once(KeyResult::toggleFullscreen);
+    case Key::enter:
+    case Key::keypadEnter: return e.mods.alt ? once(KeyResult::toggleFullscreen) : KeyResult::notHandled;
+    case Key::q: return e.mods.ctrl ? once(KeyResult::quit) : KeyResult::notHandled;
+    default: return KeyResult::notHandled;
   }
 }
 

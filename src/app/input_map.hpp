@@ -7,6 +7,9 @@
 #include <glm/vec2.hpp>
 #include <optional>
 
+#include "app/command_router.hpp"
+#include "app/play_command.hpp"
+
 namespace sorvel {
 
 class Game;
@@ -43,9 +46,12 @@ struct WheelEvent {
 };
 
 // Keys by what they print, whatever the layout: '+' is its own key on some
-// keyboards and shift+'=' on others, so both zoom in.
+// keyboards and shift+'=' on others, so both zoom in. W, A, S and D are the
+// exception: they stand for four places on the keyboard, whatever those
+// print, so that every layout moves the cursor with the same hand.
 enum class Key {
-  escape, space, up, down, plus, equals, keypadPlus, minus, keypadMinus, q, f11, enter, keypadEnter, other
+  escape, space, up, down, left, right, pageUp, pageDown, plus, equals, keypadPlus, minus, keypadMinus,
+  q, z, y, w, a, s, d, tab, f2, f11, enter, keypadEnter, other
 };
 
 struct KeyEvent {
@@ -58,6 +64,10 @@ struct KeyEvent {
 // or the window's size.
 enum class KeyResult { handled, notHandled, quit, toggleFullscreen };
 
+// What a key asks of the game, if anything; the window's own keys (quit,
+// fullscreen) are not commands.
+std::optional<Command> commandFor(const KeyEvent& e);
+
 class InputMap {
  public:
   // A press that travels at most this far (|dx| + |dy|, in points) is a tap.
@@ -67,7 +77,7 @@ class InputMap {
   // steps, so ten points per step gives the fingers' own travel back.
   static constexpr float kPointsPerWheelStep = 10;
 
-  explicit InputMap(Game& game) : game_(game) {}
+  explicit InputMap(Game& game) : game_(game), commands_(game) {}
 
   void button(const ButtonEvent& e);
   void motion(const MotionEvent& e);
@@ -82,8 +92,12 @@ class InputMap {
   // The block is being turned by the pointer (the window shows a grabbing hand).
   bool orbiting() const;
 
+  // Where the keys' commands go; the window gives it the interface's focus.
+  CommandRouter& commands() { return commands_; }
+
  private:
   Game& game_;
+  CommandRouter commands_;
   // The button that steers: the first one pressed, until it is let go.
   std::optional<PointerButton> held_;
   float moved_ = 0;  // points travelled since it was pressed

@@ -26,12 +26,31 @@ glm::vec2 viewPoint(const GameWindow& window, int x, int y) {
   return {static_cast<float>(x) / static_cast<float>(size.x), static_cast<float>(y) / static_cast<float>(size.y)};
 }
 
-Key keyFor(SDL_Keycode sym) {
-  switch (sym) {
+Key keyFor(const SDL_Keysym& key, bool ctrl) {
+  // The cursor's keys by their place; with Ctrl, shortcuts by their letter,
+  // so Ctrl+Z is undo wherever Z is printed.
+  if (!ctrl) {
+    switch (key.scancode) {
+      case SDL_SCANCODE_W: return Key::w;
+      case SDL_SCANCODE_A: return Key::a;
+      case SDL_SCANCODE_S: return Key::s;
+      case SDL_SCANCODE_D: return Key::d;
+      default: break;
+    }
+  }
+  switch (key.sym) {
     case SDLK_ESCAPE: return Key::escape;
     case SDLK_SPACE: return Key::space;
     case SDLK_UP: return Key::up;
     case SDLK_DOWN: return Key::down;
+    case SDLK_LEFT: return Key::left;
+    case SDLK_RIGHT: return Key::right;
+    case SDLK_PAGEUP: return Key::pageUp;
+    case SDLK_PAGEDOWN: return Key::pageDown;
+    case SDLK_TAB: return Key::tab;
+    case SDLK_z: return Key::z;
+    case SDLK_y: return Key::y;
+    case SDLK_F2: return Key::f2;
     case SDLK_PLUS: return Key::plus;
     case SDLK_EQUALS: return Key::equals;
     case SDLK_KP_PLUS: return Key::keypadPlus;
@@ -85,7 +104,7 @@ WindowRequest SdlInput::handle(const SDL_Event& event, GameWindow& window, Point
       return WindowRequest::none;
     case SDL_KEYDOWN:
       held_ = modifiers(event.key.keysym.mod);
-      switch (keys.key({.key = keyFor(event.key.keysym.sym),
+      switch (keys.key({.key = keyFor(event.key.keysym, held_.ctrl),
                          .mods = held_,
                          .repeat = event.key.repeat != 0})) {
         case KeyResult::quit: return WindowRequest::quit;

@@ -17,6 +17,14 @@
 #include "ui/interface.hpp"
 
 namespace sorvel {
+
+namespace {
+
+// How soon the loop looks again while a gamepad holds something down.
+constexpr double kPadLook = 1.0 / 60;
+
+}  // namespace
+
 WindowApp::WindowApp(SettingsStore& store, WindowOptions options, Chapter chapter)
     : store_(store), options_(std::move(options)), chapter_(std::move(chapter)) {
   stats_.enabled = options_.stats;
@@ -29,15 +37,34 @@ bool WindowApp::init() {
   openInterface();
   startGame();
   input_.emplace(*game_);
+  ui::Interface& ui = interface_->interface();
+  input_->commands().setFocus({.move = [&ui](int step) { ui.moveFocus(step); },
+                               .press =
+                                   [this, &ui] {
+                                     const std::optional<ui::Action> action = ui.focused();
+                                     if (action) ui::perform(*action, *game_);
+                                     return action.has_value();
+                                   },
+                               .drop = [&ui] { ui.dropFocus(); }});
+  // The interface is laid out in points divided by the player's size.
   pointer_.emplace(
-      *input_, [this](ui::Point p) { return interface_->interface().hit(p); },
+      *input_, [this, &ui](ui::Point p) { return ui.hit({p.x / interfaceScale(), p.y / interfaceScale()}); },
       [this](ui::Action action) { ui::perform(action, *game_); });
+  fullscreen_ = window_->state().fullscreen;
+  if (!store_.contains(preference_keys::kFullscreen)) {
+    // A player from before the preference keeps the window as it was left.
+    Preferences p = game_->preferences();
+    p.fullscreen = fullscreen_;
+    game_->setPreferences(p);
+  }
+  followPreferences();
   epoch_ = Clock::now();
   if (!options_.quitAfterFramesProblem.empty()) {
     std::fprintf(stderr, "sorvel: %s\n", options_.quitAfterFramesProblem.c_str());
   }
   quitAfter_ = options_.quitAfterFrames;
   sdlInput_.emplace();
+  gamepads_.emplace();
   window_->show();
   last_ = Clock::now();
   return true;
@@ -108,16 +135,33 @@ void WindowApp::startFrame() {
 
 bool WindowApp::event(const SDL_Event& event) {
   if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_EXPOSED) exposed_ = true;
+  if (gamepads_->handle(event, gamepad_, secondsSinceStart())) return true;
+  // The pointer in use hides the keyboard's focus ring; a key shows it again.
+  if (event.type == SDL_MOUSEMOTION || event.type == SDL_MOUSEBUTTONDOWN) interface_->interface().showFocus(false);
   switch (sdlInput_->handle(event, *window_, *pointer_, *input_)) {
     case WindowRequest::none:
       break;
     case WindowRequest::quit:
       return false;
-    case WindowRequest::toggleFullscreen:
-      window_->toggleFullscreen();
+    case WindowRequest::toggleFullscreen: {
+      // The window's own key: the preference follows it.
+      Preferences p = game_->preferences();
+      p.fullscreen = !fullscreen_;
+      game_->setPreferences(p);
       break;
+    }
   }
+  followPreferences();
   return true;
+}
+
+float WindowApp::interfaceScale() const { return game_->preferences().interfaceScale(); }
+
+void WindowApp::followPreferences() {
+  if (game_->preferences().fullscreen != fullscreen_) {
+    window_->toggleFullscreen();
+    fullscreen_ = !fullscreen_;
+  }
 }
 
 WindowApp::FrameEnd WindowApp::frame() {
@@ -134,6 +178,7 @@ WindowApp::FrameEnd WindowApp::frame() {
   game_->setPlayClockPaused(!window_->focused());
   const glm::ivec2 pixels = window_->pixels();
   if (pixels.y > 0) game_->viewportChanged(static_cast<float>(pixels.x) / static_cast<float>(pixels.y));
+  playGamepad(dt);
   game_->tick(dt);
   if (pixels.x <= 0 || pixels.y <= 0) return {.sleep = 0.1};
   Frame frame = game_->frame();
@@ -147,7 +192,8 @@ WindowApp::FrameEnd WindowApp::frame() {
     // Uncovered with nothing new to draw: the picture it had, again.
     if (exposed_ && presenter_.showAgain(pixels)) window_->swap();
     exposed_ = false;
-    return {.sleep = plan.sleep};
+    // A held stick sends no events: look again within a frame.
+    return {.sleep = gamepad_.busy() ? std::min(plan.sleep, kPadLook) : plan.sleep};
   }
   exposed_ = false;
   const std::optional<bool> whole = present(frame, pixels, threadCpuSeconds(), plan);
@@ -159,11 +205,19 @@ WindowApp::FrameEnd WindowApp::frame() {
   return {.drawn = true, .last = quitAfter_ && stats_.frames >= *quitAfter_};
 }
 
+void WindowApp::playGamepad(double dt) {
+  for (const Command command : gamepad_.take(secondsSinceStart())) input_->commands().run(command);
+  const glm::vec2 turn = gamepad_.turnRate();
+  if (turn != glm::vec2(0) && game_->screen() != Screen::home) game_->drag(turn * static_cast<float>(std::min(dt, kPadLook * 3)));
+}
+
 double WindowApp::secondsSinceStart() const { return std::chrono::duration<double>(Clock::now() - epoch_).count(); }
 
 void WindowApp::updateInterface(glm::ivec2 pixels) {
-  const glm::ivec2 points = window_->points();
-  const float scale = points.x > 0 ? static_cast<float>(pixels.x) / static_cast<float>(points.x) : 1.0f;
+  // The player's size on top of the display's: fewer, larger points.
+  const float size = interfaceScale();
+  const glm::vec2 points = glm::vec2(window_->points()) / size;
+  const float scale = points.x > 0 ? static_cast<float>(pixels.x) / points.x : 1.0f;
   // The interface reads only published fields: a new snapshot (strings and
   // all) only when one of them changed.
   if (!shownState_ || game_->revision() != shownRevision_) {
@@ -171,7 +225,7 @@ void WindowApp::updateInterface(glm::ivec2 pixels) {
     shownRevision_ = game_->revision();
   }
   interface_->interface().update(*shownState_, game_->touchFX(),
-                                 {static_cast<float>(points.x), static_cast<float>(points.y)}, scale,
+                                 {points.x, points.y}, scale,
                                  std::chrono::duration<double>(Clock::now() - epoch_).count());
   // After the interface is laid out anew: a card that just closed takes
   // its buttons, and the hand over them, along.

@@ -7,9 +7,11 @@
 
 #include "app/draw_schedule.hpp"
 #include "app/frame_stats.hpp"
+#include "app/gamepad_map.hpp"
 #include "app/input_map.hpp"
 #include "app/pointer_router.hpp"
 #include "app/scene_scale.hpp"
+#include "app/sdl_gamepads.hpp"
 #include "app/sdl_input.hpp"
 #include "app/window_options.hpp"
 #include "base/settings_store.hpp"
@@ -75,6 +77,12 @@ class WindowApp {
   // the window's size); nothing when none could be shown.
   std::optional<bool> present(const Frame& frame, glm::ivec2 pixels, double cpuFrame, const DrawSchedule::Plan& plan);
   double secondsSinceStart() const;
+  // The pad's commands and the right stick's turn, `dt` seconds of it.
+  void playGamepad(double dt);
+  // The player's interface size, 1 to 2.
+  float interfaceScale() const;
+  // The window made as the preferences say (fullscreen or not).
+  void followPreferences();
 
   SettingsStore& store_;
   const WindowOptions options_;
@@ -95,6 +103,8 @@ class WindowApp {
   std::optional<InputMap> input_;
   std::optional<PointerRouter> pointer_;
   std::optional<SdlInput> sdlInput_;
+  std::optional<SdlGamepads> gamepads_;
+  GamepadMap gamepad_;
   Presenter presenter_;
 
   Clock::time_point epoch_;
@@ -106,6 +116,7 @@ class WindowApp {
   std::vector<ui::LayerStamp> shownLayers_;
   glm::ivec2 shownPixels_{0};
   bool exposed_ = false;  // uncovered: the window wants its picture again
+  bool fullscreen_ = false;  // as the window was last made
   Clock::time_point last_;
   Clock::time_point frameStart_;
   double cpuStart_ = 0;

@@ -31,7 +31,7 @@ void Sound::play(SoundKind kind, float volume) {
   if (!enabled || !running_) return;
   const int voice = next_;
   next_ = (next_ + 1) % VoiceMixer::kVoices;
-  mixer_.play(voice, samples, volume);
+  mixer_.play(voice, samples, volume * std::clamp(loudness, 0.0f, 1.0f));
 }
 
 }  // namespace sorvel

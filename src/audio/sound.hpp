@@ -41,6 +41,9 @@ class Sound {
 
   // Live output on or off; the recorder is fed either way.
   bool enabled = true;
+  // The player's volume, 0..1, for what is heard; the recorder hears every
+  // sound as it was played.
+  float loudness = 1;
   Recorder recorder;
 
   // The voice the next live sound uses, 0..9.

@@ -54,6 +54,9 @@ class SettingsStore {
   bool boolean(std::string_view key) const;
   // Nothing unless the entry is a list whose every element is a string.
   std::optional<std::vector<std::string>> stringList(std::string_view key) const;
+  // The entry as it was stored, whatever its type: for readers that must tell
+  // a missing value from one of the wrong kind.
+  std::optional<nlohmann::json> entry(std::string_view key) const { return lookup(key); }
 
   void setString(std::string_view key, std::string value);
   void setInteger(std::string_view key, std::int64_t value);

@@ -272,7 +272,7 @@ void Game::placeCamera(float yaw, float pitch, float zoom) {
 void Game::easeCamera(float d) {
   // A player who asked for less motion sees each new view at once, and a
   // table that holds still.
-  if (reducedMotion_) {
+  if (preferences_.reducedMotion) {
     homeSway_ = 0;
     snapCamera();
     return;

@@ -19,13 +19,13 @@ void Game::act(Slot& slot, int i, Tool tool) {
   if (tool == Tool::carve) {
     if (p.state[cell] == CellState::marked) {
       // Marks protect cubes: refuse, and keep the mark.
-      slot.shake[cell] = reducedMotion_ ? 0 : 0.15f;
+      slot.shake[cell] = preferences_.reducedMotion ? 0 : 0.15f;
       sound_.play(SoundKind::tick, 1.0f);
       return;
     }
     if (p.sol[cell]) {
       // A cube of the figure is never lost: it stays, marked, and counts as a mistake.
-      slot.shake[cell] = reducedMotion_ ? 0 : 0.35f;
+      slot.shake[cell] = preferences_.reducedMotion ? 0 : 0.35f;
       slot.flash[cell] = 1;
       ++p.mistakes;
       setMistakes(p.mistakes);

@@ -116,13 +116,19 @@ void Game::demo(const std::string& text) {
   } else if (command == "patterns") {
     // Marks in pattern for the rest of the run, then the command that follows:
     // "patterns:play:3:6:5".
-    setPatternMarks(true);
+    Preferences p = preferences_;
+    p.patternMarks = true;
+    setPreferences(p);
     const std::size_t rest = text.find(':');
     if (rest != std::string::npos) demo(text.substr(rest + 1));
   } else if (command == "undo") {
     undo();
   } else if (command == "redo") {
     redo();
+  } else if (command == "settings") {
+    // "settings:erase" shows the card asking once more before it erases.
+    openSettings();
+    if (fields.size() > 1 && fields[1] == "erase") askToErase();
   } else if (command == "guide") {
     if (!demoNeedsSlot(n, text)) return;
     goHome(false);

@@ -121,7 +121,7 @@ Frame Game::frame() const {
 void Game::addSlotCubes(const Slot& slot, bool isCurrent, float grow, std::vector<CubeInst>& cubes) const {
   const Puzzle& p = slot.puzzle;
   const std::uint32_t playFlag = isCurrent && screen_ == Screen::playing ? kCubeInPlay : 0u;
-  const std::uint32_t patternFlag = isCurrent && patternMarks_ ? kCubePatternMarks : 0u;
+  const std::uint32_t patternFlag = isCurrent && preferences_.patternMarks ? kCubePatternMarks : 0u;
   const std::uint32_t seed = static_cast<std::uint32_t>(slot.index) * 7 + 3;
   const bool solved = p.solved();  // once per block: every cube's neighbours ask
   // The grain rises with the block, so it does not slide over the cubes.

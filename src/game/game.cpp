@@ -85,6 +85,8 @@ Game::Game(GameOptions options)
     }
     setSolvedIDs(std::move(solved));
   }
+  if (persist_) preferences_ = loadPreferences(*options_.store, options_.say);
+  applyPreferences();
   goHome(false);
 
   if (persist_ && !options_.store->boolean(saved_keys::kLaunched)) {

@@ -20,6 +20,7 @@
 #include "base/message_sink.hpp"
 #include "game/block_cursor.hpp"
 #include "game/gpu_records.hpp"
+#include "game/preferences.hpp"
 #include "game/slot.hpp"
 #include "game/types.hpp"
 #include "puzzle/puzzle_def.hpp"
@@ -227,16 +228,14 @@ class Game {
   // film's sound track); an empty one hears nothing.
   void setSoundRecorder(Sound::Recorder recorder);
 
-  // --- Preferences that change the picture
+  // --- Preferences that change the picture (set through setPreferences)
   // Marked cubes of the open block carry a pattern as well as their glaze,
   // and a mistake's flash a cross, so neither relies on colour.
-  void setPatternMarks(bool on) { patternMarks_ = on; }
-  bool patternMarks() const { return patternMarks_; }
+  bool patternMarks() const { return preferences_.patternMarks; }
   // The camera lands at once on every goal instead of flying there, and the
   // table stops swaying; refused carves do not shake and touches leave no
   // ripple. Flashes and sounds stay.
-  void setReducedMotion(bool on) { reducedMotion_ = on; }
-  bool reducedMotion() const { return reducedMotion_; }
+  bool reducedMotion() const { return preferences_.reducedMotion; }
 
   // --- The scene of this moment, for the renderer. Changes nothing.
   Frame frame() const;
@@ -250,6 +249,18 @@ class Game {
   // The tutorial card: shown, and its done action.
   void showTutorialCard();
   void dismissTutorialCard();
+
+  // --- Settings card and the player's preferences
+  const Preferences& preferences() const { return preferences_; }
+  // Applied at once, and saved under their own keys when the game persists.
+  void setPreferences(Preferences preferences);
+  SettingsCard settingsCard() const { return settingsCard_; }
+  void openSettings();
+  void closeSettings();
+  // "Borrar el progreso" asks once more; only the second answer erases.
+  void askToErase();
+  void cancelErase();
+  void confirmErase();
 
   // --- Demo script
   void demo(const std::string& text);
@@ -286,6 +297,9 @@ class Game {
   void setLastTime(double v) { publish(lastTime_, v); }
   void setGuide(std::optional<Guide> v) { publish(guide_, std::move(v)); }
   void setTouchFX(std::optional<TouchFX> v) { publish(touchFX_, std::move(v)); }
+  void setSettingsCard(SettingsCard v) { publish(settingsCard_, v); }
+  // What the preferences change outside the published fields.
+  void applyPreferences();
 
   // The open block, to change it; currentSlot() only reads it.
   Slot* openSlot();
@@ -391,10 +405,8 @@ class Game {
   double lastTime_ = 0;
   std::optional<Guide> guide_;
   std::optional<TouchFX> touchFX_;
-
-  // Preferences that change the picture.
-  bool patternMarks_ = false;
-  bool reducedMotion_ = false;
+  Preferences preferences_;
+  SettingsCard settingsCard_ = SettingsCard::closed;
   // Undo: one cell's change made by act() on the open block.
   struct Step {
     int cell;

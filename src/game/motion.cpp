@@ -15,7 +15,7 @@ constexpr float kSwayReach = 0.07f;
 Motion Game::motion() const {
   // Eased values land on their goals exactly (see settling.hpp), so anything
   // short of its goal is still on its way.
-  const bool swaying = screen_ == Screen::home && !reducedMotion_;
+  const bool swaying = screen_ == Screen::home && !preferences_.reducedMotion;
   const bool turning =
       swaying ? std::abs(camera_.yaw - camera_.goalYaw) > kSwayReach : camera_.yaw != camera_.goalYaw;
   if (!script_.empty() || !chips_.empty() || turning || camera_.pitch != camera_.goalPitch ||

@@ -108,7 +108,7 @@ std::optional<int> Game::slotAt(glm::vec2 p) const {
 }
 
 void Game::showTouch(glm::vec2 p) {
-  if (reducedMotion_) return;
+  if (preferences_.reducedMotion) return;
   setTouchFX(TouchFX{.x = p.x, .y = p.y, .id = touchFX_ ? touchFX_->id + 1 : 1});
 }
 

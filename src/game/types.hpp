@@ -18,6 +18,10 @@ enum class Screen { home, playing, solved };
 // its way somewhere (the camera easing, a cube breaking off, a reveal).
 enum class Motion { still, ambient, moving };
 
+// The settings card: closed, open, or asking once more before it erases
+// the saved progress.
+enum class SettingsCard { closed, open, confirmErase };
+
 constexpr const char* screenName(Screen screen) {
   switch (screen) {
     case Screen::home: return "home";

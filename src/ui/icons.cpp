@@ -181,6 +181,22 @@ void handDrawing(cairo_t* cr, double width) {
   cairo_set_dash(cr, nullptr, 0, 0);
 }
 
+// Eight teeth round a wheel with a hole through its middle.
+void gear(cairo_t* cr) {
+  for (int k = 0; k < 8; ++k) {
+    const double a = k * kPi / 4;
+    capsule(cr, {12 + 6 * std::cos(a), 12 + 6 * std::sin(a)}, {12 + 9.4 * std::cos(a), 12 + 9.4 * std::sin(a)},
+            3.6);
+    cairo_fill(cr);
+  }
+  cairo_arc(cr, 12, 12, 7.4, 0, 2 * kPi);
+  cairo_fill(cr);
+  cairo_arc(cr, 12, 12, 2.9, 0, 2 * kPi);
+  cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
+  cairo_fill(cr);
+  cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+}
+
 }  // namespace
 
 void drawIcon(cairo_t* cr, const IconCommand& icon) {
@@ -206,6 +222,7 @@ void drawIcon(cairo_t* cr, const IconCommand& icon) {
     case Icon::hammer: hammer(cr); break;
     case Icon::paintbrush: paintbrush(cr); break;
     case Icon::handDrawing: handDrawing(cr, width); break;
+    case Icon::gear: gear(cr); break;
   }
   const std::unique_ptr<cairo_pattern_t, PatternFree> mask(cairo_pop_group(cr));
   const Colour& c = icon.colour;

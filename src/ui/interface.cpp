@@ -23,6 +23,8 @@ constexpr float kDimOpacity = 0.18f;
 constexpr std::uint32_t kDimPixel = 0xff000000;
 // The ripple's ring spreads from the disc's size to this.
 constexpr float kRippleStart = 46, kRippleEnd = 90, kRippleBox = 96;
+// The focus ring's gap from its control and its thickness, points.
+constexpr float kFocusGap = 3, kFocusWidth = 2.5f;
 
 float easeOut(double t) {
   const double c = std::clamp(t, 0.0, 1.0);
@@ -48,7 +50,9 @@ InterfaceState snapshot(const Game& game) {
           .current = game.current(),
           .slotCount = game.slotCount(),
           .guide = game.guide(),
-          .showTutorial = game.showTutorial()};
+          .showTutorial = game.showTutorial(),
+          .settings = game.settingsCard(),
+          .preferences = game.preferences()};
 }
 
 void perform(Action action, Game& game) {
@@ -64,6 +68,28 @@ void perform(Action action, Game& game) {
     case Action::next: game.nextPuzzle(); break;
     case Action::carveAgain: game.restartCurrent(); break;
     case Action::tutorialDone: game.dismissTutorialCard(); break;
+    case Action::settings: game.openSettings(); break;
+    case Action::settingsDone: game.closeSettings(); break;
+    case Action::eraseAsk: game.askToErase(); break;
+    case Action::eraseCancel: game.cancelErase(); break;
+    case Action::eraseConfirm: game.confirmErase(); break;
+    default: {
+      Preferences p = game.preferences();
+      switch (action) {
+        case Action::soundToggle: p.sound = !p.sound; break;
+        case Action::volumeDown: p.volume = p.volumeStepped(-1); break;
+        case Action::volumeUp: p.volume = p.volumeStepped(1); break;
+        case Action::interfaceSize100: p.interfaceSize = 100; break;
+        case Action::interfaceSize125: p.interfaceSize = 125; break;
+        case Action::interfaceSize150: p.interfaceSize = 150; break;
+        case Action::interfaceSize200: p.interfaceSize = 200; break;
+        case Action::reducedMotionToggle: p.reducedMotion = !p.reducedMotion; break;
+        case Action::patternMarksToggle: p.patternMarks = !p.patternMarks; break;
+        case Action::fullscreenToggle: p.fullscreen = !p.fullscreen; break;
+        default: break;
+      }
+      game.setPreferences(p);
+    }
   }
 }
 
@@ -169,7 +195,9 @@ Placement Interface::cardPlacement(const Card& card) const {
 
 void Interface::settle() {
   if (screenFade_.running() && now_ - screenFade_.start >= screenFade_.duration) screenFade_ = {};
-  if (tutorialFade_.running() && now_ - tutorialFade_.start >= tutorialFade_.duration) tutorialFade_.start = -1;
+  for (Modal* modal : {&tutorial_, &settings_}) {
+    if (modal->fade.running() && now_ - modal->fade.start >= modal->fade.duration) modal->fade.start = -1;
+  }
   for (Card& card : cards_) {
     if (card.fade.running() && now_ - card.fade.start >= card.fade.duration) card.fade.start = -1;
     // Gone out, or gone with the screen it belonged to.
@@ -184,7 +212,7 @@ void Interface::updateOverlay(const InterfaceState& state, bool resized, bool sc
   if (screenChanged) {
     // The old screen's picture stays, fading out, while the new one fades in.
     shown_ = 1 - shown_;
-    screenFade_ = {.start = now_, .duration = kScreenFade, .from = 0, .to = 1};
+    screenFade_ = transition(kScreenFade, 0, 1);
   }
   Layout next = layout(screenOverlay(state, Part::withoutCard), points_, painter_.textMeasure());
   if (screenChanged || resized || overlay_[shown_].scale == 0 || next.drawList != overlayLayout_.drawList) {
@@ -226,16 +254,15 @@ void Interface::updateCards(const InterfaceState& state, bool resized, bool scre
   const double duration = slides ? kSolvedCardRise : kGuideFade;
   if (current) {
     current->current = false;
-    current->fade = {.start = now_, .duration = duration, .from = current->fade.at(now_), .to = 0};
+    current->fade = transition(duration, current->fade.at(now_), 0);
   }
-  if (key) {
-    paintCard(claimCard(*key, slides, {.start = now_, .duration = duration, .from = 0, .to = 1}), cardLayout());
-  }
+  if (key) paintCard(claimCard(*key, slides, transition(duration, 0, 1)), cardLayout());
 }
 
 void Interface::update(const InterfaceState& state, const std::optional<TouchFX>& touch, Size points, float scale,
                        double now) {
   now_ = now;
+  reducedMotion_ = state.preferences.reducedMotion;
   const bool resized = points != points_ || scale != scale_;
   points_ = points;
   scale_ = scale;
@@ -247,31 +274,171 @@ void Interface::update(const InterfaceState& state, const std::optional<TouchFX>
     updateCards(state, resized, screenChanged);
   }
 
-  if (resized) tutorialStale_ = true;
-  const float tutorialTo = state.showTutorial ? 1 : 0;
-  if (!state_) {
-    tutorialFade_ = {.to = tutorialTo};
-  } else if (state.showTutorial != state_->showTutorial) {
-    tutorialFade_ = {.start = now, .duration = kTutorialFade, .from = tutorialFade_.at(now), .to = tutorialTo};
-  }
-  if ((state.showTutorial || tutorialFade_.running()) && tutorialStale_) {
-    const TextMeasure& measure = painter_.textMeasure();
-    tutorialLayout_ = layout(tutorialCard(), points, measure);
-    const Rect frame = tutorialLayout_.frameOf("tutorialCard").value_or(Rect{});
-    tutorialBox_ = paintRound(tutorial_, tutorialLayout_.drawList, frame);
-    if (dim_.pixels.empty()) dim_ = {.pixels = {kDimPixel}, .width = 1, .height = 1, .version = ++versions_};
-    tutorialStale_ = false;
+  if (resized) tutorial_.stale = settings_.stale = true;
+  const bool hadSettings = state_ && state_->settings != SettingsCard::closed;
+  const bool wasTutorial = state_ && state_->showTutorial;
+  // The settings card changes with what it shows; the tutorial card only
+  // with the window.
+  if (!state_ || state.settings != state_->settings || state.preferences != state_->preferences) settings_.stale = true;
+  updateModal(tutorial_, state.showTutorial, !state_ ? state.showTutorial : wasTutorial,
+              [&] { return tutorialCard(points); }, "tutorialCard");
+  updateModal(settings_, state.settings != SettingsCard::closed,
+              !state_ ? state.settings != SettingsCard::closed : hadSettings, [&] { return settingsCard(state); },
+              "settingsCard");
+  if (dim_.pixels.empty() && (tutorial_.fade.at(now) > 0 || settings_.fade.at(now) > 0 || tutorial_.fade.running() ||
+                              settings_.fade.running())) {
+    dim_ = {.pixels = {kDimPixel}, .width = 1, .height = 1, .version = ++versions_};
   }
 
   // Each new touch starts a fresh ripple, even at the same place.
   const bool newTouch = touch && (!ripplePlace_ || touch->id != ripplePlace_->id);
   if (newTouch) rippleStart_ = now;
-  if (touch && rippleStart_ >= 0 && now - rippleStart_ <= kRipple) {
+  if (touch && rippleStart_ >= 0 && now - rippleStart_ <= kRipple && !state.preferences.reducedMotion) {
     paintRipple(*touch, now);
   } else if (rippleStart_ >= 0 && now - rippleStart_ > kRipple) {
     rippleStart_ = -1;
   }
   state_ = state;
+  updateFocus();
+}
+
+void Interface::updateModal(Modal& modal, bool shown, bool wasShown, const std::function<Node()>& card,
+                            std::string_view tag) {
+  const float to = shown ? 1 : 0;
+  if (shown != wasShown) modal.fade = transition(kTutorialFade, modal.fade.at(now_), to);
+  if (!modal.fade.running()) modal.fade = {.to = to};
+  if (!(shown || modal.fade.running()) || !modal.stale) return;
+  modal.layout = layout(card(), points_, painter_.textMeasure());
+  const Rect frame = modal.layout.frameOf(tag).value_or(Rect{});
+  modal.box = paintRound(modal.picture, modal.layout.drawList, frame);
+  modal.stale = false;
+}
+
+Interface::Fade Interface::transition(double duration, float from, float to) const {
+  if (reducedMotion_) return {.to = to};
+  return {.start = now_, .duration = duration, .from = from, .to = to};
+}
+
+void Interface::placeModal(const Modal& modal, std::vector<LayerToDraw>& out) const {
+  const float shown = modal.fade.at(now_);
+  if (shown <= 0 || modal.picture.pixels.empty()) return;
+  // It grows about the window's middle, wherever its own picture starts.
+  const float s = kTutorialStartScale + (1 - kTutorialStartScale) * shown;
+  const auto x = static_cast<float>(modal.box.x), y = static_cast<float>(modal.box.y);
+  out.push_back({.pictureId = modal.pictureId,
+                 .picture = &modal.picture,
+                 .placement = {.opacity = shown,
+                               .offsetX = x,
+                               .offsetY = y,
+                               .scale = s,
+                               .anchorX = points_.width * scale_ / 2 - x,
+                               .anchorY = points_.height * scale_ / 2 - y}});
+}
+
+int Interface::focusContext() const {
+  if (!state_) return -1;
+  if (state_->settings != SettingsCard::closed) return 1000 + static_cast<int>(state_->settings);
+  if (state_->showTutorial) return 900;
+  const std::optional<int> card = cardKey(*state_);
+  return 10 * static_cast<int>(state_->screen) + (card ? 100 + *card : 0);
+}
+
+std::vector<Control> Interface::focusChain() const {
+  if (!state_) return {};
+  if (state_->settings != SettingsCard::closed) return settings_.layout.controls;
+  if (state_->showTutorial) return tutorial_.layout.controls;
+  // The screen's controls in the order its layout reads them, the card's
+  // where the card stands among them.
+  std::vector<Control> chain = overlayLayout_.controls;
+  if (const int up = currentCard(); up >= 0) {
+    const Layout& card = cards_[static_cast<std::size_t>(up)].layout;
+    if (!card.controls.empty()) {
+      const float top = card.controls.front().frame.y;
+      const auto below = std::find_if(chain.begin(), chain.end(), [top](const Control& c) { return c.frame.y > top; });
+      chain.insert(below, card.controls.begin(), card.controls.end());
+    }
+  }
+  return chain;
+}
+
+void Interface::moveFocus(int step) {
+  const std::vector<Control> chain = focusChain();
+  focusShown_ = true;
+  if (chain.empty() || step == 0) return;
+  const auto at = std::find_if(chain.begin(), chain.end(),
+                               [this](const Control& c) { return focus_ && c.action == static_cast<int>(*focus_); });
+  const auto n = static_cast<long>(chain.size());
+  long next = 0;
+  if (at == chain.end()) {
+    next = step > 0 ? 0 : n - 1;
+  } else {
+    next = ((at - chain.begin() + step) % n + n) % n;
+  }
+  focus_ = static_cast<Action>(chain[static_cast<std::size_t>(next)].action);
+  paintFocus();
+}
+
+std::optional<Action> Interface::focused() const {
+  if (!focus_) return std::nullopt;
+  for (const Control& c : focusChain()) {
+    if (c.action == static_cast<int>(*focus_)) return focus_;
+  }
+  return std::nullopt;
+}
+
+void Interface::showFocus(bool shown) {
+  if (shown == focusShown_) return;
+  focusShown_ = shown;
+  paintFocus();
+}
+
+void Interface::dropFocus() {
+  focus_.reset();
+  paintFocus();
+}
+
+void Interface::updateFocus() {
+  const int context = focusContext();
+  if (context != focusContext_) {
+    // A card that appears hands the focus to its main control; a screen
+    // without one starts with none, so Enter acts on the block.
+    focusContext_ = context;
+    focus_.reset();
+    const Layout* first = state_->settings != SettingsCard::closed ? &settings_.layout
+                          : state_->showTutorial                  ? &tutorial_.layout
+                          : currentCard() >= 0 ? &cards_[static_cast<std::size_t>(currentCard())].layout
+                                               : nullptr;
+    if (first != nullptr) {
+      if (const std::optional<Rect> frame = first->frameOf(kFirstFocusTag)) {
+        for (const Control& c : first->controls) {
+          if (c.frame == *frame) focus_ = static_cast<Action>(c.action);
+        }
+      }
+    }
+  }
+  paintFocus();
+}
+
+void Interface::paintFocus() {
+  std::optional<Rect> frame;
+  if (focusShown_ && focused()) {
+    for (const Control& c : focusChain()) {
+      if (c.action == static_cast<int>(*focus_)) frame = c.frame;
+    }
+  }
+  if (frame == focusFrame_ && (!frame || focusRing_.width > 0)) return;
+  focusFrame_ = frame;
+  if (!frame) {
+    focusRing_ = {};
+    return;
+  }
+  // A ring just outside the control, round as the control is.
+  const Rect ring{frame->x - kFocusGap, frame->y - kFocusGap, frame->width + 2 * kFocusGap,
+                  frame->height + 2 * kFocusGap};
+  const DrawList list = {ShapeCommand{.rect = ring,
+                                      .cornerRadius = std::min(ring.width, ring.height) / 2,
+                                      .paint = {.stroke = kTeal, .lineWidth = kFocusWidth}}};
+  focusBox_ = paintRound(focusRing_, list, ring);
 }
 
 std::vector<LayerStamp> stampsOf(const std::vector<LayerToDraw>& layers) {
@@ -319,32 +486,29 @@ std::vector<LayerToDraw> Interface::layers() const {
   };
   if (screenFade_.running()) overlay(1 - shown_);
   overlay(shown_);
-  const float tutorial = tutorialFade_.at(now_);
-  if (tutorial > 0 && !tutorial_.pixels.empty()) {
+  const float covered = std::max(tutorial_.fade.at(now_), settings_.fade.at(now_));
+  if (covered > 0 && !dim_.pixels.empty()) {
     out.push_back({.pictureId = kDimPicture,
                    .picture = &dim_,
-                   .placement = {.opacity = kDimOpacity * tutorial,
+                   .placement = {.opacity = kDimOpacity * covered,
                                  .width = static_cast<float>(pixels(points_.width, scale_)),
                                  .height = static_cast<float>(pixels(points_.height, scale_))}});
-    // It grows about the window's middle, wherever its own picture starts.
-    const float s = kTutorialStartScale + (1 - kTutorialStartScale) * tutorial;
-    const auto x = static_cast<float>(tutorialBox_.x), y = static_cast<float>(tutorialBox_.y);
-    out.push_back({.pictureId = kTutorialPicture,
-                   .picture = &tutorial_,
-                   .placement = {.opacity = tutorial,
-                                 .offsetX = x,
-                                 .offsetY = y,
-                                 .scale = s,
-                                 .anchorX = points_.width * scale_ / 2 - x,
-                                 .anchorY = points_.height * scale_ / 2 - y}});
+  }
+  placeModal(tutorial_, out);
+  placeModal(settings_, out);
+  if (focusFrame_ && !focusRing_.pixels.empty()) {
+    out.push_back({.pictureId = kFocusPicture,
+                   .picture = &focusRing_,
+                   .placement = {.offsetX = static_cast<float>(focusBox_.x), .offsetY = static_cast<float>(focusBox_.y)}});
   }
   return out;
 }
 
 Interface::Hit Interface::hit(Point p) const {
-  // While the tutorial card is up, it and its dimming take every press.
-  if (state_ && state_->showTutorial) {
-    const std::optional<Control> control = tutorialLayout_.hit(p);
+  // While a modal card is up, it and its dimming take every press.
+  if (state_ && (state_->settings != SettingsCard::closed || state_->showTutorial)) {
+    const Layout& modal = state_->settings != SettingsCard::closed ? settings_.layout : tutorial_.layout;
+    const std::optional<Control> control = modal.hit(p);
     return {.action = control ? std::optional(static_cast<Action>(control->action)) : std::nullopt,
             .sceneMayHave = false};
   }

@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -72,7 +73,9 @@ class Interface {
   static constexpr int kTutorialPicture = kDimPicture + 1;
   static constexpr int kCardPicture = kTutorialPicture + 1;  // and the next two: cards coming and going
   static constexpr int kCards = 3;
-  static constexpr int kPictures = kCardPicture + kCards;
+  static constexpr int kSettingsPicture = kCardPicture + kCards;
+  static constexpr int kFocusPicture = kSettingsPicture + 1;
+  static constexpr int kPictures = kFocusPicture + 1;
 
   explicit Interface(const Painter& painter) : painter_(painter) {}
 
@@ -93,6 +96,20 @@ class Interface {
 
   // How many layer paintings so far, for tests of the redraw economy.
   int paintings() const { return paintings_; }
+
+  // --- The keyboard's focus: a ring over one control of the topmost card,
+  // or of the screen and its card when no card covers it. A card that
+  // appears gives the focus to its main control; Tab moves it on.
+  // The next (or, with a negative step, an earlier) control, round the end.
+  void moveFocus(int step);
+  // The control Enter presses now, if any.
+  std::optional<Action> focused() const;
+  // The ring shows while the keys are in use and hides when the pointer is.
+  void showFocus(bool shown);
+  // No control has the focus (until Tab gives it again).
+  void dropFocus();
+  // The focusable controls in the order Tab visits them, window points.
+  std::vector<Control> focusChain() const;
 
  private:
   // A value eased from `from` to `to`; at rest at `to`.
@@ -130,6 +147,24 @@ class Interface {
   void paintPieces(Overlay& overlay, const DrawList& list);
   void paintCard(Card& card, Layout layout);
   void paintRipple(const TouchFX& fx, double now);
+  // A modal card over everything, the dimming under it.
+  struct Modal {
+    int pictureId = 0;
+    LayerPicture picture;
+    PixelBox box;  // where its picture lands
+    Layout layout;
+    bool stale = true;  // painted for another window or other contents, or not yet
+    Fade fade{.to = 0};
+  };
+  void updateModal(Modal& modal, bool shown, bool wasShown, const std::function<Node()>& card, std::string_view tag);
+  void placeModal(const Modal& modal, std::vector<LayerToDraw>& out) const;
+  // A transition from `from` to `to`, or there at once with reduced motion.
+  Fade transition(double duration, float from, float to) const;
+  // Which controls the focus moves among; it starts anew when this changes.
+  int focusContext() const;
+  void updateFocus();
+  void paintFocus();
+
   // Ends the transitions that are over, and lets cards that are gone go.
   void settle();
   void updateOverlay(const InterfaceState& state, bool resized, bool screenChanged);
@@ -152,17 +187,23 @@ class Interface {
 
   std::array<Card, kCards> cards_;
 
-  LayerPicture dim_, tutorial_;
-  PixelBox tutorialBox_;  // where the tutorial card's picture lands
-  Layout tutorialLayout_;
-  bool tutorialStale_ = true;  // painted for another window, or not yet
-  Fade tutorialFade_{.to = 0};
+  LayerPicture dim_;
+  Modal tutorial_{.pictureId = kTutorialPicture};
+  Modal settings_{.pictureId = kSettingsPicture};
+
+  std::optional<Action> focus_;
+  int focusContext_ = -1;
+  bool focusShown_ = false;
+  LayerPicture focusRing_;
+  std::optional<Rect> focusFrame_;  // where the ring was painted round
+  PixelBox focusBox_;
 
   LayerPicture ripple_;
   std::optional<TouchFX> ripplePlace_;
   double rippleStart_ = -1;
 
   double now_ = 0;
+  bool reducedMotion_ = false;  // transitions land at once
   int paintings_ = 0;
   std::uint64_t versions_ = 0;
 };

@@ -82,7 +82,8 @@ Node solvedCard(const InterfaceState& state) {
                 {text(state.currentName, serif(36, Weight::semibold), kInk),
                  text(summaryText(state.lastTime, state.mistakes), sans(15, Weight::medium), kInk.withOpacity(0.55f)),
                  hstack({.spacing = 10}, {pillButton("Volver a la mesa", false, Action::home),
-                                          hasNext(state) ? pillButton("Siguiente", true, Action::next) : Node{}})
+                                          hasNext(state) ? pillButton("Siguiente", true, Action::next).tag(std::string(kFirstFocusTag))
+                                                                 : Node{}})
                      .padding({.top = 14}),
                  text("Tallar otra vez", sans(13, Weight::medium), kInk.withOpacity(0.45f))
                      .padding({.top = 6})
@@ -98,6 +99,132 @@ Node badge(Node content) { return content.sized({.width = 36}); }
 Node tutorialRow(Node badgeContent, std::string body) {
   Node words = text(std::move(body), sans(15, Weight::regular), kInk.withOpacity(0.8f), Wrap::words);
   return hstack({.spacing = 14}, {badge(std::move(badgeContent)), std::move(words)});
+}
+
+// The help card puts the keys beside how to play from this window width on.
+constexpr float kTwoColumns = 920;
+
+Node divider(bool across) {
+  const Node line = rectangle({.fill = kInk.withOpacity(0.1f)});
+  return across ? line.sized({.height = 1, .fill = Fill::width}) : line.sized({.width = 1, .fill = Fill::height});
+}
+
+Node keyRow(std::string keys, std::string what) {
+  return hstack({.spacing = 12, .align = VAlign::top},
+                {text(std::move(keys), sans(13, Weight::semibold), kInk).sized({.width = 128, .align = Align::leading}),
+                 text(std::move(what), sans(13, Weight::regular), kInk.withOpacity(0.75f), Wrap::words)});
+}
+
+Node keysColumn() {
+  return vstack({.spacing = 7, .align = Align::leading},
+                {text("Teclado, ratón y mando", serif(20, Weight::semibold), kInk).padding({.bottom = 4}),
+                 keyRow("W A S D", "Mueven el cursor por el bloque"),
+                 keyRow("Intro", "Usa la herramienta en el cubo del cursor"),
+                 keyRow("Mayús + Intro", "Usa la otra herramienta"),
+                 keyRow("Espacio", "Cambia de herramienta"),
+                 keyRow("← →", "Giran el bloque; en la mesa, eligen un bloque"),
+                 keyRow("Re Pág  Av Pág", "Inclinan el bloque"),
+                 keyRow("↑ ↓", "Quitan y ponen capas"),
+                 keyRow("+  −", "Acercan y alejan"),
+                 keyRow("Ctrl + Z", "Deshace el último golpe o marca"),
+                 keyRow("Ctrl + Mayús + Z", "Lo rehace (también Ctrl + Y)"),
+                 keyRow("Tab", "Pasa de un botón a otro; Intro lo pulsa"),
+                 keyRow("Esc", "Cierra la tarjeta o vuelve a la mesa"),
+                 keyRow("F2  ·  F11", "Ajustes  ·  Pantalla completa"),
+                 keyRow("Ratón", "Clic: la herramienta. Clic derecho: la otra. Arrastrar: girar. Rueda: acercar."),
+                 keyRow("Mando", "Cruceta o palanca izquierda: el cursor. A: la herramienta. X: la otra. "
+                                 "Y: cambiarla. LB y RB: capas. Palanca derecha: girar. B: atrás. Start: ajustes.")})
+      .sized({.maxWidth = 400});
+}
+
+// A setting's name, with a line under it saying what it does.
+Node settingLabel(std::string label, std::string note) {
+  const Node noteText =
+      note.empty() ? Node{} : text(std::move(note), sans(13, Weight::regular), kInk.withOpacity(0.55f), Wrap::words);
+  return vstack({.spacing = 2, .align = Align::leading},
+                {text(std::move(label), sans(16, Weight::semibold), kInk), noteText})
+      .sized({.fill = Fill::width, .align = Align::leading});
+}
+
+// A small round button with a sign on it, for steps up and down.
+Node stepButton(std::string sign, bool enabled, Action action) {
+  const Node face = text(std::move(sign), sans(19, Weight::semibold), kInk.withOpacity(enabled ? 1 : 0.3f))
+                        .sized({.width = 36, .height = 36})
+                        .background(circle({.fill = kPaper}))
+                        .overlay(circle(outline(0.18f)));
+  return enabled ? face.control(action) : face;
+}
+
+std::string percent(int value) { return std::to_string(value) + " %"; }
+
+Node volumeRow(const Preferences& p) {
+  const Node value = text(p.sound ? percent(p.volume) : "sin sonido", sans(15, Weight::medium), kInk)
+                         .sized({.width = 86});
+  return hstack({.spacing = 8},
+                {settingLabel("Volumen", ""), stepButton("−", p.sound && p.volume > 0, Action::volumeDown), value,
+                 stepButton("+", p.sound && p.volume < 100, Action::volumeUp)})
+      .padding({.top = 2, .right = 10, .bottom = 2, .left = 10});
+}
+
+Node sizeChoice(int size, bool selected) {
+  static constexpr Action kActions[] = {Action::interfaceSize100, Action::interfaceSize125, Action::interfaceSize150,
+                                        Action::interfaceSize200};
+  std::size_t k = 0;
+  while (k + 1 < Preferences::kInterfaceSizes.size() && Preferences::kInterfaceSizes[k] != size) ++k;
+  const Node label = text(percent(size), sans(14, Weight::semibold), selected ? kPaper : kInk.withOpacity(0.75f))
+                         .padding({.right = 12, .left = 12})
+                         .sized({.height = 34});
+  return (selected ? label.background(capsule({.fill = kInk})) : label).control(kActions[k]);
+}
+
+Node sizeRow(const Preferences& p) {
+  std::vector<Node> choices;
+  for (const int size : Preferences::kInterfaceSizes) choices.push_back(sizeChoice(size, size == p.interfaceSize));
+  const Node picker = hstack({.spacing = 2}, std::move(choices))
+                          .padding(3)
+                          .background(capsule({.fill = kInk.withOpacity(0.06f)}));
+  return vstack({.spacing = 8, .align = Align::leading},
+                {settingLabel("Tamaño de la interfaz", ""), picker})
+      .padding({.top = 4, .right = 10, .bottom = 4, .left = 10})
+      .sized({.fill = Fill::width, .align = Align::leading});
+}
+
+Node preferencesBody(const Preferences& p) {
+  const Node erase = text("Borrar el progreso", sans(15, Weight::semibold), kMistakeRed)
+                         .padding({.right = 18, .left = 18})
+                         .sized({.height = 44})
+                         .overlay(capsule(outline(0.16f)))
+                         .control(Action::eraseAsk);
+  const Node done = text("Hecho", sans(17, Weight::semibold), kPaper)
+                        .padding({.right = 26, .left = 26})
+                        .sized({.height = 46})
+                        .background(capsule({.fill = kInk}))
+                        .control(Action::settingsDone)
+                        .tag(std::string(kFirstFocusTag));
+  return vstack({.spacing = 6, .align = Align::leading},
+                {text("Ajustes", serif(28, Weight::semibold), kInk).padding({.bottom = 6, .left = 10}),
+                 toggleRow("Sonido", "", p.sound, Action::soundToggle), volumeRow(p), sizeRow(p),
+                 toggleRow("Movimiento reducido", "La cámara salta sin girar, sin temblores ni transiciones.",
+                           p.reducedMotion, Action::reducedMotionToggle),
+                 toggleRow("Marcas sin color", "Los cubos marcados llevan rayas y cada fallo, una cruz.",
+                           p.patternMarks, Action::patternMarksToggle),
+                 toggleRow("Pantalla completa", "", p.fullscreen, Action::fullscreenToggle),
+                 hstack({erase, spacer(), done}).padding({.top = 12})});
+}
+
+Node eraseQuestion() {
+  const Node erase = text("Borrar", sans(17, Weight::semibold), kPaper)
+                         .padding({.right = 26, .left = 26})
+                         .sized({.height = 46})
+                         .background(capsule({.fill = kMistakeRed}))
+                         .control(Action::eraseConfirm);
+  // The safe answer has the focus: Enter pressed twice keeps the progress.
+  const Node keep = pillButton("Cancelar", false, Action::eraseCancel).tag(std::string(kFirstFocusTag));
+  return vstack({.spacing = 12, .align = Align::leading},
+                {text("¿Borrar el progreso?", serif(26, Weight::semibold), kInk),
+                 text("Se perderán las figuras talladas y los bloques empezados. Los ajustes se quedan como están.",
+                      sans(15, Weight::regular), kInk.withOpacity(0.8f), Wrap::words),
+                 hstack({.spacing = 10}, {spacer(), keep, erase}).padding({.top = 8})});
 }
 
 }  // namespace
@@ -129,7 +256,8 @@ Node guideCard(const Guide& guide) {
                                    .padding({.right = 22, .left = 22})
                                    .sized({.height = 40})
                                    .background(capsule({.fill = kInk}))
-                                   .control(Action::guideNext)});
+                                   .control(Action::guideNext)
+                                   .tag(std::string(kFirstFocusTag))});
   }
   // As wide as it may be, so that the card keeps its width from step to step.
   return vstack({.spacing = 10, .align = Align::leading},
@@ -161,8 +289,11 @@ Node homeOverlay(const InterfaceState& state) {
       vstack({.spacing = 6},
              {text(progressText(state.solvedCount, state.figureCount), serif(19, Weight::medium), kInk).tag("progress"),
               text("Toca un bloque para empezar a tallar", sans(14, Weight::regular), kInk.withOpacity(0.5f))});
+  const Node title = hstack({.align = VAlign::top},
+                            {text("Sorvel", serif(44, Weight::semibold), kInk).tag("title"), spacer(),
+                             roundButton(Icon::gear, Action::settings).tag("settingsButton")});
   return vstack({.spacing = 0, .align = Align::leading},
-                {text("Sorvel", serif(44, Weight::semibold), kInk).tag("title"),
+                {title,
                  text("Capítulo 1 · La costa", sans(16, Weight::medium), kInk.withOpacity(0.55f)).padding({.top = 2}),
                  spacer(), hstack({spacer(), progress, spacer()}).padding({.bottom = 8})})
       .padding({.top = 22, .right = 28, .bottom = 22, .left = 28})
@@ -200,14 +331,14 @@ Node screenOverlay(const InterfaceState& state, Part part) {
   return shownIn(part, false, homeOverlay(state));
 }
 
-Node tutorialCard() {
+Node tutorialCard(Size window) {
   const Node ring = text("3", sans(17, Weight::bold), kInk)
                         .sized({.width = 32, .height = 32})
                         .overlay(circle({.stroke = kInk, .lineWidth = 2}));
   const Node box = text("4", sans(17, Weight::bold), kInk)
                        .sized({.width = 30, .height = 30})
                        .overlay(rectangle({.stroke = kInk, .lineWidth = 2}, 6));
-  return vstack(
+  const Node howTo = vstack(
              {.spacing = 16, .align = Align::leading},
              {text("Cómo se talla", serif(28, Weight::semibold), kInk),
               tutorialRow(text("3", sans(20, Weight::bold), kInk),
@@ -220,12 +351,40 @@ Node tutorialCard() {
                           "Con Mayús, Ctrl o Alt, o con el botón derecho, el clic usa la otra herramienta."),
               tutorialRow(symbol(Icon::handDrawing, 18, kInk, 400),
                           "Arrastra para girar el bloque. Usa Capas para ver por dentro."),
-              hstack({spacer(), pillButton("Empezar", true, Action::tutorialDone)}).padding({.top = 4})})
+              hstack({spacer(), pillButton("Empezar", true, Action::tutorialDone).tag(std::string(kFirstFocusTag))})
+                  .padding({.top = 4})})
       .padding(26)
-      .sized({.maxWidth = 440})
-      .background(rectangle({.fill = kPaper}, 22))
+      .sized({.maxWidth = 440});
+  // Beside the rows where there is room for both, under them otherwise.
+  const bool wide = window.width >= kTwoColumns;
+  const Node keys = keysColumn().padding({.top = wide ? 26.0f : 0.0f, .right = 26, .bottom = 26, .left = 26});
+  const Node body = wide ? hstack({.spacing = 0, .align = VAlign::top}, {howTo, divider(false), keys})
+                         : vstack({.spacing = 0, .align = Align::leading}, {howTo, keys});
+  return body.background(rectangle({.fill = kPaper}, 22))
       .overlay(rectangle(outline(0.12f), 22))
       .tag("tutorialCard")
+      .padding(20);
+}
+
+Node toggleRow(std::string label, std::string note, bool on, Action action) {
+  const Node knob = circle({.fill = kPaper}).sized({.width = 20, .height = 20});
+  const Node track = hstack({.spacing = 0}, {on ? spacer() : Node{}, knob, on ? Node{} : spacer()})
+                         .padding(3)
+                         .sized({.width = 44, .height = 26})
+                         .background(capsule({.fill = on ? kTeal : kInk.withOpacity(0.2f)}));
+  return hstack({.spacing = 14}, {settingLabel(std::move(label), std::move(note)), track})
+      .padding({.top = 6, .right = 10, .bottom = 6, .left = 10})
+      .sized({.fill = Fill::width})
+      .control(action);
+}
+
+Node settingsCard(const InterfaceState& state) {
+  return (state.settings == SettingsCard::confirmErase ? eraseQuestion() : preferencesBody(state.preferences))
+      .padding({.top = 24, .right = 24, .bottom = 22, .left = 24})
+      .sized({.maxWidth = 470, .fill = Fill::width})
+      .background(rectangle({.fill = kPaper}, 22))
+      .overlay(rectangle(outline(0.12f), 22))
+      .tag("settingsCard")
       .padding(20);
 }
 

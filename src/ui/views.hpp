@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "game/preferences.hpp"
 #include "game/types.hpp"
 #include "ui/layout.hpp"
 
@@ -31,6 +32,8 @@ struct InterfaceState {
   int slotCount = 0;
   std::optional<Guide> guide;
   bool showTutorial = false;  // whether tutorialCard() is laid over the screen
+  SettingsCard settings = SettingsCard::closed;  // settingsCard() over everything while not closed
+  Preferences preferences;
   friend bool operator==(const InterfaceState&, const InterfaceState&) = default;
 };
 
@@ -46,8 +49,26 @@ enum class Action {
   home,
   next,
   carveAgain,
-  tutorialDone
+  tutorialDone,
+  settings,
+  settingsDone,
+  soundToggle,
+  volumeDown,
+  volumeUp,
+  interfaceSize100,
+  interfaceSize125,
+  interfaceSize150,
+  interfaceSize200,
+  reducedMotionToggle,
+  patternMarksToggle,
+  fullscreenToggle,
+  eraseAsk,
+  eraseCancel,
+  eraseConfirm
 };
+
+// The tag of the control a card gives the keyboard's focus when it appears.
+inline constexpr std::string_view kFirstFocusTag = "firstFocus";
 
 // A screen's card (the guide card while playing, the solved card once the
 // figure is revealed) comes and goes with transitions of its own, so it is
@@ -71,12 +92,16 @@ Node playOverlay(const InterfaceState& state, Part part = Part::all);
 Node solvedOverlay(const InterfaceState& state, Part part = Part::all);
 // The overlay of the state's screen.
 Node screenOverlay(const InterfaceState& state, Part part = Part::all);
-// How to play, centred in the window with a margin round it.
-Node tutorialCard();
+// How to play, centred in the window with a margin round it; with the keys,
+// the mouse and the gamepad beside it, or under it in a narrow window.
+Node tutorialCard(Size window);
+// The player's preferences, or the question before erasing progress.
+Node settingsCard(const InterfaceState& state);
 
 // The parts the screens are built of.
 Node roundButton(Icon icon, Action action);
 Node pillButton(std::string title, bool primary, Action action);
+Node toggleRow(std::string label, std::string note, bool on, Action action);
 Node guideCard(const Guide& guide);
 Node toolPicker(Tool tool);
 Node layerControl(int peel, int peelMax);

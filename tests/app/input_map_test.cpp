@@ -139,7 +139,35 @@ TEST_F(InputMapKeys, OnTheTableOnlyTheToolAndTheWindowKeysAct) {
   EXPECT_EQ(key(Key::f11), KeyResult::toggleFullscreen);
   EXPECT_EQ(key(Key::enter, {.alt = true}), KeyResult::toggleFullscreen);
   EXPECT_EQ(key(Key::keypadEnter, {.alt = true}), KeyResult::toggleFullscreen);
-  for (Key k : {Key::q, Key::enter, Key::other}) EXPECT_EQ(key(k), KeyResult::notHandled);
+  for (Key k : {Key::q, Key::z, Key::y, Key::other}) EXPECT_EQ(key(k), KeyResult::notHandled);
+}
+
+TEST(KeyCommands, ShortcutsNeedTheirModifiersAndAltEnterStaysTheWindows) {
+  const auto command = [](Key k, Modifiers mods = {}) { return commandFor({k, mods, false}); };
+  EXPECT_EQ(command(Key::z, {.ctrl = true}), Command::undo);
+  EXPECT_EQ(command(Key::z, {.shift = true, .ctrl = true}), Command::redo);
+  EXPECT_EQ(command(Key::y, {.ctrl = true}), Command::redo);
+  EXPECT_EQ(command(Key::z), std::nullopt);
+  EXPECT_EQ(command(Key::enter), Command::confirm);
+  EXPECT_EQ(command(Key::keypadEnter, {.shift = true}), Command::confirmOther);
+  EXPECT_EQ(command(Key::enter, {.alt = true}), std::nullopt);
+  EXPECT_EQ(command(Key::tab), Command::focusNext);
+  EXPECT_EQ(command(Key::tab, {.shift = true}), Command::focusPrevious);
+  EXPECT_EQ(command(Key::w), Command::cursorUp);
+  EXPECT_EQ(command(Key::d), Command::cursorRight);
+  EXPECT_EQ(command(Key::left), Command::turnLeft);
+  EXPECT_EQ(command(Key::pageDown), Command::tiltDown);
+  EXPECT_EQ(command(Key::f2), Command::settings);
+}
+
+TEST_F(InputMapKeys, AHeldEnterActsOnceButAHeldDirectionKeepsStepping) {
+  key(Key::enter);  // shows the cursor where the player looks
+  EXPECT_EQ(game->slot(2).puzzle.remainingToCarve(), 1) << "carved a cube the player had not been shown";
+  key(Key::enter);
+  key(Key::enter, {}, true);
+  key(Key::enter, {}, true);
+  EXPECT_EQ(game->slot(2).puzzle.remainingToCarve(), 0) << "the second Enter carves the peg's one surplus cube";
+  EXPECT_EQ(game->mistakes(), 0) << "a repeat carved on into the figure";
 }
 
 TEST_F(InputMapKeys, InPlayHeldKeysRepeatAndEscapeLeavesTheSolvedBlock) {

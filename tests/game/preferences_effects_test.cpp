@@ -5,6 +5,12 @@
 namespace sorvel::test {
 namespace {
 
+void setPreference(Game& game, bool Preferences::*which, bool on) {
+  Preferences p = game.preferences();
+  p.*which = on;
+  game.setPreferences(p);
+}
+
 bool atGoal(const Camera& c) {
   return c.yaw == c.goalYaw && c.pitch == c.goalPitch && c.dist == c.goalDist && c.target == c.goalTarget &&
          c.zoom == c.goalZoom;
@@ -21,7 +27,7 @@ TEST(PatternMarks, OnlyTheOpenBlocksCubesCarryTheFlagAndNothingElseChanges) {
   game->act(0, Tool::carve);  // a mistake: marked and flashing
   // Before any tick every block still stands, so the frame holds them all.
   const Frame marked = game->frame();
-  game->setPatternMarks(false);
+  setPreference(*game, &Preferences::patternMarks, false);
   const Frame plain = game->frame();
   EXPECT_FALSE(std::ranges::any_of(plain.cubes, patterned));
   ASSERT_EQ(marked.cubes.size(), plain.cubes.size());
@@ -40,7 +46,7 @@ TEST(PatternMarks, OnlyTheOpenBlocksCubesCarryTheFlagAndNothingElseChanges) {
   EXPECT_LT(open, static_cast<int>(marked.cubes.size()));
 
   // On the table no block is open, so none is patterned.
-  game->setPatternMarks(true);
+  setPreference(*game, &Preferences::patternMarks, true);
   game->goHome(false);
   EXPECT_FALSE(std::ranges::any_of(game->frame().cubes, patterned));
 }
@@ -49,7 +55,7 @@ TEST(ReducedMotion, EveryFlightLandsOnTheNextTickAndNothingMovingIsStill) {
   Rig rig;
   auto eased = rig.start();
   auto calm = rig.start();
-  calm->setReducedMotion(true);
+  setPreference(*calm, &Preferences::reducedMotion, true);
   runFor(*eased, 3);
   runFor(*calm, 3);
   EXPECT_EQ(eased->motion(), Motion::ambient) << "the table's sway";
@@ -77,7 +83,7 @@ TEST(ReducedMotion, EveryFlightLandsOnTheNextTickAndNothingMovingIsStill) {
 TEST(ReducedMotion, CarvesDoNotShakeButFlashAndSoundAndTouchesLeaveNoRipple) {
   Rig rig;
   auto game = rig.start();
-  game->setReducedMotion(true);
+  setPreference(*game, &Preferences::reducedMotion, true);
   game->open(1);
   rig.heard.clear();
   const Slot& boat = game->slot(1);
@@ -97,7 +103,7 @@ TEST(ReducedMotion, CarvesDoNotShakeButFlashAndSoundAndTouchesLeaveNoRipple) {
   EXPECT_EQ(game->revision(), revision);
 
   // Turned off again, the same refusal shakes and a touch ripples.
-  game->setReducedMotion(false);
+  setPreference(*game, &Preferences::reducedMotion, false);
   game->act(0, Tool::carve);
   EXPECT_GT(boat.shake[0], 0.0f);
   game->showTouch({0.5f, 0.5f});

@@ -137,7 +137,7 @@ TEST(UiInterface, TheTutorialCardScalesInOverADimmingAndTakesEveryPress) {
   EXPECT_FLOAT_EQ(run.in(Interface::kDimPicture).at(0).placement.opacity, 0.18f);
   EXPECT_FLOAT_EQ(run.in(Interface::kTutorialPicture).at(0).placement.scale, 1);
 
-  const Interface::Hit start = run.ui.hit(centreOf(tutorialCard(), Action::tutorialDone));
+  const Interface::Hit start = run.ui.hit(centreOf(tutorialCard(kWindow), Action::tutorialDone));
   EXPECT_EQ(start.action, Action::tutorialDone);
   EXPECT_FALSE(start.sceneMayHave);
   for (Point under : {Point{2, 2}, centreOf(playOverlay(s), Action::back)}) {
@@ -246,7 +246,7 @@ TEST(UiInterface, TheTutorialCardIsPaintedRoundItsFrameAndGrowsAboutTheWindowsMi
   run.at(0, s);
   const LayerToDraw card = run.in(Interface::kTutorialPicture).at(0);
   const LayerPicture& picture = *card.picture;
-  const Layout whole = layout(tutorialCard(), kWindow, painter().textMeasure());
+  const Layout whole = layout(tutorialCard(kWindow), kWindow, painter().textMeasure());
   const Rect frame = *whole.frameOf("tutorialCard");
   EXPECT_LE(picture.width, int(frame.width) + 6);
   EXPECT_LE(picture.height, int(frame.height) + 6);
@@ -281,6 +281,78 @@ TEST(UiInterface, TheTutorialCardIsPaintedRoundItsFrameAndGrowsAboutTheWindowsMi
   const Point middle{kWindow.width / 2, kWindow.height / 2};
   EXPECT_NEAR(landsX, middle.x + (card.placement.offsetX - middle.x) * p.scale, 1e-3);
   EXPECT_NEAR(landsY, middle.y + (card.placement.offsetY - middle.y) * p.scale, 1e-3);
+}
+
+TEST(UiInterface, ACardThatAppearsTakesTheFocusAndTabWalksTheScreenInReadingOrder) {
+  Session run;
+  run.at(0, playing(0));
+  // The guide's introduction: Enter answers its button at once.
+  EXPECT_EQ(run.ui.focused(), Action::guideNext);
+  EXPECT_TRUE(run.in(Interface::kFocusPicture).empty()) << "no ring until the keys are used";
+  run.ui.moveFocus(1);
+  EXPECT_EQ(run.in(Interface::kFocusPicture).size(), 1u);
+
+  // A step without a button: nothing has the focus, so Enter goes to the block.
+  run.at(1, playing(1));
+  EXPECT_FALSE(run.ui.focused());
+  std::vector<Action> visited;
+  for (int i = 0; i < 7; ++i) {
+    run.ui.moveFocus(1);
+    visited.push_back(*run.ui.focused());
+  }
+  using enum Action;
+  EXPECT_EQ(visited, (std::vector<Action>{back, help, carveTool, markTool, peelUp, peelDown, back}));
+  run.ui.moveFocus(-1);
+  EXPECT_EQ(run.ui.focused(), peelDown);
+
+  // The pointer hides the ring; the focus itself stays for the next Tab.
+  run.ui.showFocus(false);
+  EXPECT_TRUE(run.in(Interface::kFocusPicture).empty());
+  EXPECT_EQ(run.ui.focused(), peelDown);
+}
+
+TEST(UiInterface, TheSettingsCardIsModalAndItsQuestionFocusesTheSafeAnswer) {
+  Session run;
+  InterfaceState s;
+  run.at(0, s);
+  s.settings = SettingsCard::open;
+  run.at(1, s);
+  run.at(1.25 + kJust, s);
+  EXPECT_EQ(run.in(Interface::kSettingsPicture).size(), 1u);
+  EXPECT_FLOAT_EQ(run.in(Interface::kDimPicture).at(0).placement.opacity, 0.18f);
+  EXPECT_EQ(run.ui.focused(), Action::settingsDone);
+  // Only its own controls take the focus and the pointer.
+  for (int i = 0; i < 20; ++i) {
+    run.ui.moveFocus(1);
+    EXPECT_NE(run.ui.focused(), Action::settings);
+  }
+  EXPECT_FALSE(run.ui.hit({2, 2}).sceneMayHave);
+
+  const int painted = run.ui.paintings();
+  s.preferences.volume = 50;
+  run.at(2, s);
+  EXPECT_GT(run.ui.paintings(), painted) << "a changed preference shows at once";
+
+  s.settings = SettingsCard::confirmErase;
+  run.at(3, s);
+  EXPECT_EQ(run.ui.focused(), Action::eraseCancel);
+}
+
+TEST(UiInterface, ReducedMotionShowsEveryChangeAtOnceAndNoRipple) {
+  Session run;
+  InterfaceState s;
+  s.preferences.reducedMotion = true;
+  run.at(0, s);
+  InterfaceState play = playing(1);
+  play.preferences.reducedMotion = true;
+  run.at(1, play);
+  EXPECT_OPACITIES(opacities(run.overlays(), run.cards()), ({1, 1}));
+  play.showTutorial = true;
+  run.at(2, play);
+  EXPECT_FLOAT_EQ(run.in(Interface::kTutorialPicture).at(0).placement.opacity, 1);
+  EXPECT_FLOAT_EQ(run.in(Interface::kTutorialPicture).at(0).placement.scale, 1);
+  run.ui.update(play, TouchFX{.x = 0.5f, .y = 0.5f, .id = 1}, kWindow, 1, 3);
+  EXPECT_TRUE(run.in(Interface::kRipplePicture).empty());
 }
 
 }  // namespace

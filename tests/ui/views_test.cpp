@@ -134,12 +134,20 @@ TEST(UiViews, TheCardAndTheRestSplitWithoutMoving) {
   }
 }
 
-TEST(UiViews, TheTutorialCardKeepsItsWidthAndWrapsWhenNarrow) {
-  const Rect wide = *lay(tutorialCard()).frameOf("tutorialCard");
-  const Rect narrow = *lay(tutorialCard(), {360, 880}).frameOf("tutorialCard");
-  EXPECT_EQ(wide.width, 440);
+TEST(UiViews, TheHelpCardPutsTheKeysBesideHowToPlayOrUnderItWhenNarrow) {
+  const Size narrowWindow{360, 880};
+  const Layout wideCard = lay(tutorialCard(kWindow));
+  const Layout narrowCard = lay(tutorialCard(narrowWindow), narrowWindow);
+  const Rect wide = *wideCard.frameOf("tutorialCard");
+  const Rect narrow = *narrowCard.frameOf("tutorialCard");
+  EXPECT_GT(wide.width, 2 * 400);
   EXPECT_EQ(narrow.width, 360 - 2 * 20);
   EXPECT_GT(narrow.height, wide.height);
+  for (const Layout* card : {&wideCard, &narrowCard}) {
+    EXPECT_TRUE(shows(*card, "Cómo se talla"));
+    EXPECT_TRUE(shows(*card, "Ctrl + Z"));
+    EXPECT_TRUE(shows(*card, "Mando"));
+  }
 }
 
 TEST(UiViews, EveryButtonIsHitInItsFrameAndTheSceneElsewhere) {
@@ -154,7 +162,12 @@ TEST(UiViews, EveryButtonIsHitInItsFrameAndTheSceneElsewhere) {
   const std::pair<Node, std::set<Action>> screens[] = {
       {screenOverlay(play), {back, help, guideNext, carveTool, markTool, peelUp, peelDown}},
       {screenOverlay(solved), {back, home, next, carveAgain}},
-      {tutorialCard(), {tutorialDone}}};
+      {tutorialCard(kWindow), {tutorialDone}},
+      {homeOverlay(InterfaceState{}), {settings}},
+      {settingsCard({.settings = SettingsCard::open}),
+       {settingsDone, soundToggle, volumeDown, volumeUp, interfaceSize100, interfaceSize125, interfaceSize150,
+        interfaceSize200, reducedMotionToggle, patternMarksToggle, fullscreenToggle, eraseAsk}},
+      {settingsCard({.settings = SettingsCard::confirmErase}), {eraseCancel, eraseConfirm}}};
   for (const auto& [root, actions] : screens) {
     const Layout l = lay(root);
     std::set<Action> hit;
@@ -169,6 +182,28 @@ TEST(UiViews, EveryButtonIsHitInItsFrameAndTheSceneElsewhere) {
     EXPECT_FALSE(l.hit(empty)) << empty.x << "," << empty.y;
   }
   EXPECT_FALSE(lay(screenOverlay(InterfaceState{})).hit({680, 440}));
+}
+
+TEST(UiViews, TheSettingsCardShowsThePreferencesAndOffersNoStepPastTheEnds) {
+  InterfaceState state{.settings = SettingsCard::open};
+  state.preferences.volume = 100;
+  const Layout loud = lay(settingsCard(state));
+  EXPECT_TRUE(shows(loud, "Ajustes"));
+  EXPECT_TRUE(shows(loud, "100 %"));
+  EXPECT_TRUE(shows(loud, "Borrar el progreso"));
+  const auto offers = [](const Layout& l, Action a) {
+    return std::any_of(l.controls.begin(), l.controls.end(), [a](const Control& c) { return c.action == int(a); });
+  };
+  EXPECT_FALSE(offers(loud, Action::volumeUp));
+  EXPECT_TRUE(offers(loud, Action::volumeDown));
+  state.preferences.sound = false;
+  const Layout silent = lay(settingsCard(state));
+  EXPECT_TRUE(shows(silent, "sin sonido"));
+  EXPECT_FALSE(offers(silent, Action::volumeDown));
+  // The question before erasing shows nothing of the preferences.
+  const Layout asking = lay(settingsCard({.settings = SettingsCard::confirmErase}));
+  EXPECT_TRUE(shows(asking, "¿Borrar el progreso?"));
+  EXPECT_FALSE(shows(asking, "Volumen"));
 }
 
 }  // namespace

@@ -1,0 +1,91 @@
+#include "game/preferences.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "game/game_fixture.hpp"
+
+namespace sorvel::test {
+namespace {
+
+TEST(Preferences, SavedValuesComeBackAndBadOnesAreIgnoredOneLineEach) {
+  Rig rig;
+  Preferences chosen{.sound = false, .volume = 30, .interfaceSize = 150, .reducedMotion = true, .patternMarks = true,
+                     .fullscreen = true};
+  savePreferences(*rig.store, chosen);
+  rig.reopenStore();
+  std::vector<std::string> said;
+  const MessageSink say = [&said](const std::string& line) { said.push_back(line); };
+  EXPECT_EQ(loadPreferences(*rig.store, say), chosen);
+  EXPECT_TRUE(said.empty());
+
+  rig.store->setString(preference_keys::kSound, "yes");
+  rig.store->setInteger(preference_keys::kVolume, 35);
+  rig.store->setInteger(preference_keys::kInterfaceSize, 300);
+  rig.store->setNumber(preference_keys::kReducedMotion, 1);
+  const Preferences loaded = loadPreferences(*rig.store, say);
+  EXPECT_TRUE(loaded.sound) << "the default, not a guess";
+  EXPECT_EQ(loaded.volume, Preferences{}.volume);
+  EXPECT_EQ(loaded.interfaceSize, 100);
+  EXPECT_FALSE(loaded.reducedMotion);
+  EXPECT_TRUE(loaded.patternMarks) << "a good value beside bad ones still counts";
+  ASSERT_EQ(said.size(), 4u);
+  EXPECT_EQ(said[0], "sorvel: ignoring the saved preference sorvel.prefs.sound (\"yes\"): not true or false");
+  EXPECT_NE(said[1].find("sorvel.prefs.volume (35)"), std::string::npos);
+  EXPECT_NE(said[2].find("sorvel.prefs.interfaceSize (300): not 100, 125, 150 or 200"), std::string::npos);
+}
+
+TEST(Preferences, TheVolumeStepsByTenWithinItsRange) {
+  EXPECT_EQ((Preferences{.volume = 0}).volumeStepped(-1), 0);
+  EXPECT_EQ((Preferences{.volume = 90}).volumeStepped(1), 100);
+  EXPECT_EQ((Preferences{.volume = 100}).volumeStepped(1), 100);
+  EXPECT_EQ((Preferences{.volume = 50}).volumeStepped(-2), 30);
+  EXPECT_FLOAT_EQ((Preferences{.sound = false, .volume = 50}).loudness(), 0);
+}
+
+TEST(Preferences, TheGameSavesThemApartFromProgressAndKeepsThemAcrossLaunches) {
+  Rig rig;
+  auto game = rig.start(true);
+  const std::uint64_t revision = game->revision();
+  Preferences p = game->preferences();
+  p.volume = 40;
+  p.patternMarks = true;
+  game->setPreferences(p);
+  EXPECT_GT(game->revision(), revision);
+  EXPECT_FLOAT_EQ(game->sound().loudness, 0.4f);
+  EXPECT_EQ(rig.store->integer(preference_keys::kVolume), 40);
+  game.reset();
+  rig.reopenStore();
+  EXPECT_EQ(rig.start(true)->preferences(), p);
+
+  // A game that does not persist (a capture) leaves the file alone.
+  Rig other;
+  auto capture = other.start(false);
+  capture->setPreferences(p);
+  EXPECT_FALSE(other.store->contains(preference_keys::kVolume));
+}
+
+TEST(SettingsCard, OnlyTheSecondAnswerErasesAndTheDemoShowsTheCard) {
+  Rig rig;
+  auto game = rig.start(true);
+  game->confirmErase();
+  EXPECT_EQ(game->settingsCard(), SettingsCard::closed) << "erased without being asked";
+  game->openSettings();
+  game->confirmErase();
+  EXPECT_EQ(game->settingsCard(), SettingsCard::open);
+  game->askToErase();
+  EXPECT_EQ(game->settingsCard(), SettingsCard::confirmErase);
+  game->cancelErase();
+  EXPECT_EQ(game->settingsCard(), SettingsCard::open);
+  game->closeSettings();
+
+  game->demo("settings");
+  EXPECT_EQ(game->settingsCard(), SettingsCard::open);
+  game->demo("settings:erase");
+  EXPECT_EQ(game->settingsCard(), SettingsCard::confirmErase);
+}
+
+}  // namespace
+}  // namespace sorvel::test
