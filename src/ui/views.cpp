@@ -104,11 +104,6 @@ Node tutorialRow(Node badgeContent, std::string body) {
 // The help card puts the keys beside how to play from this window width on.
 constexpr float kTwoColumns = 920;
 
-Node divider(bool across) {
-  const Node line = rectangle({.fill = kInk.withOpacity(0.1f)});
-  return across ? line.sized({.height = 1, .fill = Fill::width}) : line.sized({.width = 1, .fill = Fill::height});
-}
-
 Node keyRow(std::string keys, std::string what) {
   return hstack({.spacing = 12, .align = VAlign::top},
                 {text(std::move(keys), sans(13, Weight::semibold), kInk).sized({.width = 128, .align = Align::leading}),
@@ -358,7 +353,9 @@ Node tutorialCard(Size window) {
   // Beside the rows where there is room for both, under them otherwise.
   const bool wide = window.width >= kTwoColumns;
   const Node keys = keysColumn().padding({.top = wide ? 26.0f : 0.0f, .right = 26, .bottom = 26, .left = 26});
-  const Node body = wide ? hstack({.spacing = 0, .align = VAlign::top}, {howTo, divider(false), keys})
+  // A hairline down the keys' left side, as tall as they are.
+  const Node rule = hstack({.spacing = 0}, {rectangle({.fill = kInk.withOpacity(0.1f)}).sized({.width = 1}), spacer()});
+  const Node body = wide ? hstack({.spacing = 0, .align = VAlign::top}, {howTo, keys.background(rule)})
                          : vstack({.spacing = 0, .align = Align::leading}, {howTo, keys});
   return body.background(rectangle({.fill = kPaper}, 22))
       .overlay(rectangle(outline(0.12f), 22))

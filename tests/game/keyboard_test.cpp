@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <glm/geometric.hpp>
 #include <numbers>
 
@@ -247,6 +248,64 @@ TEST(TableHighlight, OpeningTakesTheHighlightedBlockAndNothingWithoutOne) {
   game->moveHighlight(-1);  // nothing in play
   game->openHighlighted();
   EXPECT_EQ(game->current(), 2);
+}
+
+// A player who sees the block: each key moves the cursor the way the next
+// surplus cube lies on screen, Right turns the block when the cursor is
+// stuck, Enter carves. The tutorial must come out whole, in few keys.
+TEST(KeyboardPlay, ASeeingPlayerCarvesTheTutorialWithAFewDozenKeys) {
+  Rig rig;
+  auto game = rig.start();
+  game->open(0);
+  game->snapCamera();
+  const Slot& slot = game->slot(0);
+  const Puzzle& p = slot.puzzle;
+  int keys = 1;
+  game->moveCursor(1, 0);  // shows it
+  int carves = 0, turns = 0;
+  int stuck = 0;  // keys since the last carve
+  while (!p.solved() && keys < 200) {
+    ASSERT_TRUE(game->cursor());
+    const int at = *game->cursor();
+    if (!p.sol[size_t(at)]) {
+      game->applyAtCursor(false);
+      ++keys;
+      ++carves;
+      stuck = 0;
+      continue;
+    }
+    // The surplus cube nearest the cursor on screen.
+    const glm::vec2 here = viewPoint(*game, slot.cellCenter(at));
+    glm::vec2 best{0};
+    float nearest = 1e9f;
+    for (int i = 0; i < p.cellCount(); ++i) {
+      if (p.sol[size_t(i)] || p.state[size_t(i)] == CellState::broken) continue;
+      const glm::vec2 d = viewPoint(*game, slot.cellCenter(i)) - here;
+      if (glm::length(d) < nearest) {
+        nearest = glm::length(d);
+        best = d;
+      }
+    }
+    // Wandering without carving: the cube sought is round the side.
+    if (stuck >= 6) {
+      game->turnStep(1, 0);
+      runFor(*game, 1);
+      ++turns;
+      stuck = 0;
+    } else if (std::abs(best.x) > std::abs(best.y)) {
+      game->moveCursor(best.x > 0 ? 1 : -1, 0);
+    } else {
+      game->moveCursor(0, best.y > 0 ? 1 : -1);
+    }
+    ++keys;
+    ++stuck;
+    runFor(*game, 0.2);
+  }
+  EXPECT_TRUE(p.solved());
+  EXPECT_EQ(game->mistakes(), 0);
+  EXPECT_LE(keys, 60);
+  std::printf("the tutorial carved with %d keys: %d Enter, %d Right, %d to move the cursor\n", keys, carves, turns,
+              keys - carves - turns);
 }
 
 }  // namespace
