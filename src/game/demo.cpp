@@ -115,16 +115,22 @@ void Game::demo(const std::string& text) {
     goHome(false);
   } else if (command == "patterns") {
     // Marks in pattern for the rest of the run, then the command that follows:
-    // "patterns:play:3:6:5".
+    // "patterns:play:3:6:5". Repeats are skipped here rather than by
+    // recursion, so no length of "patterns:patterns:..." runs out of stack.
     Preferences p = preferences_;
     p.patternMarks = true;
     setPreferences(p);
-    const std::size_t rest = text.find(':');
-    if (rest != std::string::npos) demo(text.substr(rest + 1));
-  } else if (command == "undo") {
-    undo();
-  } else if (command == "redo") {
-    redo();
+    constexpr std::string_view kSelf = "patterns";
+    std::size_t at = 0;
+    for (;;) {
+      at = text.find(':', at);
+      if (at == std::string::npos) return;
+      while (at < text.size() && text[at] == ':') ++at;
+      const bool again = text.compare(at, kSelf.size(), kSelf) == 0 &&
+                         (at + kSelf.size() == text.size() || text[at + kSelf.size()] == ':');
+      if (!again) break;
+    }
+    demo(text.substr(at));
   } else if (command == "settings") {
     // "settings:erase" shows the card asking once more before it erases.
     openSettings();

@@ -119,5 +119,35 @@ TEST_F(Still, TheInterfaceIsDrawnOverTheSceneInItsOwnColours) {
   EXPECT_THAT(refused.err, HasSubstr("sorvelUIScale"));
 }
 
+TEST_F(Still, TheSettingsCardShowsOverTheTableWithItsSwitches) {
+  // The card's paper fills the window's middle, and the sound's switch is
+  // on, in teal; the table alone has neither.
+  const auto count = [&](const std::string& demo) {
+    const auto file = dir / (demo + ".png");
+    const auto run = still("--still '" + file.string() + "' --ui --size 960x640" + (demo.empty() ? "" : " --demo " + demo));
+    EXPECT_EQ(run.status, 0) << run.err;
+    const RgbaImage image = picture(file);
+    int teal = 0, paper = 0;
+    for (int y = 0; y < image.height; ++y) {
+      for (int x = 0; x < image.width; ++x) {
+        const std::size_t i = (static_cast<std::size_t>(y) * image.width + x) * 4;
+        const auto is = [&](int r, int g, int b) {
+          return std::abs(image.pixels[i] - r) <= 3 && std::abs(image.pixels[i + 1] - g) <= 3 &&
+                 std::abs(image.pixels[i + 2] - b) <= 3;
+        };
+        teal += is(92, 140, 158);
+        paper += x > 380 && x < 580 && y > 250 && y < 400 && is(249, 244, 236);
+      }
+    }
+    return std::pair(teal, paper);
+  };
+  const auto [tealCard, paperCard] = count("settings");
+  const auto [tealTable, paperTable] = count("");
+  EXPECT_GT(tealCard, 300);
+  EXPECT_LT(tealTable, 30);
+  EXPECT_GT(paperCard, 20000);
+  EXPECT_LT(paperTable, 1000);
+}
+
 }  // namespace
 }  // namespace sorvel

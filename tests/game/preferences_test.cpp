@@ -87,5 +87,17 @@ TEST(SettingsCard, OnlyTheSecondAnswerErasesAndTheDemoShowsTheCard) {
   EXPECT_EQ(game->settingsCard(), SettingsCard::confirmErase);
 }
 
+TEST(SettingsCard, AnyNumberOfPatternPrefixesIsReadOnceAndRunsWhatFollows) {
+  Rig rig;
+  auto game = rig.start();
+  std::string chain;
+  for (int i = 0; i < 200'000; ++i) chain += "patterns:";
+  game->demo(chain + ":play:2");
+  EXPECT_TRUE(game->patternMarks());
+  EXPECT_EQ(game->current(), 2);
+  game->demo(chain);  // nothing after them: nothing more happens
+  EXPECT_EQ(game->current(), 2);
+}
+
 }  // namespace
 }  // namespace sorvel::test
