@@ -208,7 +208,11 @@ WindowApp::FrameEnd WindowApp::frame() {
 void WindowApp::playGamepad(double dt) {
   for (const Command command : gamepad_.take(secondsSinceStart())) input_->commands().run(command);
   const glm::vec2 turn = gamepad_.turnRate();
-  if (turn != glm::vec2(0) && game_->screen() != Screen::home) game_->drag(turn * static_cast<float>(std::min(dt, kPadLook * 3)));
+  // A card over the block holds it still, as it does for the pointer.
+  const bool covered = game_->settingsCard() != SettingsCard::closed || game_->showTutorial();
+  if (turn == glm::vec2(0) || covered || game_->screen() == Screen::home) return;
+  // After a sleep, the first frame's turn is a frame's worth, not the sleep's.
+  game_->drag(turn * static_cast<float>(std::min(dt, kPadLook * 3)));
 }
 
 double WindowApp::secondsSinceStart() const { return std::chrono::duration<double>(Clock::now() - epoch_).count(); }
