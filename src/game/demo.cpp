@@ -131,6 +131,10 @@ void Game::demo(const std::string& text) {
       if (!again) break;
     }
     demo(text.substr(at));
+  } else if (command == "undo") {
+    undo();
+  } else if (command == "redo") {
+    redo();
   } else if (command == "settings") {
     // "settings:erase" shows the card asking once more before it erases.
     openSettings();
