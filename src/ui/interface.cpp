@@ -426,8 +426,10 @@ void Interface::paintFocus() {
       if (c.action == static_cast<int>(*focus_)) frame = c.frame;
     }
   }
-  if (frame == focusFrame_ && (!frame || focusRing_.width > 0)) return;
+  // The same control at the same scale: the ring painted already.
+  if (frame == focusFrame_ && focusScale_ == scale_ && (!frame || focusRing_.width > 0)) return;
   focusFrame_ = frame;
+  focusScale_ = scale_;
   if (!frame) {
     focusRing_ = {};
     return;

@@ -196,6 +196,7 @@ class Interface {
   bool focusShown_ = false;
   LayerPicture focusRing_;
   std::optional<Rect> focusFrame_;  // where the ring was painted round
+  float focusScale_ = 0;            // and at what scale
   PixelBox focusBox_;
 
   LayerPicture ripple_;

@@ -304,6 +304,10 @@ TEST(UiInterface, ACardThatAppearsTakesTheFocusAndTabWalksTheScreenInReadingOrde
   EXPECT_EQ(visited, (std::vector<Action>{back, help, carveTool, markTool, peelUp, peelDown, back}));
   run.ui.moveFocus(-1);
   EXPECT_EQ(run.ui.focused(), peelDown);
+  // Twice the pixels a point: the ring is painted again at the new scale.
+  const int ringWidth = run.in(Interface::kFocusPicture).at(0).picture->width;
+  run.ui.update(playing(1), std::nullopt, kWindow, 2, 2);
+  EXPECT_NEAR(run.in(Interface::kFocusPicture).at(0).picture->width, 2 * ringWidth, 2);
 
   // The pointer hides the ring; the focus itself stays for the next Tab.
   run.ui.showFocus(false);
