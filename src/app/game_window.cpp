@@ -200,6 +200,8 @@ void GameWindow::toggleFullscreen() {
   SDL_SetWindowFullscreen(window_, fullscreen ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
 }
 
+void GameWindow::setFullscreen(bool on) { SDL_SetWindowFullscreen(window_, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0); }
+
 void GameWindow::showCursor(Cursor cursor) {
   if (cursor == cursor_) return;
   cursor_ = cursor;

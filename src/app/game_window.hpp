@@ -50,6 +50,7 @@ class GameWindow {
 
   // Desktop fullscreen: the display's own mode, so switching is instant.
   void toggleFullscreen();
+  void setFullscreen(bool on);
   // The pointer's look: a grabbing hand while the player turns the block, a
   // pointing hand over the interface's controls.
   enum class Cursor { arrow, hand, grab };

@@ -144,9 +144,12 @@ bool WindowApp::event(const SDL_Event& event) {
     case WindowRequest::quit:
       return false;
     case WindowRequest::toggleFullscreen: {
-      // The window's own key: the preference follows it.
+      // The window's own key, from whatever the window is now; the
+      // preference follows it.
+      window_->toggleFullscreen();
+      fullscreen_ = window_->state().fullscreen;
       Preferences p = game_->preferences();
-      p.fullscreen = !fullscreen_;
+      p.fullscreen = fullscreen_;
       game_->setPreferences(p);
       break;
     }
@@ -158,10 +161,9 @@ bool WindowApp::event(const SDL_Event& event) {
 float WindowApp::interfaceScale() const { return game_->preferences().interfaceScale(); }
 
 void WindowApp::followPreferences() {
-  if (game_->preferences().fullscreen != fullscreen_) {
-    window_->toggleFullscreen();
-    fullscreen_ = !fullscreen_;
-  }
+  if (game_->preferences().fullscreen == fullscreen_) return;
+  fullscreen_ = game_->preferences().fullscreen;
+  window_->setFullscreen(fullscreen_);
 }
 
 WindowApp::FrameEnd WindowApp::frame() {

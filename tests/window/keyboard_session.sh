@@ -110,9 +110,22 @@ wait_for 'grep -o "\"sorvel\.state\.[a-z]*\"" "$settings" | grep -qv "\"sorvel.s
   "Enter on the table's highlight opened no other block"
 echo "ok: the table's highlight opens a block with Enter"
 
-# 4. F2 opens the settings; Escape closes them; Ctrl+Q still quits.
+# 4. The settings by keyboard: F2 opens them with "Hecho" focused; Tab walks
+#    round to "Pantalla completa" (sound, volume - and +, four sizes, reduced
+#    motion, marks, then it) and Enter switches it. The window fills the
+#    screen, the preference is saved, and F11 takes both back.
+pref() { tr -d ' \t\n' <"$settings" 2>/dev/null | grep -o "\"sorvel.prefs.$1\":[a-z0-9]*" | sed 's/.*://'; }
 press F2
 sleep 1
+for _ in $(seq 10); do press Tab; done
+press Return
+wait_for 'eval "$(xdotool getwindowgeometry --shell "$window")"; [ "$WIDTH" -eq 1600 ] && [ "$HEIGHT" -eq 1000 ]' \
+  "the settings' fullscreen switch gave a window of ${WIDTH:-?}x${HEIGHT:-?}"
+wait_for '[ "$(pref fullscreen)" = true ]' "the fullscreen preference was not saved ($(pref fullscreen))"
 press Escape
+sleep 1
+press F11
+wait_for '[ "$(pref fullscreen)" = false ]' "F11 did not take the preference back ($(pref fullscreen))"
+echo "ok: the settings card works by keyboard: Tab to its switch, Enter, and the preference is kept"
 quit
 echo "ok: the keyboard session ended cleanly"
