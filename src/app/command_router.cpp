@@ -4,14 +4,6 @@
 
 namespace sorvel {
 
-namespace {
-
-// One zoom key: closer, or back out by about as much (the wheel's step).
-constexpr float kZoomIn = 0.93f;
-constexpr float kZoomOut = 1.07f;
-
-}  // namespace
-
 bool CommandRouter::cardOver() const {
   return game_.settingsCard() != SettingsCard::closed || game_.showTutorial();
 }

@@ -24,6 +24,10 @@ class CommandRouter {
     std::function<void()> drop;
   };
 
+  // One zoom key or wheel notch: closer, or back out by about as much.
+  static constexpr float kZoomIn = 0.93f;
+  static constexpr float kZoomOut = 1.07f;
+
   explicit CommandRouter(Game& game) : game_(game) {}
   void setFocus(Focus focus) { focus_ = std::move(focus); }
 

@@ -8,9 +8,6 @@ namespace sorvel {
 
 namespace {
 
-// One wheel notch: closer, or back out by about as much.
-constexpr float kZoomIn = 0.93f;
-constexpr float kZoomOut = 1.07f;
 // A trackpad pan turns the block a little further than the fingers travel.
 constexpr float kPanGain = 1.2f;
 
@@ -61,7 +58,7 @@ void InputMap::wheel(const WheelEvent& e) {
   }
   // Ctrl+scroll is the pinch of most trackpads: one zoom step per event,
   // however small its amount.
-  game_.zoomBy(e.y > 0 ? kZoomIn : kZoomOut);
+  game_.zoomBy(e.y > 0 ? CommandRouter::kZoomIn : CommandRouter::kZoomOut);
 }
 
 std::optional<Command> commandFor(const KeyEvent& e) {

@@ -118,8 +118,10 @@ std::optional<glm::ivec3> worldDirection(const BlockView& view, CursorSpot spot,
   return best;
 }
 
-// The nearest seen spot that lies in direction `dir` on screen from `origin`.
-std::optional<CursorSpot> jump(const BlockView& view, CursorSpot from, glm::vec2 origin, glm::vec2 dir) {
+// Of every seen spot, the one `score` rates lowest from where it shows on
+// screen; a score of nothing leaves the spot out.
+template <typename Score>
+std::optional<CursorSpot> bestSeen(const BlockView& view, Score score) {
   std::optional<CursorSpot> best;
   float bestScore = std::numeric_limits<float>::infinity();
   for (int x = 0; x < view.dims.x; ++x) {
@@ -127,16 +129,12 @@ std::optional<CursorSpot> jump(const BlockView& view, CursorSpot from, glm::vec2
       for (int z = 0; z < view.dims.z; ++z) {
         for (const glm::ivec3 n : kNormals) {
           const CursorSpot spot{{x, y, z}, n};
-          if (spot == from || !seen(view, spot)) continue;
+          if (!seen(view, spot)) continue;
           const auto p = viewPointOf(view, faceCentre(spot));
           if (!p) continue;
-          const glm::vec2 delta = onScreen(view, *p - origin);
-          const float along = glm::dot(delta, dir);
-          const float aside = std::abs(dir.x * delta.y - dir.y * delta.x);
-          if (!(along > 1e-5f) || aside > along) continue;
-          const float score = along + kAsidePenalty * aside;
-          if (score < bestScore) {
-            bestScore = score;
+          const std::optional<float> rated = score(spot, *p);
+          if (rated && *rated < bestScore) {
+            bestScore = *rated;
             best = spot;
           }
         }
@@ -144,6 +142,18 @@ std::optional<CursorSpot> jump(const BlockView& view, CursorSpot from, glm::vec2
     }
   }
   return best;
+}
+
+// The nearest seen spot that lies in direction `dir` on screen from `origin`.
+std::optional<CursorSpot> jump(const BlockView& view, CursorSpot from, glm::vec2 origin, glm::vec2 dir) {
+  return bestSeen(view, [&](CursorSpot spot, glm::vec2 p) -> std::optional<float> {
+    if (spot == from) return std::nullopt;
+    const glm::vec2 delta = onScreen(view, p - origin);
+    const float along = glm::dot(delta, dir);
+    const float aside = std::abs(dir.x * delta.y - dir.y * delta.x);
+    if (!(along > 1e-5f) || aside > along) return std::nullopt;
+    return along + kAsidePenalty * aside;
+  });
 }
 
 }  // namespace
@@ -177,26 +187,9 @@ std::optional<CursorSpot> seenFace(const BlockView& view, glm::ivec3 cell) {
 }
 
 std::optional<CursorSpot> nearestSeen(const BlockView& view, glm::vec2 p) {
-  std::optional<CursorSpot> best;
-  float nearest = std::numeric_limits<float>::infinity();
-  for (int x = 0; x < view.dims.x; ++x) {
-    for (int y = 0; y < view.dims.y; ++y) {
-      for (int z = 0; z < view.dims.z; ++z) {
-        for (const glm::ivec3 n : kNormals) {
-          const CursorSpot spot{{x, y, z}, n};
-          if (!seen(view, spot)) continue;
-          const auto q = viewPointOf(view, faceCentre(spot));
-          if (!q) continue;
-          const float d = glm::length(onScreen(view, *q - p));
-          if (d < nearest) {
-            nearest = d;
-            best = spot;
-          }
-        }
-      }
-    }
-  }
-  return best;
+  return bestSeen(view, [&](CursorSpot, glm::vec2 q) -> std::optional<float> {
+    return glm::length(onScreen(view, q - p));
+  });
 }
 
 CursorSpot stepCursor(const BlockView& view, CursorSpot from, glm::ivec2 step) {

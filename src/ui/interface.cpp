@@ -285,8 +285,8 @@ void Interface::update(const InterfaceState& state, const std::optional<TouchFX>
   updateModal(settings_, state.settings != SettingsCard::closed,
               !state_ ? state.settings != SettingsCard::closed : hadSettings, [&] { return settingsCard(state); },
               "settingsCard");
-  if (dim_.pixels.empty() && (tutorial_.fade.at(now) > 0 || settings_.fade.at(now) > 0 || tutorial_.fade.running() ||
-                              settings_.fade.running())) {
+  // The dimming goes under whichever modal card is painted.
+  if (dim_.pixels.empty() && (!tutorial_.picture.pixels.empty() || !settings_.picture.pixels.empty())) {
     dim_ = {.pixels = {kDimPixel}, .width = 1, .height = 1, .version = ++versions_};
   }
 
@@ -378,13 +378,15 @@ void Interface::moveFocus(int step) {
   paintFocus();
 }
 
-std::optional<Action> Interface::focused() const {
+std::optional<Control> Interface::focusedControl() const {
   if (!focus_) return std::nullopt;
   for (const Control& c : focusChain()) {
-    if (c.action == static_cast<int>(*focus_)) return focus_;
+    if (c.action == static_cast<int>(*focus_)) return c;
   }
   return std::nullopt;
 }
+
+std::optional<Action> Interface::focused() const { return focusedControl() ? focus_ : std::nullopt; }
 
 void Interface::showFocus(bool shown) {
   if (shown == focusShown_) return;
@@ -421,10 +423,8 @@ void Interface::updateFocus() {
 
 void Interface::paintFocus() {
   std::optional<Rect> frame;
-  if (focusShown_ && focused()) {
-    for (const Control& c : focusChain()) {
-      if (c.action == static_cast<int>(*focus_)) frame = c.frame;
-    }
+  if (focusShown_) {
+    if (const std::optional<Control> control = focusedControl()) frame = control->frame;
   }
   // The same control at the same scale: the ring painted already.
   if (frame == focusFrame_ && focusScale_ == scale_ && (!frame || focusRing_.width > 0)) return;

@@ -162,6 +162,8 @@ class Interface {
   Fade transition(double duration, float from, float to) const;
   // Which controls the focus moves among; it starts anew when this changes.
   int focusContext() const;
+  // The focused control where it stands now; none when it is not shown.
+  std::optional<Control> focusedControl() const;
   void updateFocus();
   void paintFocus();
 
