@@ -19,7 +19,8 @@ TEST(FigureFormat, RefusesMistakesAndFiguresThatCouldNotStandAsOneToy) {
   const std::pair<std::string, std::string> cases[] = {
       {figureText("3 1 2", "layer 0\nrr.\nrb\n"), "prueba.fig:10:"},
       {figureText("3 1 1", "layer 0\nrx.\n"), "the letter x has no colour"},
-      {figureText("11 1 1", "layer 0\nrrrrrrrrrrr\n"), "from 1 to 10"},
+      {figureText("15 1 1", "layer 0\nrrrrrrrrrrrrrrr\n"), "at most 14 wide, 10 tall and 10 deep"},
+      {figureText("1 11 1", ""), "at most 14 wide, 10 tall and 10 deep"},
       {figureText("2 2 1", "layer 0\nr.\n"), "needs 2 layers"},
       {figureText("1 1 1", "layer 0\nr\n", "colour: r #000000\n"), "has a colour already"},
       {figureText("1 1 1", "layer 0\nr\n", "shape: round\n"), "unknown key"},

@@ -12,7 +12,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kLargestSide = 10;  // larger blocks do not fit the table or a clue digit
+// The largest block: wider than deep or tall, as a table plinth allows. Rows
+// along y and z stay short enough for every clue to be a single digit.
+constexpr int kLargestSide[3] = {14, 10, 10};
 
 std::string trim(std::string_view text) {
   const auto first = text.find_first_not_of(" \t\r");
@@ -126,8 +128,10 @@ class Parser {
       if (parts.size() != 3) fail(n, "size reads \"X Y Z\" (width, height, depth)");
       for (int axis = 0; axis < 3; ++axis) {
         const auto side = integer(parts[axis]);
-        if (!side || *side < 1 || *side > kLargestSide) {
-          fail(n, "each side of the block is a whole number from 1 to " + std::to_string(kLargestSide));
+        if (!side || *side < 1 || *side > kLargestSide[axis]) {
+          fail(n, "the block is at most " + std::to_string(kLargestSide[0]) + " wide, " +
+                      std::to_string(kLargestSide[1]) + " tall and " + std::to_string(kLargestSide[2]) +
+                      " deep, each side a whole number from 1");
         }
         *sides[axis] = *side;
       }
