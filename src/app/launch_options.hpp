@@ -31,6 +31,7 @@ inline constexpr std::string_view kWait = "sorvelWait";
 inline constexpr std::string_view kSpin = "sorvelSpin";
 inline constexpr std::string_view kUI = "sorvelUI";
 inline constexpr std::string_view kUIScale = "sorvelUIScale";
+inline constexpr std::string_view kChapter = "sorvelChapter";
 }  // namespace option
 
 inline constexpr LaunchOption kLaunchOptions[] = {
@@ -44,6 +45,7 @@ inline constexpr LaunchOption kLaunchOptions[] = {
     {option::kSpin, "--spin", "RADIANS", "turn of the solved figure in the still"},
     {option::kUI, "--ui", "", "draw the interface of the screen over the still"},
     {option::kUIScale, "--ui-scale", "PIXELS", "pixels per point of the still's interface (default 1)"},
+    {option::kChapter, "--chapter", "FOLDER", "open a chapter folder directly, to try it (the game or the still)"},
 };
 
 // Option name ("sorvelStill") -> the text given; a switch holds "YES".

@@ -36,6 +36,7 @@ StillRequest stillRequest(std::string output, const OptionTexts& options) {
       .interface = yes(options, option::kUI),
       .interfaceScale = number(options, option::kUIScale).value_or(1),
       .demo = text(options, option::kDemo),
+      .chapter = text(options, option::kChapter).value_or(""),
   };
 }
 
@@ -72,7 +73,8 @@ WindowOptions windowOptions(const OptionTexts& options, const Environment& envir
 }  // namespace
 
 LaunchRequest readLaunchRequest(const OptionTexts& options, const Environment& environment) {
-  LaunchRequest request{.reset = yes(options, option::kReset)};
+  LaunchRequest request{.reset = yes(options, option::kReset),
+                        .chapter = text(options, option::kChapter).value_or("")};
   if (auto output = text(options, option::kStill)) {
     request.action = stillRequest(std::move(*output), options);
   } else if (auto film = text(options, option::kFilm)) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <variant>
 
@@ -14,6 +15,9 @@ namespace sorvel {
 // game in its window, a still or the film.
 struct LaunchRequest {
   bool reset = false;
+  // A chapter folder to try: on the shelf after the game's own, and shown
+  // first. Empty for none.
+  std::filesystem::path chapter;
   std::variant<WindowOptions, StillRequest, FilmRequest> action;
 };
 

@@ -11,6 +11,7 @@
 #include "capture/film.hpp"
 #include "capture/still.hpp"
 #include "puzzle/library.hpp"
+#include "puzzle/shelf.hpp"
 
 namespace sorvel {
 
@@ -38,17 +39,23 @@ int startApplication(const LaunchRequest& request, SettingsStore& store, QuitReq
     return makeFilm(*film, *interrupt);
   }
 
-  // A broken chapter stops the program here with its reason, before a
-  // window flashes up.
-  Result<Chapter> chapter = Library::chapter(resourceDir());
-  if (!chapter) {
-    sayStop(chapter.why());
+  // A broken chapter of the game's, or the one asked for, stops the program
+  // here with its reason, before a window flashes up; a broken chapter of
+  // the player's is only left off the shelf.
+  Shelf shelf;
+  try {
+    shelf = Library::loadShelf(
+        {.resources = resourceDir(), .playerChapters = userDataDir() / "chapters", .tryChapter = request.chapter});
+  } catch (const LoadError& error) {
+    sayStop(std::string("cannot load the puzzles: ") + error.what());
     return 1;
   }
-  std::printf("sorvel: chapter \"%s\" with %zu puzzles loaded\n", chapter->chapter.id.c_str(),
-              chapter->puzzles.size());
+  for (const std::string& note : shelf.notes) std::fprintf(stderr, "sorvel: %s\n", note.c_str());
+  std::size_t puzzles = 0;
+  for (const Chapter& chapter : shelf.chapters) puzzles += chapter.puzzles.size();
+  std::printf("sorvel: %zu chapters with %zu puzzles loaded\n", shelf.chapters.size(), puzzles);
   std::fflush(stdout);
-  return playInWindow(store, std::get<WindowOptions>(request.action), std::move(*chapter), quit);
+  return playInWindow(store, std::get<WindowOptions>(request.action), std::move(shelf), quit);
 }
 
 }  // namespace sorvel

@@ -25,8 +25,8 @@ constexpr double kPadLook = 1.0 / 60;
 
 }  // namespace
 
-WindowApp::WindowApp(SettingsStore& store, WindowOptions options, Chapter chapter)
-    : store_(store), options_(std::move(options)), chapter_(std::move(chapter)) {
+WindowApp::WindowApp(SettingsStore& store, WindowOptions options, Shelf shelf)
+    : store_(store), options_(std::move(options)), shelf_(std::move(shelf)) {
   stats_.enabled = options_.stats;
 }
 
@@ -123,7 +123,7 @@ void WindowApp::startGame() {
                                              .store = &store_,
                                              .gpu = renderer_.get(),
                                              .audio = std::make_unique<SdlAudioOutput>(),
-                                             .chapter = std::move(chapter_)});
+                                             .shelf = std::move(shelf_)});
   if (options_.demo) game_->demo(*options_.demo);
   stats_.game = millisecondsSince(step);
 }

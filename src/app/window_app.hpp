@@ -15,7 +15,7 @@
 #include "app/sdl_input.hpp"
 #include "app/window_options.hpp"
 #include "base/settings_store.hpp"
-#include "puzzle/puzzle_def.hpp"
+#include "puzzle/shelf.hpp"
 #include "render/presenter.hpp"
 #include "ui/interface.hpp"
 #include "ui/views.hpp"
@@ -44,8 +44,8 @@ class WindowApp {
     double sleep = 0;
   };
 
-  // The game of `chapter`, saving to `store`, as `options` ask.
-  WindowApp(SettingsStore& store, WindowOptions options, Chapter chapter);
+  // The game of the chapters on `shelf`, saving to `store`, as `options` ask.
+  WindowApp(SettingsStore& store, WindowOptions options, Shelf shelf);
   ~WindowApp();
   WindowApp(const WindowApp&) = delete;
   WindowApp& operator=(const WindowApp&) = delete;
@@ -86,7 +86,7 @@ class WindowApp {
 
   SettingsStore& store_;
   const WindowOptions options_;
-  Chapter chapter_;  // handed to the game when it starts
+  Shelf shelf_;  // handed to the game when it starts
   FrameStats stats_;
   // Declared in the order they are made; they go in reverse, the window and
   // its GL context last.

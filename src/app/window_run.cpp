@@ -20,8 +20,8 @@ bool nextEvent(SDL_Event& event, double seconds) {
 
 }  // namespace
 
-int playInWindow(SettingsStore& store, const WindowOptions& options, Chapter chapter, QuitRequest& quit) {
-  WindowApp app(store, options, std::move(chapter));
+int playInWindow(SettingsStore& store, const WindowOptions& options, Shelf shelf, QuitRequest& quit) {
+  WindowApp app(store, options, std::move(shelf));
   if (!app.init()) return 1;
   quit.setWake([] {
     SDL_Event event{};

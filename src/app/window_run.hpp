@@ -2,7 +2,7 @@
 
 #include "app/window_options.hpp"
 #include "base/settings_store.hpp"
-#include "puzzle/puzzle_def.hpp"
+#include "puzzle/shelf.hpp"
 
 namespace sorvel {
 
@@ -13,6 +13,6 @@ class QuitRequest;
 // heard through the sound device), the demo script if `options` asks for
 // one, then the draw loop. Returns the exit status: 1, with one line on stderr, when there is no
 // display or no OpenGL 3.3, before anything is saved.
-int playInWindow(SettingsStore& store, const WindowOptions& options, Chapter chapter, QuitRequest& quit);
+int playInWindow(SettingsStore& store, const WindowOptions& options, Shelf shelf, QuitRequest& quit);
 
 }  // namespace sorvel

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -21,6 +22,8 @@ struct StillRequest {
   bool interface = false;
   double interfaceScale = 1;  // pixels a point
   std::optional<std::string> demo;
+  // A chapter folder to try, as the window would; empty for none.
+  std::filesystem::path chapter;
 };
 
 // What the command line and the environment ask of the film.

@@ -37,6 +37,7 @@ void CaptureSession::restartGame() {
   game_ = std::make_unique<Game>(GameOptions{.persist = false,
                                              .gpu = renderer_.get(),
                                              .resources = settings_.resources,
+                                             .tryChapter = settings_.tryChapter,
                                              .seed = settings_.seed});
   game_->setMuted(true);
   game_->viewportChanged(static_cast<float>(width()) / static_cast<float>(height()));

@@ -20,8 +20,10 @@ namespace sorvel {
 struct CaptureSettings {
   int width = 0;
   int height = 0;
-  // The chapter's folder; empty means the game's resource folder.
+  // The game's resource folder; empty means its own.
   std::filesystem::path resources;
+  // A chapter folder to try, shown first; empty for none.
+  std::filesystem::path tryChapter;
   // Seeds the game's chips and sound choices, so a picture can be repeated.
   std::uint64_t seed = std::random_device{}();
 };

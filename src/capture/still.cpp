@@ -55,7 +55,8 @@ int takeStill(const StillRequest& request) {
     return refuse("sorvelUIScale must be between 0.5 and 4 pixels a point");
   }
 
-  Result<std::unique_ptr<CaptureSession>> created = CaptureSession::create({.width = width, .height = height});
+  Result<std::unique_ptr<CaptureSession>> created = 
+      CaptureSession::create({.width = width, .height = height, .tryChapter = request.chapter});
   if (!created) return refuse(created.why());
   CaptureSession& session = **created;
   Game& game = session.game();

@@ -43,6 +43,17 @@ std::vector<glm::vec2> tapPoints(const std::string& text) {
   return points;
 }
 
+// The first field of a script and the script after it, empty fields skipped
+// as the split skips them.
+std::pair<std::string_view, std::string_view> headField(std::string_view text) {
+  const std::size_t start = text.find_first_not_of(':');
+  if (start == std::string_view::npos) return {};
+  text.remove_prefix(start);
+  const std::size_t end = text.find(':');
+  if (end == std::string_view::npos) return {text, {}};
+  return {text.substr(0, end), text.substr(end + 1)};
+}
+
 }  // namespace
 
 void Game::runScript(std::vector<ScriptEntry> entries) {
@@ -69,7 +80,39 @@ bool Game::demoNeedsSlot(int index, const std::string& command) {
   return false;
 }
 
-void Game::demo(const std::string& text) {
+void Game::demo(const std::string& script) {
+  // Prefixes set the scene for the command after them: "patterns:" turns the
+  // patterned marks on, "chapter:N:" brings chapter N (from 1) onto the table.
+  // They are taken in a loop rather than by recursion, so no length of chain
+  // runs out of stack.
+  std::string_view rest = script;
+  for (;;) {
+    const auto [head, after] = headField(rest);
+    if (head == "patterns") {
+      if (!preferences_.patternMarks) {
+        Preferences p = preferences_;
+        p.patternMarks = true;
+        setPreferences(p);
+      }
+    } else if (head == "chapter") {
+      const auto [number, tail] = headField(after);
+      const std::optional<int> chapter = parseWhole<int>(number);
+      if (!chapter || *chapter < 1 || *chapter > chapterCount()) {
+        out() << "demo: \"" << script << "\" ignored: there is no chapter " << number << " (the shelf has "
+              << chapterCount() << ")\n";
+        return;
+      }
+      goHome(false);
+      showChapter(*chapter - 1);
+      snapCamera();
+      rest = tail;
+      continue;
+    } else {
+      break;
+    }
+    rest = after;
+  }
+  const std::string text(rest);
   const std::vector<std::string> fields = splitDroppingEmpty(text, ':');
   if (fields.empty()) return;
   const std::string& command = fields[0];
@@ -113,24 +156,6 @@ void Game::demo(const std::string& text) {
     goHome(false);
   } else if (command == "home") {
     goHome(false);
-  } else if (command == "patterns") {
-    // Marks in pattern for the rest of the run, then the command that follows:
-    // "patterns:play:3:6:5". Repeats are skipped here rather than by
-    // recursion, so no length of "patterns:patterns:..." runs out of stack.
-    Preferences p = preferences_;
-    p.patternMarks = true;
-    setPreferences(p);
-    constexpr std::string_view kSelf = "patterns";
-    std::size_t at = 0;
-    for (;;) {
-      at = text.find(':', at);
-      if (at == std::string::npos) return;
-      while (at < text.size() && text[at] == ':') ++at;
-      const bool again = text.compare(at, kSelf.size(), kSelf) == 0 &&
-                         (at + kSelf.size() == text.size() || text[at + kSelf.size()] == ':');
-      if (!again) break;
-    }
-    demo(text.substr(at));
   } else if (command == "undo") {
     undo();
   } else if (command == "redo") {

@@ -83,6 +83,7 @@ Frame Game::frame() const {
   }
 
   std::vector<ObjectGroup> plinths;
+  const float plinthShade = chapterOpen(shownChapter_) ? 1.0f : 0.6f;
   for (const auto& slotPtr : slots_) {
     const Slot& slot = *slotPtr;
     const float grow = growFactor(slot.presence);
@@ -94,7 +95,7 @@ Frame Game::frame() const {
 
     plinths.push_back({.mesh = slot.plinth,
                        .insts = {ObjInst{.model = g * glm::translate(glm::mat4(1), {slot.center.x, 0, slot.center.z}),
-                                         .color = {0.4f, 0.27f, 0.2f, 0},
+                                         .color = glm::vec4(0.4f, 0.27f, 0.2f, 0) * plinthShade,
                                          .extra = {1, 0, 0, 0}}}});
 
     if (solved && (!isCurrent || revealT_ > reveal::kFigureShows) && slot.toy) {
@@ -127,6 +128,7 @@ void Game::addSlotCubes(const Slot& slot, bool isCurrent, float grow, std::vecto
   // The grain rises with the block, so it does not slide over the cubes.
   const glm::vec3 rise(0, kHoverRise * slot.lift, 0);
   const int cursorCell = isCurrent ? cursor().value_or(-1) : -1;
+  const bool dimmed = !chapterOpen(shownChapter_);
   for (int i = 0; i < p.cellCount(); ++i) {
     const auto cell = static_cast<size_t>(i);
     const bool carved = p.state[cell] == CellState::broken;
@@ -153,7 +155,7 @@ void Game::addSlotCubes(const Slot& slot, bool isCurrent, float grow, std::vecto
       const std::uint32_t guided = guideCells_.contains(i) ? kCubeGuided : 0u;
       cube.clues = {clueLane(codes.x), clueLane(codes.y), clueLane(codes.z), playFlag | guided | patternFlag};
     } else {
-      cube.clues = {kNoClue, kNoClue, kNoClue, 0};
+      cube.clues = {kNoClue, kNoClue, kNoClue, dimmed ? kCubeDimmed : 0u};
     }
     const float shake = slot.shake[cell] > 0 ? slot.shake[cell] * std::sin(70 * slot.shake[cell]) * 0.35f : 0;
     // The hovered cell belongs to the open block; other blocks must not light

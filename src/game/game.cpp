@@ -15,32 +15,11 @@ namespace sorvel {
 
 namespace {
 
-MeshHandle upload(GpuResources* gpu, const MeshData& mesh) {
-  return gpu != nullptr ? gpu->uploadMesh(mesh) : MeshHandle{};
-}
-
 // A game cannot be played without its chapter, so a failure here is thrown:
 // the entry loads the chapter first wherever it must report the reason.
-Chapter takeChapter(std::optional<Chapter>& given, const std::filesystem::path& resources) {
-  if (given) return *std::exchange(given, std::nullopt);
-  Result<Chapter> loaded = Library::chapter(resources);
-  if (!loaded) throw LoadError(loaded.why());
-  return std::move(*loaded);
-}
-
-// The solved figure of the block, where the chapter has one. A damaged figure
-// must not stop the game: the block still plays, and its figure is left out.
-void loadFigure(Slot& slot, GpuResources& gpu, const std::filesystem::path& resources, const MessageSink& say) {
-  const std::string& id = slot.puzzle.def.id;
-  if (auto file = findResource(resources, "toys", id, "mesh")) {
-    const Result<MeshData> read = Meshes::loadStoy(*file);
-    if (read) {
-      slot.toy = gpu.uploadMesh(*read);
-    } else {
-      say("sorvel: " + read.why() + "; the solved figure is left out");
-    }
-  }
-  if (auto file = findResource(resources, "toys", id, "png")) slot.toyTex = gpu.loadTexture(*file);
+Shelf takeShelf(GameOptions& options) {
+  if (options.shelf) return *std::exchange(options.shelf, std::nullopt);
+  return Library::loadShelf({.resources = options.resources, .tryChapter = options.tryChapter});
 }
 
 }  // namespace
@@ -51,42 +30,21 @@ Game::Game(GameOptions options)
       persist_(options.persist && options.store != nullptr),
       options_(std::move(options)),
       rng_(options_.seed) {
-  const std::filesystem::path resources =
-      options_.resources.empty() ? resourceDir() : options_.resources;
-  auto [loadedChapter, defs] = takeChapter(options_.chapter, resources);
-  chapter_ = std::move(loadedChapter);
-  chipMesh_ = upload(options_.gpu, Meshes::plinth(1, 1, 0.3f, 10));
-
-  const int n = static_cast<int>(defs.size());
-  for (int i = 0; i < n; ++i) {
-    auto slot = std::make_unique<Slot>(std::move(defs[static_cast<size_t>(i)]), i);
-    const Puzzle& p = slot->puzzle;
-    const float x = static_cast<float>(p.X), z = static_cast<float>(p.Z);
-    slot->plinthRadius = std::sqrt(x * x + z * z) * 0.5f + 0.55f;
-    slot->plinth = upload(options_.gpu, Meshes::plinth(slot->plinthRadius, kPlinthHeight, 0.14f, 96));
-    if (options_.gpu != nullptr) loadFigure(*slot, *options_.gpu, resources, options_.say);
-    if (persist_) restoreProgress(*slot);
-    for (int c = 0; c < p.cellCount(); ++c) {
-      const auto cell = static_cast<size_t>(c);
-      if (p.state[cell] == CellState::broken) slot->breakT[cell] = 10;
-      if (p.state[cell] == CellState::marked) slot->mark[cell] = 1;
-    }
-    slots_.push_back(std::move(slot));
-  }
-  layout();
-
+  if (options_.resources.empty()) options_.resources = resourceDir();
+  shelf_ = takeShelf(options_);
+  if (shelf_.chapters.empty()) throw LoadError("no chapter to play");
+  parkedSlots_.resize(shelf_.chapters.size());
+  chipMesh_ = uploadTo(options_.gpu, Meshes::plinth(1, 1, 0.3f, 10));
   if (persist_) {
-    std::set<std::string> solved;
-    if (auto saved = options_.store->stringList(saved_keys::kSolved)) solved.insert(saved->begin(), saved->end());
-    // The list is one key that another game open at the same time may have
-    // saved over; a block left with nothing to carve was solved all the same.
-    for (const auto& slot : slots_) {
-      if (slot->puzzle.solved()) solved.insert(slot->puzzle.def.id);
+    if (auto saved = options_.store->stringList(saved_keys::kSolved)) {
+      setSolvedIDs(std::set<std::string>(saved->begin(), saved->end()));
     }
-    setSolvedIDs(std::move(solved));
   }
+  slots_ = buildSlots(shelf_.chapters[0]);
+  layout();
   if (persist_) preferences_ = loadPreferences(*options_.store, options_.say);
   applyPreferences();
+  restoreShownChapter();
   goHome(false);
 
   if (persist_ && !options_.store->boolean(saved_keys::kLaunched)) {

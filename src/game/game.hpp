@@ -24,6 +24,7 @@
 #include "game/slot.hpp"
 #include "game/types.hpp"
 #include "puzzle/puzzle_def.hpp"
+#include "puzzle/shelf.hpp"
 
 namespace sorvel {
 
@@ -37,13 +38,16 @@ struct GameOptions {
   GpuResources* gpu = nullptr;
   // Where sound is heard; none means silent (the recorder still hears it).
   std::unique_ptr<AudioOutput> audio;
-  // The chapter's folder (its figures too); empty means the game's resource
-  // folder.
+  // The game's resource folder: chapter 1 and the shipped chapters after it
+  // (its figures too); empty means the game's own.
   std::filesystem::path resources;
-  // The chapter, loaded already by a caller that must report its failure
-  // itself. Without it the game loads the chapter from `resources`, and
-  // throws LoadError when it cannot.
-  std::optional<Chapter> chapter;
+  // The chapters, loaded already by a caller that must report failures
+  // itself. Without them the game loads the shipped chapters from
+  // `resources`, and throws LoadError when it cannot.
+  std::optional<Shelf> shelf;
+  // A chapter folder to try, put on the shelf and shown first when the game
+  // loads the shelf itself; empty for none.
+  std::filesystem::path tryChapter;
   // Seeds the chips and the choice of sound variants, so tests can pin them.
   std::uint64_t seed = std::random_device{}();
   // Where the demo script prints; standard output when null.
@@ -102,6 +106,8 @@ class Game {
 
   // --- Screens
   void open(int index);
+  // The player's way in from the table: a closed chapter's blocks refuse.
+  void openFromTable(int index);
   void goHome(bool animated);
   void nextPuzzle();
   void restartCurrent();
@@ -114,7 +120,24 @@ class Game {
   int figureCount() const;
   int solvedCount() const;
   std::string playTitle() const;
-  const ChapterDef& chapter() const { return chapter_; }
+  // The chapter shown on the table, whose blocks are slot(0..).
+  const ChapterDef& chapter() const { return shelf_.chapters[static_cast<size_t>(shownChapter_)].chapter; }
+
+  // --- The shelf of chapters
+  int chapterCount() const { return static_cast<int>(shelf_.chapters.size()); }
+  int shownChapter() const { return shownChapter_; }
+  const Chapter& shelfChapter(int n) const { return shelf_.chapters.at(static_cast<size_t>(n)); }
+  // The title line: "Capítulo N · Nombre" for the game's chapters, the
+  // name alone for a player's.
+  std::string chapterTitle(int n) const;
+  // A game's chapter opens once half the figures of the one before are
+  // carved; the first, and every chapter of the player's, are always open.
+  bool chapterOpen(int n) const;
+  // Figures still to carve in the chapter before for `n` to open; 0 when open.
+  int figuresToOpen(int n) const;
+  // Brings chapter `n` onto the table, flying there from the side it lies
+  // on; only from the table, and only to a chapter that exists.
+  void showChapter(int n);
 
   // --- Camera and table
   const Camera& camera() const { return camera_; }
@@ -304,6 +327,10 @@ class Game {
   // The open block, to change it; currentSlot() only reads it.
   Slot* openSlot();
 
+  // The shelf.
+  std::vector<std::unique_ptr<Slot>> buildSlots(const Chapter& chapter);
+  void restoreShownChapter();
+
   // Persistence.
   void restoreProgress(Slot& slot);
   void save(const Slot& slot);
@@ -366,8 +393,12 @@ class Game {
   // Declared before options_: the sound takes the audio output out of the
   // options before they are kept.
   Sound sound_;
-  ChapterDef chapter_;
+  Shelf shelf_;
+  int shownChapter_ = 0;
+  // The shown chapter's blocks; those of the others wait here, built the
+  // first time their chapter is shown.
   std::vector<std::unique_ptr<Slot>> slots_;
+  std::vector<std::vector<std::unique_ptr<Slot>>> parkedSlots_;
   MeshHandle chipMesh_;
   Camera camera_;
   bool portrait_ = false;

@@ -49,6 +49,8 @@ inline constexpr std::uint32_t kCubeGuided = 2;
 // Marks and mistakes drawn with a pattern too, for players who cannot tell
 // the glaze and the flash by their colour.
 inline constexpr std::uint32_t kCubePatternMarks = 4;
+// The blocks of a chapter not yet open stand greyed on the table.
+inline constexpr std::uint32_t kCubeDimmed = 8;
 
 // A cube's 26-neighbour mask holds the neighbour at offset d in bit
 // kNeighbourStrides . (d + 1).
@@ -86,7 +88,7 @@ inline constexpr unsigned kObjectCount = 6;
 
 struct alignas(16) CubeInst {
   glm::vec4 posScale{0};  // centre, uniform scale
-  glm::uvec4 clues{0};    // codes along x, y, z; flags (bit 0 in play, 1 guided, 2 patterns)
+  glm::uvec4 clues{0};    // codes along x, y, z; flags (bit 0 in play, 1 guided, 2 patterns, 3 dimmed)
   glm::vec4 anim{0};      // shake, flash, mark, glow
   glm::uvec4 nbr{0};      // 26-neighbour mask, per-block seed, face neighbours standing still
   glm::vec4 origin{0};    // the block's corner

@@ -70,7 +70,7 @@ void Game::applyAtCursor(bool otherTool) {
 void Game::hideCursor() { cursor_.reset(); }
 
 void Game::moveHighlight(int step) {
-  if (screen_ != Screen::home || slots_.empty()) return;
+  if (screen_ != Screen::home || slots_.empty() || !chapterOpen(shownChapter_)) return;
   const glm::mat4 vp = viewProj();
   std::vector<std::pair<glm::vec2, int>> order;
   for (const auto& slot : slots_) {
@@ -98,7 +98,7 @@ void Game::moveHighlight(int step) {
 
 void Game::openHighlighted() {
   if (screen_ != Screen::home || !hoveredSlot_) return;
-  open(*hoveredSlot_);
+  openFromTable(*hoveredSlot_);
 }
 
 }  // namespace sorvel

@@ -49,11 +49,16 @@ void Game::eraseProgress() {
   // outlive the erasing.
   goHome(true);
   for (const auto& slot : slots_) makeFresh(*slot);
+  for (const auto& parked : parkedSlots_) {
+    for (const auto& slot : parked) makeFresh(*slot);
+  }
   clearHistory();
   setSolvedIDs({});
   setMistakes(0);
   setLastTime(0);
   setShowTutorial(false);
+  // The chapters that opened with the progress close with it.
+  if (!chapterOpen(shownChapter_)) showChapter(0);
   if (!persist_) return;
   // Everything else in the store is progress, whatever chapter saved it.
   options_.store->removeIf(

@@ -87,7 +87,7 @@ void Game::tap(glm::vec2 p, bool alternate) {
     return;
   }
   if (screen_ != Screen::home) return;
-  if (const auto index = slotAt(p)) open(*index);
+  if (const auto index = slotAt(p)) openFromTable(*index);
 }
 
 std::optional<int> Game::slotAt(glm::vec2 p) const {
@@ -115,7 +115,8 @@ void Game::showTouch(glm::vec2 p) {
 void Game::hoverAt(std::optional<glm::vec2> p) {
   // A pointer leaving the view says nothing of the keyboard's cursor.
   if (p) hideCursor();
-  hoveredSlot_ = p && screen_ == Screen::home ? slotAt(*p) : std::nullopt;
+  // A closed chapter's blocks do not rise: nothing opens them.
+  hoveredSlot_ = p && screen_ == Screen::home && chapterOpen(shownChapter_) ? slotAt(*p) : std::nullopt;
   const Slot* slot = currentSlot();
   if (!p || screen_ != Screen::playing || slot == nullptr) {
     hover_ = -1;

@@ -10,6 +10,7 @@ namespace sorvel::saved_keys {
 inline constexpr std::string_view kSolved = "sorvel.solved";        // ids of the blocks solved
 inline constexpr std::string_view kLaunched = "sorvel.launched";    // past the first start
 inline constexpr std::string_view kTutorialSeen = "sorvel.tutorialSeen";
+inline constexpr std::string_view kShownChapter = "sorvel.chapter";  // id of the chapter last on the table
 
 // The player's preferences live under this prefix. They are not progress:
 // erasing progress from inside the game keeps every key that begins with it.

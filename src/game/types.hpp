@@ -80,4 +80,9 @@ class GpuResources {
   virtual std::optional<TextureHandle> loadTexture(const std::filesystem::path& png) = 0;
 };
 
+// An empty handle where there is no renderer.
+inline MeshHandle uploadTo(GpuResources* gpu, const MeshData& mesh) {
+  return gpu != nullptr ? gpu->uploadMesh(mesh) : MeshHandle{};
+}
+
 }  // namespace sorvel

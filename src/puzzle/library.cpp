@@ -282,6 +282,7 @@ PuzzleDef parsePuzzle(std::string_view text, const fs::path& file) { return deco
 
 Chapter load(const fs::path& resources) {
   Chapter result;
+  result.folder = resources;
   const fs::path chapterFile = locate(resources, "chapter", "chapter file");
   result.chapter = decodeChapter(readText(chapterFile), chapterFile);
   result.puzzles.reserve(result.chapter.puzzles.size());

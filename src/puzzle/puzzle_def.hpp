@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
@@ -31,6 +32,10 @@ struct PuzzleDef {
 struct Chapter {
   ChapterDef chapter;
   std::vector<PuzzleDef> puzzles;  // same length and order as chapter.puzzles
+  std::filesystem::path folder;    // where it was loaded from; its toys are there too
+  // The game's own chapters open one after another as the player carves; a
+  // player's chapter is always open.
+  bool shipped = true;
 };
 
 }  // namespace sorvel

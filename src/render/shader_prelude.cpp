@@ -42,6 +42,7 @@ std::string shaderPrelude(bool remapDepth) {
   define(text, "SORVEL_CUBE_IN_PLAY", kCubeInPlay, "u");
   define(text, "SORVEL_CUBE_GUIDED", kCubeGuided, "u");
   define(text, "SORVEL_CUBE_PATTERN_MARKS", kCubePatternMarks, "u");
+  define(text, "SORVEL_CUBE_DIMMED", kCubeDimmed, "u");
   define(text, "SORVEL_NEIGHBOUR_STRIDE_X", kNeighbourStrideX);
   define(text, "SORVEL_NEIGHBOUR_STRIDE_Y", kNeighbourStrideY);
   define(text, "SORVEL_NEIGHBOUR_STRIDE_Z", kNeighbourStrideZ);

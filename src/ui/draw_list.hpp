@@ -50,7 +50,7 @@ struct Font {
 };
 
 // The interface's pictures, drawn as vector paths of our own.
-enum class Icon { chevronLeft, chevronUp, chevronDown, questionMark, hammer, paintbrush, handDrawing, gear };
+enum class Icon { chevronLeft, chevronRight, chevronUp, chevronDown, questionMark, hammer, paintbrush, handDrawing, gear };
 
 // How a shape is filled or outlined; a zero alpha leaves that part out.
 struct Paint {

@@ -216,6 +216,7 @@ void drawIcon(cairo_t* cr, const IconCommand& icon) {
   const double width = strokeWidth(icon.weight);
   switch (icon.icon) {
     case Icon::chevronLeft: chevron(cr, width, 0); break;
+    case Icon::chevronRight: chevron(cr, width, kPi); break;
     case Icon::chevronUp: chevron(cr, width, kPi / 2); break;
     case Icon::chevronDown: chevron(cr, width, -kPi / 2); break;
     case Icon::questionMark: questionMark(cr, width); break;

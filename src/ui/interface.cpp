@@ -52,7 +52,11 @@ InterfaceState snapshot(const Game& game) {
           .guide = game.guide(),
           .showTutorial = game.showTutorial(),
           .settings = game.settingsCard(),
-          .preferences = game.preferences()};
+          .preferences = game.preferences(),
+          .chapterTitle = game.chapterTitle(game.shownChapter()),
+          .chapterBefore = game.shownChapter() > 0,
+          .chapterAfter = game.shownChapter() + 1 < game.chapterCount(),
+          .figuresToOpen = game.figuresToOpen(game.shownChapter())};
 }
 
 void perform(Action action, Game& game) {
@@ -73,6 +77,8 @@ void perform(Action action, Game& game) {
     case Action::eraseAsk: game.askToErase(); break;
     case Action::eraseCancel: game.cancelErase(); break;
     case Action::eraseConfirm: game.confirmErase(); break;
+    case Action::chapterBefore: game.showChapter(game.shownChapter() - 1); break;
+    case Action::chapterAfter: game.showChapter(game.shownChapter() + 1); break;
     default: {
       Preferences p = game.preferences();
       switch (action) {

@@ -12,6 +12,11 @@ std::string mistakesText(int mistakes) {
   return std::to_string(mistakes) + " fallos";
 }
 
+std::string closedChapterText(int figuresToOpen) {
+  return "Talla " + std::to_string(figuresToOpen) + (figuresToOpen == 1 ? " figura" : " figuras") +
+         " más del capítulo anterior para abrirlo";
+}
+
 std::string progressText(int solved, int figures) {
   if (solved == figures) return "Capítulo completo";
   return std::to_string(solved) + " de " + std::to_string(figures) + " figuras talladas";

@@ -27,6 +27,7 @@ Node symbol(Icon picture, float fontSize, Colour colour, float weight) {
 // Both round buttons and the layer control are this wide; the play screen's
 // bottom bar balances one against the other.
 constexpr float kRoundButton = 46;
+constexpr float kChapterButton = 30;
 
 Node toolSegment(Tool tool, bool selected) {
   const bool carve = tool == Tool::carve;
@@ -279,18 +280,38 @@ Node layerControl(int peel, int peelMax) {
                                  text("Capas", sans(12, Weight::medium), kInk.withOpacity(0.5f))});
 }
 
+// The chapter's title between the chevrons that move along the shelf; a
+// chevron with nowhere to go stays, faint, so the title does not shift.
+Node chapterLine(const InterfaceState& state) {
+  const Node title = text(state.chapterTitle, sans(16, Weight::medium), kInk.withOpacity(0.55f)).tag("chapterTitle");
+  if (!state.chapterBefore && !state.chapterAfter) return title.padding({.top = 2});
+  const auto chevron = [](Icon glyph, bool active, Action action, const char* tag) {
+    Node button = symbol(glyph, 13, kInk.withOpacity(active ? 1.0f : 0.25f), 600)
+                      .sized({.width = kChapterButton, .height = kChapterButton})
+                      .background(circle({.fill = kPaper.withOpacity(active ? 1.0f : 0.5f)}))
+                      .overlay(circle(outline(active ? 0.14f : 0.06f)));
+    return active ? button.control(action).tag(tag) : button;
+  };
+  return hstack({.spacing = 10},
+                {chevron(Icon::chevronLeft, state.chapterBefore, Action::chapterBefore, "chapterBefore"), title,
+                 chevron(Icon::chevronRight, state.chapterAfter, Action::chapterAfter, "chapterAfter")})
+      .padding({.top = 4});
+}
+
 Node homeOverlay(const InterfaceState& state) {
   const Node progress =
-      vstack({.spacing = 6},
-             {text(progressText(state.solvedCount, state.figureCount), serif(19, Weight::medium), kInk).tag("progress"),
-              text("Toca un bloque para empezar a tallar", sans(14, Weight::regular), kInk.withOpacity(0.5f))});
+      state.figuresToOpen > 0
+          ? vstack({.spacing = 6},
+                   {text(closedChapterText(state.figuresToOpen), serif(19, Weight::medium), kInk).tag("progress")})
+          : vstack({.spacing = 6},
+                   {text(progressText(state.solvedCount, state.figureCount), serif(19, Weight::medium), kInk)
+                        .tag("progress"),
+                    text("Toca un bloque para empezar a tallar", sans(14, Weight::regular), kInk.withOpacity(0.5f))});
   const Node title = hstack({.align = VAlign::top},
                             {text("Sorvel", serif(44, Weight::semibold), kInk).tag("title"), spacer(),
                              roundButton(Icon::gear, Action::settings).tag("settingsButton")});
   return vstack({.spacing = 0, .align = Align::leading},
-                {title,
-                 text("Capítulo 1 · La costa", sans(16, Weight::medium), kInk.withOpacity(0.55f)).padding({.top = 2}),
-                 spacer(), hstack({spacer(), progress, spacer()}).padding({.bottom = 8})})
+                {title, chapterLine(state), spacer(), hstack({spacer(), progress, spacer()}).padding({.bottom = 8})})
       .padding({.top = 22, .right = 28, .bottom = 22, .left = 28})
       .sized({.fill = Fill::both, .align = Align::leading, .valign = VAlign::top});
 }

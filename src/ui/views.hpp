@@ -34,6 +34,12 @@ struct InterfaceState {
   bool showTutorial = false;  // whether tutorialCard() is laid over the screen
   SettingsCard settings = SettingsCard::closed;  // settingsCard() over everything while not closed
   Preferences preferences;
+  // The chapter on the table: its title line, whether there are chapters on
+  // either side, and how many figures of the one before open it (0: open).
+  std::string chapterTitle = "Capítulo 1 · La costa";
+  bool chapterBefore = false;
+  bool chapterAfter = false;
+  int figuresToOpen = 0;
   friend bool operator==(const InterfaceState&, const InterfaceState&) = default;
 };
 
@@ -64,7 +70,9 @@ enum class Action {
   fullscreenToggle,
   eraseAsk,
   eraseCancel,
-  eraseConfirm
+  eraseConfirm,
+  chapterBefore,
+  chapterAfter
 };
 
 // The tag of the control a card gives the keyboard's focus when it appears.

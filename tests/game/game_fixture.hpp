@@ -39,7 +39,8 @@ inline FixturePuzzle boatPuzzle() { return {"barco", 3, 2, 3, "11101010110100001
 inline FixturePuzzle pegPuzzle() { return {"pieza", 1, 1, 2, "10"}; }
 
 // The game never reads the clues, so every puzzle is written without any.
-inline void writeChapter(const std::filesystem::path& dir, const std::vector<FixturePuzzle>& puzzles) {
+inline void writeChapter(const std::filesystem::path& dir, const std::vector<FixturePuzzle>& puzzles,
+                         const std::string& chapterId = "pruebas") {
   nlohmann::json ids = nlohmann::json::array();
   for (const auto& p : puzzles) {
     ids.push_back(p.id);
@@ -51,7 +52,9 @@ inline void writeChapter(const std::filesystem::path& dir, const std::vector<Fix
                   .dump());
   }
   writeFile(dir / "puzzles" / "chapter.json",
-            nlohmann::json{{"id", "pruebas"}, {"name", {{"es", "Pruebas"}}}, {"puzzles", ids}}.dump());
+            nlohmann::json{{"id", chapterId}, {"name", {{"es", chapterId == "pruebas" ? "Pruebas" : chapterId}}},
+                           {"puzzles", ids}}
+                .dump());
 }
 
 // Which sound of the bank the recorder was handed.

@@ -62,6 +62,26 @@ TEST(UiViews, HomeShowsTheTitleTopLeftAndTheProgressCentredAtTheBottom) {
 
   s.solvedCount = 12;
   EXPECT_TRUE(shows(lay(homeOverlay(s)), "Capítulo completo"));
+
+  // A closed chapter says what opens it, in place of the count and the hint.
+  s.figuresToOpen = 1;
+  EXPECT_TRUE(shows(lay(homeOverlay(s)), "Talla 1 figura más del capítulo anterior para abrirlo"));
+  s.figuresToOpen = 3;
+  const Layout closed = lay(homeOverlay(s));
+  EXPECT_TRUE(shows(closed, "Talla 3 figuras más del capítulo anterior para abrirlo"));
+  EXPECT_FALSE(shows(closed, "Toca un bloque para empezar a tallar"));
+}
+
+TEST(UiViews, TheChevronsBesideTheChapterGoOnlyWhereThereIsAChapterAndKeepTheTitleStill) {
+  InterfaceState s{.chapterTitle = "Capítulo 2 · El bosque", .chapterBefore = true, .chapterAfter = true};
+  const Layout both = lay(homeOverlay(s));
+  const Rect title = *both.frameOf("chapterTitle");
+  EXPECT_LT(both.frameOf("chapterBefore")->x, title.x);
+  EXPECT_GT(both.frameOf("chapterAfter")->x, title.x + title.width);
+  s.chapterAfter = false;
+  const Layout last = lay(homeOverlay(s));
+  EXPECT_FALSE(last.frameOf("chapterAfter"));
+  EXPECT_EQ(last.frameOf("chapterTitle")->x, title.x);
 }
 
 TEST(UiViews, TheBottomBarKeepsTheToolPickerCentred) {
@@ -164,6 +184,7 @@ TEST(UiViews, EveryButtonIsHitInItsFrameAndTheSceneElsewhere) {
       {screenOverlay(solved), {back, home, next, carveAgain}},
       {tutorialCard(kWindow), {tutorialDone}},
       {homeOverlay(InterfaceState{}), {settings}},
+      {homeOverlay(InterfaceState{.chapterBefore = true, .chapterAfter = true}), {settings, chapterBefore, chapterAfter}},
       {settingsCard({.settings = SettingsCard::open}),
        {settingsDone, soundToggle, volumeDown, volumeUp, interfaceSize100, interfaceSize125, interfaceSize150,
         interfaceSize200, reducedMotionToggle, patternMarksToggle, fullscreenToggle, eraseAsk}},

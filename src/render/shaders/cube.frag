@@ -81,6 +81,11 @@ void main() {
   // Each cube a shade apart, as if cut from slightly different boards.
   albedo *= 0.94 + 0.1 * hash13(floor(vInBlock) + seed);
 
+  if ((vClues.w & SORVEL_CUBE_DIMMED) != 0u) {
+    // Closed: greyed and darker, as if the wood were still unfinished.
+    float grey = dot(albedo, vec3(0.2126, 0.7152, 0.0722));
+    albedo = mix(vec3(grey), albedo, 0.3) * 0.62;
+  }
   float mark = clamp(vAnim.z, 0.0, 1.0);
   albedo = mix(albedo, albedo * 0.3 + kMarkPaint * 0.9, mark * 0.85);
 
