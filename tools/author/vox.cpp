@@ -85,14 +85,15 @@ class Reader {
     if (bytes_.size() == 8) fail("truncated: the MAIN chunk is missing");
     const Chunk main = chunk(8, bytes_.size(), "the file");
     if (main.id != "MAIN") fail("the first chunk is " + chunkName(main.id) + ", not MAIN");
-    if (main.end != bytes_.size()) {
-      fail(std::to_string(bytes_.size() - main.end) + " stray bytes follow the MAIN chunk");
-    }
-
     std::vector<Chunk> children;
     for (std::size_t at = main.content + main.contentBytes; at < main.end;) {
       children.push_back(chunk(at, main.end, "its parent MAIN"));
       at = children.back().end;
+    }
+    // After the children: a child that overruns MAIN into bytes after it is
+    // named as such, not as the bytes it runs into.
+    if (main.end != bytes_.size()) {
+      fail(std::to_string(bytes_.size() - main.end) + " stray bytes follow the MAIN chunk");
     }
     // Counted before anything else is read, so that a scene of several
     // models is named as such rather than by some fault of its second model.
@@ -311,10 +312,14 @@ Figure figureFromVox(const VoxModel& model, const std::string& source) {
   for (const Voxel& v : model.voxels) {
     figure.cells[static_cast<std::size_t>(figure.index(v.x - low[0], v.z - low[2], high[1] - v.y))] = letter[v.colour];
   }
-  checkStands(figure, source, [&](int x, int y, int z) {
-    return "the voxel at (" + std::to_string(x + low[0]) + ", " + std::to_string(high[1] - z) + ", " +
-           std::to_string(y + low[2]) + ")";
-  });
+  try {
+    checkStands(figure, source, [&](int x, int y, int z) {
+      return "the voxel at (" + std::to_string(x + low[0]) + ", " + std::to_string(high[1] - z) + ", " +
+             std::to_string(y + low[2]) + ")";
+    });
+  } catch (const FigureError& error) {
+    throw VoxError(error.what());
+  }
   return figure;
 }
 
