@@ -244,6 +244,18 @@ TEST(VoxFile, AuthorToolWritesAChapterTheGameLoads) {
     EXPECT_EQ((std::uint32_t{pixel[0]} << 16) | (std::uint32_t{pixel[1]} << 8) | pixel[2], rgb);
   }
 
+  // The same figure's chapter is written again after a change; another
+  // chapter in the folder is kept from being overwritten.
+  test::writeFile(dir / "Mi Losa.vox", voxFile(sizeChunk(1, 1, 2) + voxelChunk({{0, 0, 0, 1}, {0, 0, 1, 2}})));
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  EXPECT_EQ(Library::load(chapter).puzzles[0].dims, (std::vector<int>{1, 2, 1}));
+  test::writeFile(dir / "otra.vox", voxFile(slabModel()));
+  const std::string other = std::string("\"") + SORVEL_AUTHOR + "\" --vox \"" + (dir / "otra.vox").string() +
+                            "\" \"" + chapter.string() + "\" > /dev/null 2>&1";
+  EXPECT_NE(std::system(other.c_str()), 0);
+  EXPECT_EQ(Library::load(chapter).chapter.id, "mi-losa");
+  EXPECT_FALSE(fs::exists(chapter / "puzzles" / "otra.json"));
+
   // A refused file leaves nothing behind.
   test::writeFile(dir / "rota.vox", voxFile(sizeChunk(2, 2, 2)));
   const std::string broken = std::string("\"") + SORVEL_AUTHOR + "\" --vox \"" + (dir / "rota.vox").string() +

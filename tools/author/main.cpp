@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "author/authoring.hpp"
@@ -15,6 +16,7 @@
 #include "author/toy.hpp"
 #include "author/vox.hpp"
 #include "base/atomic_file.hpp"
+#include "puzzle/library.hpp"
 
 namespace fs = std::filesystem;
 using namespace sorvel::authoring;
@@ -111,6 +113,21 @@ int authorVox(const fs::path& file, const fs::path& folder) {
   }
   figure.name = stem;
   figure.hidePercent = kVoxHidePercent;
+  // Writing over another chapter would drop its puzzles from its list, and a
+  // player's chapter folder is easily named by mistake. The same figure's
+  // chapter is written over, so a drawing can be tried again after a change.
+  const fs::path existing = folder / "puzzles" / "chapter.json";
+  if (std::error_code error; fs::exists(existing, error) || error) {
+    bool same = false;
+    try {
+      const sorvel::ChapterDef there = sorvel::Library::parseChapter(readBytes(existing), existing);
+      same = there.id == figure.id && there.puzzles == std::vector<std::string>{figure.id};
+    } catch (const sorvel::LoadError&) {
+    }
+    if (!same) {
+      throw FigureError(folder.string() + ": holds another chapter already; give a new folder for " + file.string());
+    }
+  }
   const ChapterSource chapter{.id = figure.id, .name = figure.name, .figures = {}};
   const int status = author(chapter, {figure}, folder, false);
   if (status == 0) std::printf("play it with: sorvel --chapter %s\n", folder.string().c_str());
