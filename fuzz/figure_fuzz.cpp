@@ -17,9 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const authoring::FigureError&) {
     return 0;
   }
-  for (const int side : {figure.X, figure.Y, figure.Z}) {
-    fuzz::require(side >= 1 && side <= 10, "an accepted block has sides from 1 to 10");
-  }
+  fuzz::require(figure.X >= 1 && figure.X <= authoring::kLargestBlock.X && figure.Y >= 1 &&
+                    figure.Y <= authoring::kLargestBlock.Y && figure.Z >= 1 && figure.Z <= authoring::kLargestBlock.Z,
+                "an accepted block fits the largest block");
   fuzz::require(figure.cells.size() == static_cast<std::size_t>(figure.X * figure.Y * figure.Z),
                 "an accepted figure has one letter per cell");
   fuzz::require(figure.hidePercent >= 0 && figure.hidePercent <= 100, "the hidden share is a percentage");

@@ -1,5 +1,6 @@
 #include "author/authoring.hpp"
 
+#include <algorithm>
 #include <cstdint>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -62,6 +63,21 @@ AuthoredPuzzle authorPuzzle(const Figure& figure) {
     }
   }
   return out;
+}
+
+ClueStyleShares clueStyleShares(const ClueLists& clues) {
+  int shown = 0, styled[3] = {0, 0, 0};
+  for (const auto* lane : {&clues.x, &clues.y, &clues.z}) {
+    for (const int code : *lane) {
+      if (const auto clue = decodeClue(code)) {
+        ++shown;
+        ++styled[std::clamp(clue->style, 0, 2)];
+      }
+    }
+  }
+  if (shown == 0) return {};
+  const auto percent = [&](int count) { return (200 * count + shown) / (2 * shown); };
+  return {.circled = percent(styled[1]), .squared = percent(styled[2])};
 }
 
 std::string puzzleJson(const Figure& figure, const ClueLists& clues) {

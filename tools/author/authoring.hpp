@@ -21,6 +21,15 @@ struct AuthoredPuzzle {
 // when even every clue does not settle the figure.
 AuthoredPuzzle authorPuzzle(const Figure& figure);
 
+// Of the clues a puzzle shows, the share in whole percent that are circled
+// (two groups) and squared (three or more): how much the rows' grouping, not
+// just their counts, is there to reason with.
+struct ClueStyleShares {
+  int circled = 0;
+  int squared = 0;
+};
+ClueStyleShares clueStyleShares(const ClueLists& clues);
+
 // The puzzle file the game loads, and the chapter file, as the tool writes them.
 std::string puzzleJson(const Figure& figure, const ClueLists& clues);
 std::string chapterJson(const ChapterSource& chapter, const std::vector<Figure>& figures);

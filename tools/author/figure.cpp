@@ -7,14 +7,12 @@
 #include <set>
 #include <sstream>
 
+#include "author/vox.hpp"
+
 namespace sorvel::authoring {
 namespace fs = std::filesystem;
 
 namespace {
-
-// The largest block: wider than deep or tall, as a table plinth allows. Rows
-// along y and z stay short enough for every clue to be a single digit.
-constexpr int kLargestSide[3] = {14, 10, 10};
 
 std::string trim(std::string_view text) {
   const auto first = text.find_first_not_of(" \t\r");
@@ -68,7 +66,8 @@ bool paletteLetter(char c) {
 
 class Parser {
  public:
-  Parser(std::string_view text, std::string source) : source_(std::move(source)) {
+  Parser(std::string_view text, std::string source, std::optional<fs::path> folder)
+      : source_(std::move(source)), folder_(std::move(folder)) {
     std::istringstream in{std::string(text)};
     for (std::string line; std::getline(in, line);) lines_.push_back(line);
   }
@@ -106,11 +105,23 @@ class Parser {
       if (key != "colour" && !seen.insert(key).second) fail(n, "\"" + key + "\" is given twice");
       readKey(figure, n, key, value);
     }
-    for (const char* key : {"id", "name", "size"}) {
+    for (const char* key : {"id", "name"}) {
       if (!seen.count(key)) fail(std::string("the key \"") + key + "\" is missing");
     }
+    if (voxelsLine_) {
+      // The voxel file draws the whole figure; lines that draw it too would
+      // be silently overruled by it.
+      if (seen.count("size") || !figure.palette.empty() || !layers.empty()) {
+        fail(*voxelsLine_, "\"voxels\" takes the place of the size, colour and layer lines; give one or the other");
+      }
+      readVoxels(figure);
+      return figure;
+    }
+    if (!seen.count("size")) fail("the key \"size\" is missing (or \"voxels\", naming a voxel file)");
     readLayers(figure, layers);
-    checkStands(figure);
+    checkStands(figure, source_, [](int x, int y, int z) {
+      return "the cube at x " + std::to_string(x) + ", layer " + std::to_string(y) + ", row " + std::to_string(z);
+    });
     return figure;
   }
 
@@ -128,10 +139,9 @@ class Parser {
       if (parts.size() != 3) fail(n, "size reads \"X Y Z\" (width, height, depth)");
       for (int axis = 0; axis < 3; ++axis) {
         const auto side = integer(parts[axis]);
-        if (!side || *side < 1 || *side > kLargestSide[axis]) {
-          fail(n, "the block is at most " + std::to_string(kLargestSide[0]) + " wide, " +
-                      std::to_string(kLargestSide[1]) + " tall and " + std::to_string(kLargestSide[2]) +
-                      " deep, each side a whole number from 1");
+        const int largest[3] = {kLargestBlock.X, kLargestBlock.Y, kLargestBlock.Z};
+        if (!side || *side < 1 || *side > largest[axis]) {
+          fail(n, "the block is " + largestBlockText() + ", each side a whole number from 1");
         }
         *sides[axis] = *side;
       }
@@ -144,6 +154,10 @@ class Parser {
     } else if (key == "tutorial") {
       if (value != "yes" && value != "no") fail(n, "tutorial is \"yes\" or \"no\"");
       figure.tutorial = value == "yes";
+    } else if (key == "voxels") {
+      if (value.empty()) fail(n, "voxels names a voxel file, relative to this one");
+      voxelsLine_ = n;
+      voxels_ = value;
     } else if (key == "colour") {
       const auto parts = words(value);
       if (parts.size() != 2 || parts[0].size() != 1 || !paletteLetter(parts[0][0]) || parts[1].size() != 7 ||
@@ -191,55 +205,77 @@ class Parser {
     }
   }
 
-  // A toy has to stand on its plinth in one piece.
-  void checkStands(const Figure& figure) const {
-    std::vector<int> stack;
-    std::vector<bool> reached(figure.cells.size(), false);
-    int figureCubes = 0;
-    for (int i = 0; i < static_cast<int>(figure.cells.size()); ++i) figureCubes += figure.isFigure(i) ? 1 : 0;
-    if (figureCubes == 0) fail("the figure has no cubes");
-    for (int i = 0; i < figure.X * figure.Z; ++i) {
-      const int cell = figure.index(i % figure.X, 0, i / figure.X);
-      if (figure.isFigure(cell)) {
-        reached[cell] = true;
-        stack.push_back(cell);
-      }
-    }
-    if (stack.empty()) fail("nothing in layer 0: the figure would float above its plinth");
-    int count = 0;
-    while (!stack.empty()) {
-      const int cell = stack.back();
-      stack.pop_back();
-      ++count;
-      const int x = cell % figure.X, y = cell / (figure.X * figure.Z), z = (cell / figure.X) % figure.Z;
-      const int steps[6][3] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
-      for (const auto& step : steps) {
-        const int nx = x + step[0], ny = y + step[1], nz = z + step[2];
-        if (nx < 0 || ny < 0 || nz < 0 || nx >= figure.X || ny >= figure.Y || nz >= figure.Z) continue;
-        const int next = figure.index(nx, ny, nz);
-        if (figure.isFigure(next) && !reached[next]) {
-          reached[next] = true;
-          stack.push_back(next);
-        }
-      }
-    }
-    if (count != figureCubes) {
-      for (int i = 0; i < static_cast<int>(figure.cells.size()); ++i) {
-        if (figure.isFigure(i) && !reached[i]) {
-          const int x = i % figure.X, y = i / (figure.X * figure.Z), z = (i / figure.X) % figure.Z;
-          fail("the cube at x " + std::to_string(x) + ", layer " + std::to_string(y) + ", row " +
-               std::to_string(z) + " does not touch the rest of the figure through a face");
-        }
-      }
+  void readVoxels(Figure& figure) const {
+    if (!folder_) fail(*voxelsLine_, "voxels can only be read beside a figure file");
+    const fs::path path = *folder_ / voxels_;
+    try {
+      const Figure drawn = figureFromVox(loadVox(path), path.string());
+      figure.X = drawn.X;
+      figure.Y = drawn.Y;
+      figure.Z = drawn.Z;
+      figure.cells = drawn.cells;
+      figure.palette = drawn.palette;
+    } catch (const FigureError& error) {
+      fail(*voxelsLine_, error.what());
     }
   }
 
   std::string source_;
+  std::optional<fs::path> folder_;
+  std::optional<size_t> voxelsLine_;
+  std::string voxels_;
   std::vector<std::string> lines_;
   std::vector<size_t> rowLines_;
 };
 
 }  // namespace
+
+std::string largestBlockText() {
+  return "at most " + std::to_string(kLargestBlock.X) + " wide, " + std::to_string(kLargestBlock.Y) + " tall and " +
+         std::to_string(kLargestBlock.Z) + " deep";
+}
+
+void checkStands(const Figure& figure, const std::string& source,
+                 const std::function<std::string(int x, int y, int z)>& cube) {
+  const auto fail = [&](const std::string& problem) { throw FigureError(source + ": " + problem); };
+  std::vector<int> stack;
+  std::vector<bool> reached(figure.cells.size(), false);
+  int figureCubes = 0;
+  for (int i = 0; i < static_cast<int>(figure.cells.size()); ++i) figureCubes += figure.isFigure(i) ? 1 : 0;
+  if (figureCubes == 0) fail("the figure has no cubes");
+  for (int i = 0; i < figure.X * figure.Z; ++i) {
+    const int cell = figure.index(i % figure.X, 0, i / figure.X);
+    if (figure.isFigure(cell)) {
+      reached[cell] = true;
+      stack.push_back(cell);
+    }
+  }
+  if (stack.empty()) fail("nothing in layer 0: the figure would float above its plinth");
+  int count = 0;
+  while (!stack.empty()) {
+    const int cell = stack.back();
+    stack.pop_back();
+    ++count;
+    const int x = cell % figure.X, y = cell / (figure.X * figure.Z), z = (cell / figure.X) % figure.Z;
+    const int steps[6][3] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
+    for (const auto& step : steps) {
+      const int nx = x + step[0], ny = y + step[1], nz = z + step[2];
+      if (nx < 0 || ny < 0 || nz < 0 || nx >= figure.X || ny >= figure.Y || nz >= figure.Z) continue;
+      const int next = figure.index(nx, ny, nz);
+      if (figure.isFigure(next) && !reached[next]) {
+        reached[next] = true;
+        stack.push_back(next);
+      }
+    }
+  }
+  if (count == figureCubes) return;
+  for (int i = 0; i < static_cast<int>(figure.cells.size()); ++i) {
+    if (figure.isFigure(i) && !reached[i]) {
+      const int x = i % figure.X, y = i / (figure.X * figure.Z), z = (i / figure.X) % figure.Z;
+      fail(cube(x, y, z) + " does not touch the rest of the figure through a face");
+    }
+  }
+}
 
 std::vector<bool> Figure::figureFlags() const {
   std::vector<bool> flags(cells.size());
@@ -247,9 +283,13 @@ std::vector<bool> Figure::figureFlags() const {
   return flags;
 }
 
-Figure parseFigure(std::string_view text, const std::string& source) { return Parser(text, source).parse(); }
+Figure parseFigure(std::string_view text, const std::string& source, const std::optional<fs::path>& folder) {
+  return Parser(text, source, folder).parse();
+}
 
-Figure loadFigure(const fs::path& path) { return parseFigure(readText(path, "figure"), path.string()); }
+Figure loadFigure(const fs::path& path) {
+  return parseFigure(readText(path, "figure"), path.string(), path.parent_path());
+}
 
 ChapterSource loadChapterSource(const fs::path& path) {
   const std::string text = readText(path, "chapter source");

@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -17,6 +19,15 @@ class FigureError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
+
+// The largest block: wider than deep or tall, as a table plinth allows. Rows
+// along y and z stay short enough for every clue to be a single digit.
+struct BlockSides {
+  int X, Y, Z;
+};
+inline constexpr BlockSides kLargestBlock{14, 10, 10};
+// "at most 14 wide, 10 tall and 10 deep", for messages.
+std::string largestBlockText();
 
 // One figure as its author drew it (format: docs/authoring.md).
 struct Figure {
@@ -33,9 +44,19 @@ struct Figure {
   std::vector<bool> figureFlags() const;
 };
 
-// Parses a figure source; `source` names it in error messages.
-Figure parseFigure(std::string_view text, const std::string& source);
+// Parses a figure source; `source` names it in error messages. A `voxels:`
+// line names a voxel file relative to `folder`; without a folder such a
+// source is refused.
+Figure parseFigure(std::string_view text, const std::string& source,
+                   const std::optional<std::filesystem::path>& folder = std::nullopt);
 Figure loadFigure(const std::filesystem::path& path);
+
+// Throws a FigureError (prefixed by `source`) unless the figure has cubes,
+// some of them in layer 0, and all of them hang together through faces: a toy
+// has to stand on its plinth in one piece. `cube` names a cube at (x, y, z)
+// the way its author drew it.
+void checkStands(const Figure& figure, const std::string& source,
+                 const std::function<std::string(int x, int y, int z)>& cube);
 
 // A chapter source: its id, Spanish name and figure files in table order.
 struct ChapterSource {
