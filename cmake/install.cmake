@@ -34,6 +34,7 @@ install(TARGETS sorvel RUNTIME DESTINATION bin)
 # Only what the game loads: the figure sources under resources/figures are
 # for the author tool.
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/puzzles ${PROJECT_SOURCE_DIR}/resources/toys
+  ${PROJECT_SOURCE_DIR}/resources/chapters
   DESTINATION share/sorvel
   FILES_MATCHING PATTERN "*.json" PATTERN "*.mesh" PATTERN "*.png")
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/sorvel.desktop DESTINATION share/applications)

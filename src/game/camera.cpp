@@ -20,6 +20,12 @@ constexpr float kPortraitColumn = 2.6f;
 constexpr float kPortraitStep = 10.5f;
 // Room kept between neighbouring blocks, and between plinths.
 constexpr float kPortraitGap = 1.0f;
+// A chapter of large blocks would stand in a row too long to see them by:
+// past this width the wide table sets them out in two rows, the back one
+// brought into view over the front by a steeper look.
+constexpr float kLongestRow = 130.0f;
+constexpr float kTwoRowPitch = 0.5f;
+constexpr float kPlinthGap = 2.2f;
 // Share of the view's half width and half height the table may fill: all its
 // width, as the shipped table always has, but not the top and the bottom,
 // where the title and the footer stand.
@@ -63,7 +69,10 @@ float Game::homeDistance() const {
 
 glm::vec3 Game::homeTarget() const { return portrait_ ? glm::vec3(0, 1.9f, 2) : glm::vec3(0, 5, 0); }
 
-float Game::homePitch() const { return portrait_ ? 0.78f : 0.3f; }
+float Game::homePitch() const {
+  if (portrait_) return 0.78f;
+  return twoRows_ ? kTwoRowPitch : 0.3f;
+}
 
 // How far back the table's camera must stand for every block and plinth to be
 // in view. Seen straight on (the sway aside), a point needs the distance that
@@ -185,27 +194,38 @@ glm::vec2 Game::portraitSpacing() const {
 void Game::layout() {
   const auto n = static_cast<float>(slots_.size());
   const glm::vec2 spacing = portrait_ ? portraitSpacing() : glm::vec2(0);
-  float width = 0;
-  for (const auto& slot : slots_) width += 2 * slot->plinthRadius;
-  width += (n - 1) * 2.2f;
-  if (slots_.empty()) width = 0;
+  // The plinths from `first` up to `last`, side by side.
+  const auto rowWidth = [this](size_t first, size_t last) {
+    float width = 0;
+    for (size_t i = first; i < last; ++i) width += 2 * slots_[i]->plinthRadius + (i > first ? kPlinthGap : 0);
+    return width;
+  };
+  const float oneRow = rowWidth(0, slots_.size());
+  twoRows_ = !portrait_ && slots_.size() >= 4 && oneRow > kLongestRow;
+  // In two rows the first half of the chapter stands at the back.
+  const size_t backRow = twoRows_ ? (slots_.size() + 1) / 2 : slots_.size();
+  float deepest = 0;
+  for (const auto& slot : slots_) deepest = std::max(deepest, slot->plinthRadius);
+  const float rowOffset = twoRows_ ? deepest + kPlinthGap / 2 : 0;
 
-  float cursor = -width / 2;
+  float cursor = -rowWidth(0, backRow) / 2;
   for (const auto& slot : slots_) {
     const Puzzle& p = slot->puzzle;
     const glm::vec3 half(static_cast<float>(p.X) / 2, static_cast<float>(p.Y) / 2, static_cast<float>(p.Z) / 2);
+    const auto i = static_cast<size_t>(slot->index);
+    if (i == backRow) cursor = -rowWidth(backRow, slots_.size()) / 2;
     glm::vec3 base;  // plinth centre on the table
     if (portrait_) {
       base = {slot->index % 2 == 0 ? -spacing.x : spacing.x, 0,
               (static_cast<float>(slot->index) - (n - 1) / 2) * spacing.y};
     } else {
-      base = {cursor + slot->plinthRadius, 0, 0};
-      cursor += 2 * slot->plinthRadius + 2.2f;
+      base = {cursor + slot->plinthRadius, 0, i < backRow ? -rowOffset : rowOffset};
+      cursor += 2 * slot->plinthRadius + kPlinthGap;
     }
     slot->origin = {base.x - half.x, kBlockFloor, base.z - half.z};
     slot->center = {base.x, kBlockFloor + half.y, base.z};
   }
-  homeWidth_ = width + 3;
+  homeWidth_ = (twoRows_ ? std::max(rowWidth(0, backRow), rowWidth(backRow, slots_.size())) : oneRow) + 3;
 }
 
 void Game::viewportChanged(float aspect) {

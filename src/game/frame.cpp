@@ -74,8 +74,9 @@ Frame Game::frame() const {
 
   const Slot* open = screen_ != Screen::home ? currentSlot() : nullptr;
   if (open == nullptr) {
+    // The whole table casts shadows, however long its row.
     f.shadowCenter = {0, 2, 0};
-    f.shadowRadius = 21;
+    f.shadowRadius = std::max(21.0f, homeWidth_ * 0.5f);
   } else {
     const Puzzle& p = open->puzzle;
     f.shadowCenter = open->center;

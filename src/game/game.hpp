@@ -402,6 +402,7 @@ class Game {
   MeshHandle chipMesh_;
   Camera camera_;
   bool portrait_ = false;
+  bool twoRows_ = false;  // the wide table's blocks stand in two rows
   float homeWidth_ = 37;
   int peelAxis_ = 2;
   float peelSign_ = 1;

@@ -79,10 +79,13 @@ void Game::moveHighlight(int step) {
     order.emplace_back(glm::vec2(clip.x, -clip.y) / clip.w, slot->index);
   }
   if (order.empty()) return;
-  // The narrow table runs down the screen in a zigzag, the wide one across it.
+  // The narrow table runs down the screen in a zigzag, the wide one across
+  // it; two rows are read as a page is, the back row first.
   const int along = portrait_ ? 1 : 0;
-  std::stable_sort(order.begin(), order.end(),
-                   [along](const auto& a, const auto& b) { return a.first[along] < b.first[along]; });
+  if (!twoRows_) {
+    std::stable_sort(order.begin(), order.end(),
+                     [along](const auto& a, const auto& b) { return a.first[along] < b.first[along]; });
+  }
   const auto at = std::find_if(order.begin(), order.end(), [this](const auto& e) { return e.second == hoveredSlot_; });
   if (at == order.end()) {
     const auto nearest = std::min_element(order.begin(), order.end(), [](const auto& a, const auto& b) {

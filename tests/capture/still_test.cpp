@@ -77,12 +77,12 @@ TEST_F(Still, AZoomThePlayerCannotReachIsBroughtBackAndSaidSo) {
 }
 
 TEST_F(Still, AFigureTurnedFurtherThanAFloatHoldsIsStillThere) {
-  // The shipped boat's red hull against the pale wood: a turn of 1e39
+  // The shipped crab's red shell against the pale wood: a turn of 1e39
   // radians once made it vanish.
   for (const char* spin : {"0.3", "1e39", "-1e300"}) {
     const auto file = dir / "figure.png";
     const auto run = test::runSorvel(SORVEL_EXECUTABLE,
-                                     "--still '" + file.string() + "' --demo solved:1 --wait 6 --spin " + spin +
+                                     "--still '" + file.string() + "' --demo solved:4 --wait 6 --spin " + spin +
                                          " --size 160x100",
                                      dir, SORVEL_RESOURCES_DIR);
     ASSERT_EQ(run.status, 0) << run.err;

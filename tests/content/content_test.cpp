@@ -16,6 +16,7 @@
 #include "puzzle/library.hpp"
 #include "puzzle/line_solver.hpp"
 #include "puzzle/puzzle.hpp"
+#include "puzzle/shelf.hpp"
 #include "support/temp_dir.hpp"
 
 namespace sorvel {
@@ -27,45 +28,68 @@ const fs::path kResources = SORVEL_REPO_RESOURCES;
 
 ClueLists shownClues(const Puzzle& puzzle) { return {puzzle.clueX, puzzle.clueY, puzzle.clueZ}; }
 
-const std::vector<PuzzleDef>& shipped() {
-  static const Chapter chapter = Library::load(kResources);
-  return chapter.puzzles;
+const Shelf& shelf() {
+  static const Shelf loaded = Library::loadShelf({.resources = kResources});
+  return loaded;
 }
 
-TEST(ShippedChapter, EveryPuzzleShowsTrueCluesAndHasOneAnswerReachedRowByRow) {
-  ASSERT_GE(shipped().size(), 9u);
-  for (const PuzzleDef& def : shipped()) {
-    const Puzzle puzzle(def);
-    const ClueLists truth = computeClues(puzzle.X, puzzle.Y, puzzle.Z, puzzle.sol);
-    for (const auto& [shown, right] : {std::pair{&puzzle.clueX, &truth.x}, {&puzzle.clueY, &truth.y},
-                                       {&puzzle.clueZ, &truth.z}}) {
-      ASSERT_EQ(shown->size(), right->size()) << def.id;
-      for (size_t i = 0; i < shown->size(); ++i) {
-        if ((*shown)[i] >= 0) {
-          EXPECT_EQ((*shown)[i], (*right)[i]) << def.id << " row " << i;
+const std::vector<PuzzleDef>& shipped() { return shelf().chapters.at(0).puzzles; }
+
+SolveReport solveShown(const Puzzle& puzzle) {
+  return solveByRows(puzzle.X, puzzle.Y, puzzle.Z, shownClues(puzzle));
+}
+
+TEST(ShippedChapters, EveryPuzzleShowsTrueCluesAndHasOneAnswerReachedRowByRow) {
+  ASSERT_EQ(shelf().chapters.size(), 5u);
+  for (const Chapter& chapter : shelf().chapters) {
+    ASSERT_EQ(chapter.puzzles.size(), 10u) << chapter.chapter.id;
+    for (const PuzzleDef& def : chapter.puzzles) {
+      const Puzzle puzzle(def);
+      const ClueLists truth = computeClues(puzzle.X, puzzle.Y, puzzle.Z, puzzle.sol);
+      for (const auto& [shown, right] : {std::pair{&puzzle.clueX, &truth.x}, {&puzzle.clueY, &truth.y},
+                                         {&puzzle.clueZ, &truth.z}}) {
+        ASSERT_EQ(shown->size(), right->size()) << def.id;
+        for (size_t i = 0; i < shown->size(); ++i) {
+          if ((*shown)[i] >= 0) {
+            EXPECT_EQ((*shown)[i], (*right)[i]) << def.id << " row " << i;
+          }
         }
       }
-    }
-    const SolveReport report = solveByRows(puzzle.X, puzzle.Y, puzzle.Z, shownClues(puzzle));
-    ASSERT_TRUE(report.determined) << def.id;
-    for (int i = 0; i < puzzle.cellCount(); ++i) {
-      ASSERT_EQ(report.cells[i] == Knowledge::figure, static_cast<bool>(puzzle.sol[i])) << def.id << " cell " << i;
+      const SolveReport report = solveShown(puzzle);
+      ASSERT_TRUE(report.determined) << def.id;
+      for (int i = 0; i < puzzle.cellCount(); ++i) {
+        ASSERT_EQ(report.cells[i] == Knowledge::figure, static_cast<bool>(puzzle.sol[i])) << def.id << " cell " << i;
+      }
     }
   }
 }
 
-TEST(ShippedChapter, GrowsInSizeAndDifficulty) {
+// Harder by the solver's own count from one figure to the next, through every
+// chapter in turn; the blocks grow from chapter to chapter, each within what
+// the table and a clue digit allow.
+TEST(ShippedChapters, GrowInSizeAndDifficulty) {
   int previousRows = 0;
-  int previousCells = 0;
-  for (size_t i = 1; i < shipped().size(); ++i) {
-    const Puzzle puzzle(shipped()[i]);
-    EXPECT_FALSE(puzzle.def.isTutorial()) << puzzle.def.id;
-    for (int side : {puzzle.X, puzzle.Y, puzzle.Z}) EXPECT_LE(side, 10) << puzzle.def.id;
-    const SolveReport report = solveByRows(puzzle.X, puzzle.Y, puzzle.Z, shownClues(puzzle));
-    EXPECT_GT(report.rowsUsed, previousRows) << puzzle.def.id << " is no harder than the one before";
-    EXPECT_GE(puzzle.cellCount(), previousCells) << puzzle.def.id << " is smaller than the one before";
-    previousRows = report.rowsUsed;
-    previousCells = puzzle.cellCount();
+  double previousMeanCells = 0;
+  for (const Chapter& chapter : shelf().chapters) {
+    double cells = 0;
+    for (const PuzzleDef& def : chapter.puzzles) {
+      const Puzzle puzzle(def);
+      cells += puzzle.cellCount();
+      if (def.isTutorial()) {
+        EXPECT_EQ(&chapter, &shelf().chapters[0]) << def.id << ": only the first chapter teaches";
+        EXPECT_EQ(&def, &chapter.puzzles[0]) << def.id << ": the tutorial comes first";
+        continue;
+      }
+      EXPECT_LE(puzzle.X, 14) << def.id;
+      EXPECT_LE(puzzle.Y, 10) << def.id;
+      EXPECT_LE(puzzle.Z, 10) << def.id;
+      const int rows = solveShown(puzzle).rowsUsed;
+      EXPECT_GT(rows, previousRows) << def.id << " is no harder than the one before";
+      previousRows = rows;
+    }
+    const double meanCells = cells / static_cast<double>(chapter.puzzles.size());
+    EXPECT_GT(meanCells, previousMeanCells) << chapter.chapter.id << "'s blocks are no larger than the last chapter's";
+    previousMeanCells = meanCells;
   }
 }
 
@@ -91,10 +115,10 @@ TEST(ShippedChapter, TutorialIsTheBlockTheGuideTalksAbout) {
   EXPECT_TRUE(tutorial.solved());
 }
 
-TEST(ShippedChapter, EveryToyStandsInsideItsBlockFacingOutwards) {
-  for (const PuzzleDef& def : shipped()) {
+void expectStandingToy(const PuzzleDef& def, const fs::path& folder) {
+  {
     const Puzzle puzzle(def);
-    const Result<MeshData> mesh = Meshes::loadStoy(kResources / "toys" / (def.id + ".mesh"));
+    const Result<MeshData> mesh = Meshes::loadStoy(folder / "toys" / (def.id + ".mesh"));
     ASSERT_TRUE(mesh && mesh->stride == 8 && !mesh->indices.empty()) << def.id;
     const auto at = [&](std::size_t v, std::size_t k) { return glm::make_vec3(&mesh->vertices[v * 8 + k]); };
     glm::vec3 low(1e9f), high(-1e9f);
@@ -120,23 +144,37 @@ TEST(ShippedChapter, EveryToyStandsInsideItsBlockFacingOutwards) {
   }
 }
 
-TEST(AuthorTool, ReproducesTheCommittedResourcesByteForByte) {
-  const test::TempDir out;
-  const std::string command = std::string("\"") + SORVEL_AUTHOR + "\" \"" +
-                              (kResources / "figures" / "costa.chapter").string() + "\" \"" +
-                              out.path().string() + "\" > /dev/null";
-  ASSERT_EQ(std::system(command.c_str()), 0) << command;
-  int compared = 0;
-  for (const char* folder : {"puzzles", "toys"}) {
-    for (const auto& entry : fs::directory_iterator(out / folder)) {
-      const fs::path committed = kResources / folder / entry.path().filename();
-      ASSERT_TRUE(fs::exists(committed)) << committed << " is not committed";
-      EXPECT_TRUE(test::readFile(entry.path()) == test::readFile(committed)) << committed << " is stale";
-      ++compared;
-    }
+TEST(ShippedChapters, EveryToyStandsInsideItsBlockFacingOutwards) {
+  for (const Chapter& chapter : shelf().chapters) {
+    for (const PuzzleDef& def : chapter.puzzles) expectStandingToy(def, chapter.folder);
   }
-  // chapter.json plus a puzzle, a mesh and a texture per figure.
-  EXPECT_EQ(compared, 1 + 3 * static_cast<int>(shipped().size()));
+}
+
+// Each chapter's sources: chapter 1's at the top of figures/, the others' in
+// a folder named by the chapter's id.
+fs::path chapterSource(const Chapter& chapter) {
+  if (chapter.folder == kResources) return kResources / "figures" / "costa.chapter";
+  return kResources / "figures" / chapter.chapter.id / (chapter.chapter.id + ".chapter");
+}
+
+TEST(AuthorTool, ReproducesEveryCommittedChapterByteForByte) {
+  for (const Chapter& chapter : shelf().chapters) {
+    const test::TempDir out;
+    const std::string command = std::string("\"") + SORVEL_AUTHOR + "\" \"" + chapterSource(chapter).string() +
+                                "\" \"" + out.path().string() + "\" > /dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    int compared = 0;
+    for (const char* folder : {"puzzles", "toys"}) {
+      for (const auto& entry : fs::directory_iterator(out / folder)) {
+        const fs::path committed = chapter.folder / folder / entry.path().filename();
+        ASSERT_TRUE(fs::exists(committed)) << committed << " is not committed";
+        EXPECT_TRUE(test::readFile(entry.path()) == test::readFile(committed)) << committed << " is stale";
+        ++compared;
+      }
+    }
+    // chapter.json plus a puzzle, a mesh and a texture per figure.
+    EXPECT_EQ(compared, 1 + 3 * static_cast<int>(chapter.puzzles.size())) << chapter.chapter.id;
+  }
 }
 
 }  // namespace

@@ -28,12 +28,12 @@ cd "$scratch"
   echo bin/sorvel
   echo share/applications/sorvel.desktop
   for n in "$@"; do echo "share/icons/hicolor/${n}x${n}/apps/sorvel.png"; done
-  (cd "$source/resources" && find puzzles toys -type f \( -name '*.json' -o -name '*.mesh' -o -name '*.png' \) |
+  (cd "$source/resources" && find puzzles toys chapters -type f \( -name '*.json' -o -name '*.mesh' -o -name '*.png' \) |
     sed 's|^|share/sorvel/|')
 } | sort >expected
 (cd "$prefix" && find . ! -type d | sed 's|^\./||' | sort) >installed
 diff -u expected installed || fail "the installed files differ from the list above"
-for folder in puzzles toys; do
+for folder in puzzles toys chapters; do
   diff -r "$source/resources/$folder" "$prefix/share/sorvel/$folder" >/dev/null ||
     fail "share/sorvel/$folder differs from resources/$folder"
 done

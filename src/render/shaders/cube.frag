@@ -84,7 +84,7 @@ void main() {
   if ((vClues.w & SORVEL_CUBE_DIMMED) != 0u) {
     // Closed: greyed and darker, as if the wood were still unfinished.
     float grey = dot(albedo, vec3(0.2126, 0.7152, 0.0722));
-    albedo = mix(vec3(grey), albedo, 0.3) * 0.62;
+    albedo = mix(vec3(grey), albedo, 0.25) * 0.5;
   }
   float mark = clamp(vAnim.z, 0.0, 1.0);
   albedo = mix(albedo, albedo * 0.3 + kMarkPaint * 0.9, mark * 0.85);
