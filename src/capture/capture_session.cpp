@@ -38,6 +38,7 @@ void CaptureSession::restartGame() {
                                              .gpu = renderer_.get(),
                                              .resources = settings_.resources,
                                              .tryChapter = settings_.tryChapter,
+                                             .playerChapters = settings_.playerChapters,
                                              .seed = settings_.seed});
   game_->setMuted(true);
   game_->viewportChanged(static_cast<float>(width()) / static_cast<float>(height()));

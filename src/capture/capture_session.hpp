@@ -22,8 +22,10 @@ struct CaptureSettings {
   int height = 0;
   // The game's resource folder; empty means its own.
   std::filesystem::path resources;
-  // A chapter folder to try, shown first; empty for none.
+  // A chapter folder to try, shown first, and the player's own chapters;
+  // empty for none.
   std::filesystem::path tryChapter;
+  std::filesystem::path playerChapters;
   // Seeds the game's chips and sound choices, so a picture can be repeated.
   std::uint64_t seed = std::random_device{}();
 };

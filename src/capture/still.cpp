@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "base/resources.hpp"
 #include "base/say_stop.hpp"
 #include "capture/capture_session.hpp"
 #include "capture/output_path.hpp"
@@ -56,7 +57,10 @@ int takeStill(const StillRequest& request) {
   }
 
   Result<std::unique_ptr<CaptureSession>> created = 
-      CaptureSession::create({.width = width, .height = height, .tryChapter = request.chapter});
+      CaptureSession::create({.width = width,
+                              .height = height,
+                              .tryChapter = request.chapter,
+                              .playerChapters = userDataDir() / "chapters"});
   if (!created) return refuse(created.why());
   CaptureSession& session = **created;
   Game& game = session.game();

@@ -19,7 +19,10 @@ namespace {
 // the entry loads the chapter first wherever it must report the reason.
 Shelf takeShelf(GameOptions& options) {
   if (options.shelf) return *std::exchange(options.shelf, std::nullopt);
-  return Library::loadShelf({.resources = options.resources, .tryChapter = options.tryChapter});
+  Shelf shelf = Library::loadShelf(
+      {.resources = options.resources, .playerChapters = options.playerChapters, .tryChapter = options.tryChapter});
+  for (const std::string& note : shelf.notes) options.say("sorvel: " + note);
+  return shelf;
 }
 
 }  // namespace

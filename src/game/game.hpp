@@ -45,9 +45,11 @@ struct GameOptions {
   // itself. Without them the game loads the shipped chapters from
   // `resources`, and throws LoadError when it cannot.
   std::optional<Shelf> shelf;
-  // A chapter folder to try, put on the shelf and shown first when the game
-  // loads the shelf itself; empty for none.
+  // When the game loads the shelf itself: a chapter folder to try, put on
+  // the shelf and shown first, and the folder of the player's own chapters;
+  // empty for none.
   std::filesystem::path tryChapter;
+  std::filesystem::path playerChapters;
   // Seeds the chips and the choice of sound variants, so tests can pin them.
   std::uint64_t seed = std::random_device{}();
   // Where the demo script prints; standard output when null.
