@@ -145,3 +145,36 @@ void BM_ConstructGameOnATenBlockChapter(benchmark::State& state) {
 BENCHMARK(BM_ConstructGameOnATenBlockChapter)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+namespace {
+
+const fs::path kShippedResources = SORVEL_REPO_RESOURCES;
+
+// Start-up reads every chapter on the shelf, though it builds the blocks of
+// the one shown only.
+void BM_LoadTheShippedShelf(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(Library::loadShelf({.resources = kShippedResources}));
+}
+BENCHMARK(BM_LoadTheShippedShelf)->Unit(benchmark::kMillisecond);
+
+// The chevron's cost: the last chapter's blocks are built the first time it
+// is shown, and only moved back and forth after that.
+void BM_ShowTheLastShippedChapterAndBack(benchmark::State& state) {
+  Game game(GameOptions{.resources = kShippedResources, .seed = 1});
+  const int last = game.chapterCount() - 1;
+  for (auto _ : state) {
+    game.showChapter(last);
+    game.showChapter(0);
+  }
+}
+BENCHMARK(BM_ShowTheLastShippedChapterAndBack)->Unit(benchmark::kMicrosecond);
+
+// The table of the largest shipped chapter, every cube of every block.
+void BM_FrameOfTheLargestShippedTable(benchmark::State& state) {
+  Game game(GameOptions{.resources = kShippedResources, .seed = 1});
+  game.showChapter(game.chapterCount() - 1);
+  for (auto _ : state) benchmark::DoNotOptimize(game.frame());
+}
+BENCHMARK(BM_FrameOfTheLargestShippedTable)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
