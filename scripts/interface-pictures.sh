@@ -23,3 +23,4 @@ shot play --demo play:3:6:5
 shot tutorial --demo tutorial
 shot solved --demo solved:1 --wait 6
 shot settings --demo settings
+shot shelf --demo chapter:2
