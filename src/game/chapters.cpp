@@ -69,7 +69,18 @@ void Game::restoreShownChapter() {
       if (shelfChapter(n).chapter.id == *saved && chapterOpen(n)) shown = n;
     }
   }
-  if (shown != shownChapter_) showChapter(shown);
+  // At start the table is simply there: no flight, no sound.
+  if (shown != shownChapter_) bringOnTable(shown);
+}
+
+void Game::bringOnTable(int n) {
+  parkedSlots_[static_cast<size_t>(shownChapter_)] = std::move(slots_);
+  std::vector<std::unique_ptr<Slot>>& parked = parkedSlots_[static_cast<size_t>(n)];
+  slots_ = parked.empty() ? buildSlots(shelfChapter(n)) : std::move(parked);
+  parked.clear();
+  publish(shownChapter_, n);
+  hoveredSlot_.reset();
+  layout();
 }
 
 std::string Game::chapterTitle(int n) const {
@@ -104,16 +115,10 @@ void Game::openFromTable(int index) {
 void Game::showChapter(int n) {
   if (screen_ != Screen::home || n < 0 || n >= chapterCount() || n == shownChapter_) return;
   const int from = shownChapter_;
-  parkedSlots_[static_cast<size_t>(from)] = std::move(slots_);
-  std::vector<std::unique_ptr<Slot>>& parked = parkedSlots_[static_cast<size_t>(n)];
-  slots_ = parked.empty() ? buildSlots(shelfChapter(n)) : std::move(parked);
-  parked.clear();
-  publish(shownChapter_, n);
-  hoveredSlot_.reset();
+  bringOnTable(n);
   if (persist_) options_.store->setString(saved_keys::kShownChapter, shelfChapter(n).chapter.id);
 
   const glm::vec3 wasTarget = camera_.target;
-  layout();
   goHome(!preferences_.reducedMotion);
   if (preferences_.reducedMotion) return;
   // The new chapter's table slides in from the side its chevron points to.

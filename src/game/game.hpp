@@ -332,6 +332,8 @@ class Game {
   // The shelf.
   std::vector<std::unique_ptr<Slot>> buildSlots(const Chapter& chapter);
   void restoreShownChapter();
+  // Chapter n's blocks on the table in place of those shown, laid out.
+  void bringOnTable(int n);
 
   // Persistence.
   void restoreProgress(Slot& slot);

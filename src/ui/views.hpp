@@ -36,7 +36,7 @@ struct InterfaceState {
   Preferences preferences;
   // The chapter on the table: its title line, whether there are chapters on
   // either side, and how many figures of the one before open it (0: open).
-  std::string chapterTitle = "Capítulo 1 · La costa";
+  std::string chapterTitle;
   bool chapterBefore = false;
   bool chapterAfter = false;
   int figuresToOpen = 0;
