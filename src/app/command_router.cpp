@@ -67,6 +67,17 @@ void CommandRouter::run(Command command) {
   }
   // The rest act on the block or the table, never through a card.
   if (cardOver()) return;
+  if (game_.screen() == Screen::home) {
+    // The shelf's chapters, for hands on the pad's shoulders or the keys: up
+    // and Page Down to the next chapter, down and Page Up to the one before.
+    const int step = command == Command::peelUp || command == Command::tiltDown ? 1
+                     : command == Command::peelDown || command == Command::tiltUp ? -1
+                                                                                   : 0;
+    if (step != 0) {
+      game_.showChapter(game_.shownChapter() + step);
+      return;
+    }
+  }
   switch (command) {
     case Command::confirmOther: game_.applyAtCursor(true); break;
     case Command::switchTool: game_.setTool(game_.tool() == Tool::carve ? Tool::mark : Tool::carve); break;

@@ -119,8 +119,8 @@ Node keysColumn() {
                  keyRow("Mayús + Intro", "Usa la otra herramienta"),
                  keyRow("Espacio", "Cambia de herramienta"),
                  keyRow("← →", "Giran el bloque; en la mesa, eligen un bloque"),
-                 keyRow("Re Pág  Av Pág", "Inclinan el bloque"),
-                 keyRow("↑ ↓", "Quitan y ponen capas"),
+                 keyRow("Re Pág  Av Pág", "Inclinan el bloque; en la mesa, cambian de capítulo"),
+                 keyRow("↑ ↓", "Quitan y ponen capas; en la mesa, cambian de capítulo"),
                  keyRow("+  −", "Acercan y alejan"),
                  keyRow("Ctrl + Z", "Deshace el último golpe o marca"),
                  keyRow("Ctrl + Mayús + Z", "Lo rehace (también Ctrl + Y)"),
@@ -129,7 +129,8 @@ Node keysColumn() {
                  keyRow("F2  ·  F11", "Ajustes  ·  Pantalla completa"),
                  keyRow("Ratón", "Clic: la herramienta. Clic derecho: la otra. Arrastrar: girar. Rueda: acercar."),
                  keyRow("Mando", "Cruceta o palanca izquierda: el cursor. A: la herramienta. X: la otra. "
-                                 "Y: cambiarla. LB y RB: capas. Palanca derecha: girar. B: atrás. Start: ajustes.")})
+                                 "Y: cambiarla. LB y RB: capas, y en la mesa, capítulos. Palanca derecha: girar. B: atrás. "
+                                 "Start: ajustes.")})
       .sized({.maxWidth = 400});
 }
 

@@ -92,5 +92,27 @@ TEST_F(Router, OnTheTableTheArrowsMoveTheHighlightAndEnterOpensIt) {
   EXPECT_EQ(game->current(), chosen);
 }
 
+// The shoulders (or Up and Down) and Page Up and Down move along the shelf on
+// the table only; in play they peel and tilt as before.
+TEST(ShelfRouter, TheShouldersAndPageKeysMoveAlongTheShelfOnTheTable) {
+  Rig rig;
+  writeChapter(rig.dir / "chapters/02-dos", {{"dado", 1, 1, 2, "10"}}, "dos");
+  auto game = rig.start();
+  CommandRouter router{*game};
+  router.run(Command::peelUp);
+  EXPECT_EQ(game->shownChapter(), 1);
+  router.run(Command::peelUp);
+  EXPECT_EQ(game->shownChapter(), 1);
+  router.run(Command::tiltUp);
+  EXPECT_EQ(game->shownChapter(), 0);
+  router.run(Command::tiltDown);
+  router.run(Command::peelDown);
+  EXPECT_EQ(game->shownChapter(), 0);
+  game->open(1);
+  router.run(Command::peelUp);
+  EXPECT_EQ(game->peel(), 1);
+  EXPECT_EQ(game->shownChapter(), 0);
+}
+
 }  // namespace
 }  // namespace sorvel::test
