@@ -16,6 +16,8 @@ start
 xdotool key --clearmodifiers Tab Tab Return
 wait_for '[ "$(shown)" = bosque ]' "Tab, Tab and Enter did not bring chapter 2 onto the table"
 echo "ok: the keys moved the table to chapter 2"
+# The chapter is saved as the camera sets off; let it land before aiming.
+sleep 3
 
 # Chapter 2 is closed: a click on its middle block opens nothing. (A block
 # left saves its time, so Escape after the click tells.)
@@ -31,6 +33,7 @@ echo "ok: the closed chapter's block stayed shut"
 click_at 43 102
 wait_for '[ "$(shown)" = costa ]' "a click on the chevron did not bring chapter 1 back"
 echo "ok: the chevron brought chapter 1 back"
+sleep 3
 # The same click on an open chapter's block opens it (so the one above
 # proves something), and Escape brings the table back.
 click_at $((WIDTH / 2)) $((HEIGHT / 2))
