@@ -64,6 +64,20 @@ TEST(ShippedChapters, EveryPuzzleShowsTrueCluesAndHasOneAnswerReachedRowByRow) {
   }
 }
 
+// Every chapter and toy is named in both languages the game speaks, so an
+// English player never meets a Spanish name.
+TEST(ShippedChapters, EveryChapterAndToyHasASpanishAndAnEnglishName) {
+  for (const Chapter& chapter : shelf().chapters) {
+    for (const auto* names : {&chapter.chapter.name}) {
+      EXPECT_TRUE(names->contains("es") && names->contains("en")) << chapter.chapter.id;
+    }
+    for (const PuzzleDef& def : chapter.puzzles) {
+      ASSERT_TRUE(def.name.contains("es") && def.name.contains("en")) << def.id;
+      EXPECT_NE(def.name.at("es"), def.name.at("en")) << def.id;
+    }
+  }
+}
+
 // Harder by the solver's own count from one figure to the next within a
 // chapter, and harder on the whole from one chapter to the next; the blocks
 // grow from chapter to chapter, each within what the table and a clue digit

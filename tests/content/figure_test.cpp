@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "author/authoring.hpp"
 #include "author/figure.hpp"
 #include "author/toy.hpp"
 
@@ -26,7 +27,8 @@ TEST(FigureFormat, RefusesMistakesAndFiguresThatCouldNotStandAsOneToy) {
       {figureText("1 1 1", "layer 0\nr\n", "shape: round\n"), "unknown key"},
       {figureText("3 2 1", "layer 0\nr..\nlayer 1\n..b\n"), "does not touch"},
       {figureText("1 2 1", "layer 0\n.\nlayer 1\nr\n"), "float"},
-      {figureText("2 1 1", "layer 0\n..\n"), "no cubes"}};
+      {figureText("2 1 1", "layer 0\n..\n"), "no cubes"},
+      {figureText("1 1 1", "layer 0\nr\n", "name-en:\n"), "the English name is empty"}};
   for (const auto& [text, complaint] : cases) {
     std::string failure = "accepted";
     try {
@@ -38,6 +40,15 @@ TEST(FigureFormat, RefusesMistakesAndFiguresThatCouldNotStandAsOneToy) {
   }
   // The same text with its mistake mended is read.
   EXPECT_NO_THROW(parseFigure(figureText("3 1 2", "layer 0\nrr.\nrb.\n"), "prueba.fig"));
+}
+
+TEST(FigureFormat, AnEnglishNameGoesBesideTheSpanishOneAndIsNotNeeded) {
+  const Figure both = parseFigure(figureText("1 1 1", "layer 0\nr\n", "name-en: The test\n"), "prueba.fig");
+  EXPECT_NE(puzzleJson(both, authorPuzzle(both).clues).find(R"("name": {"es": "La prueba", "en": "The test"},)"),
+            std::string::npos);
+  const Figure spanish = parseFigure(figureText("1 1 1", "layer 0\nr\n"), "prueba.fig");
+  EXPECT_NE(puzzleJson(spanish, authorPuzzle(spanish).clues).find(R"("name": {"es": "La prueba"},)"),
+            std::string::npos);
 }
 
 TEST(Toy, ColourBordersFollowTheCubesNotTheSampleGrid) {

@@ -25,6 +25,13 @@ std::string list(const std::vector<int>& codes) {
   return out + "]";
 }
 
+// The Spanish name, and the English one when the source gives it.
+std::string nameMap(const std::string& spanish, const std::string& english) {
+  std::string map = "{\"es\": " + quoted(spanish);
+  if (!english.empty()) map += ", \"en\": " + quoted(english);
+  return map + "}";
+}
+
 }  // namespace
 
 AuthoredPuzzle authorPuzzle(const Figure& figure) {
@@ -88,7 +95,7 @@ std::string puzzleJson(const Figure& figure, const ClueLists& clues) {
   std::ostringstream out;
   out << "{\n"
       << "  \"id\": " << quoted(figure.id) << ",\n"
-      << "  \"name\": {\"es\": " << quoted(figure.name) << "},\n"
+      << "  \"name\": " << nameMap(figure.name, figure.englishName) << ",\n"
       << "  \"dims\": [" << figure.X << ", " << figure.Y << ", " << figure.Z << "],\n"
       << "  \"solution\": " << quoted(solution) << ",\n"
       << "  \"clues\": {\n"
@@ -105,7 +112,7 @@ std::string chapterJson(const ChapterSource& chapter, const std::vector<Figure>&
   std::ostringstream out;
   out << "{\n"
       << "  \"id\": " << quoted(chapter.id) << ",\n"
-      << "  \"name\": {\"es\": " << quoted(chapter.name) << "},\n"
+      << "  \"name\": " << nameMap(chapter.name, chapter.englishName) << ",\n"
       << "  \"puzzles\": [";
   for (size_t i = 0; i < figures.size(); ++i) out << (i ? ",\n    " : "\n    ") << quoted(figures[i].id);
   out << "\n  ]\n}\n";

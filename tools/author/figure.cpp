@@ -133,6 +133,9 @@ class Parser {
     } else if (key == "name") {
       if (value.empty()) fail(n, "the name is empty");
       figure.name = value;
+    } else if (key == "name-en") {
+      if (value.empty()) fail(n, "the English name is empty");
+      figure.englishName = value;
     } else if (key == "size") {
       const auto parts = words(value);
       int* sides[] = {&figure.X, &figure.Y, &figure.Z};
@@ -309,10 +312,12 @@ ChapterSource loadChapterSource(const fs::path& path) {
       chapter.id = value;
     } else if (key == "name" && !value.empty()) {
       chapter.name = value;
+    } else if (key == "name-en" && !value.empty()) {
+      chapter.englishName = value;
     } else if (key == "figure" && !value.empty()) {
       chapter.figures.push_back(path.parent_path() / value);
     } else {
-      throw FigureError(where + "expected id, name or figure with a value");
+      throw FigureError(where + "expected id, name, name-en or figure with a value");
     }
   }
   if (chapter.id.empty() || chapter.name.empty()) throw FigureError(path.string() + ": needs an id and a name");

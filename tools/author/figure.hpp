@@ -33,6 +33,7 @@ std::string largestBlockText();
 struct Figure {
   std::string id;
   std::string name;  // Spanish
+  std::string englishName;  // from "name-en:"; none when empty
   int X = 0, Y = 0, Z = 0;
   std::string cells;  // in CellOrder, one palette letter per figure cube, '.' for surplus
   std::map<char, std::uint32_t> palette;  // letter -> 0xRRGGBB, sRGB
@@ -62,6 +63,7 @@ void checkStands(const Figure& figure, const std::string& source,
 struct ChapterSource {
   std::string id;
   std::string name;
+  std::string englishName;
   std::vector<std::filesystem::path> figures;  // resolved against the source's folder
 };
 
