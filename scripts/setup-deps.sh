@@ -17,6 +17,8 @@ packages=(
   libcairo2-dev libpango1.0-dev libpng-dev
   # films, window tests, sound checks
   ffmpeg xvfb xauth xdotool openbox sox desktop-file-utils
+  # the English catalogue: extracted, merged and compiled
+  gettext
   # fonts: interface sans, a serif with medium and semibold weights, clue digits
   fontconfig fonts-inter fonts-vollkorn fonts-urw-base35
 )

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "base/language.hpp"
+
 namespace sorvel {
 
 namespace {
@@ -60,6 +62,10 @@ Result<CommandLine> parseCommandLine(std::span<const std::string_view> args) {
     }
 
     return Reason{"unexpected argument '" + std::string(arg) + "'"};
+  }
+  if (const auto lang = result.options.find(option::kLang);
+      lang != result.options.end() && !languageFromCode(lang->second)) {
+    return Reason{"unknown language '" + lang->second + "' for --lang (es or en)"};
   }
   return result;
 }

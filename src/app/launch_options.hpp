@@ -32,6 +32,7 @@ inline constexpr std::string_view kSpin = "sorvelSpin";
 inline constexpr std::string_view kUI = "sorvelUI";
 inline constexpr std::string_view kUIScale = "sorvelUIScale";
 inline constexpr std::string_view kChapter = "sorvelChapter";
+inline constexpr std::string_view kLang = "sorvelLang";
 }  // namespace option
 
 inline constexpr LaunchOption kLaunchOptions[] = {
@@ -46,6 +47,7 @@ inline constexpr LaunchOption kLaunchOptions[] = {
     {option::kUI, "--ui", "", "draw the interface of the screen over the still"},
     {option::kUIScale, "--ui-scale", "PIXELS", "pixels per point of the still's interface (default 1)"},
     {option::kChapter, "--chapter", "FOLDER", "open a chapter folder directly, to try it (the game or the still)"},
+    {option::kLang, "--lang", "LANG", "play in es (Spanish, the default) or en (English) this time"},
 };
 
 // Option name ("sorvelStill") -> the text given; a switch holds "YES".

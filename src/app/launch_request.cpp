@@ -26,6 +26,12 @@ bool yes(const OptionTexts& options, std::string_view name) {
   return given && meansYes(*given);
 }
 
+// The command line refuses an unknown language before a request is read.
+std::optional<Language> language(const OptionTexts& options) {
+  const auto given = text(options, option::kLang);
+  return given ? languageFromCode(*given) : std::nullopt;
+}
+
 StillRequest stillRequest(std::string output, const OptionTexts& options) {
   return StillRequest{
       .output = std::move(output),
@@ -37,6 +43,7 @@ StillRequest stillRequest(std::string output, const OptionTexts& options) {
       .interfaceScale = number(options, option::kUIScale).value_or(1),
       .demo = text(options, option::kDemo),
       .chapter = text(options, option::kChapter).value_or(""),
+      .language = language(options),
   };
 }
 
@@ -50,13 +57,15 @@ FilmRequest filmRequest(std::string output, const OptionTexts& options, const En
   return FilmRequest{.output = std::move(output),
                      .size = still::parseSize(text(options, option::kSize), still::kFilmSize),
                      .encoder = variable(environment, "SORVEL_FFMPEG"),
-                     .searchPath = variable(environment, "PATH")};
+                     .searchPath = variable(environment, "PATH"),
+                     .language = language(options)};
 }
 
 WindowOptions windowOptions(const OptionTexts& options, const Environment& environment) {
   WindowOptions window{.demo = text(options, option::kDemo),
                        .stats = environment("SORVEL_STATS") != nullptr,
-                       .sceneScale = parsePinnedSceneScale(environment("SORVEL_SCENE_SCALE"))};
+                       .sceneScale = parsePinnedSceneScale(environment("SORVEL_SCENE_SCALE")),
+                       .language = language(options)};
   constexpr const char* kQuitAfter = "SORVEL_QUIT_AFTER_FRAMES";
   const char* frames = environment(kQuitAfter);
   if (frames == nullptr || *frames == '\0') return window;

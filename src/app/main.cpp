@@ -6,6 +6,7 @@
 
 #include "app/launch_options.hpp"
 #include "app/startup.hpp"
+#include "base/language.hpp"
 #include "base/settings_store.hpp"
 #include "base/signal_flush.hpp"
 
@@ -31,6 +32,11 @@ int main(int argc, char** argv) {
       break;
   }
 
+  // The catalogue is opened whatever the language, since the player may pick
+  // English in the settings; gettext's locale must be set before threads start.
+  if (const auto dir = catalogueDir()) {
+    if (auto problem = openCatalogue(*dir)) std::fprintf(stderr, "sorvel: %s\n", problem->c_str());
+  }
   const LaunchRequest request = readLaunchRequest(commandLine->options, [](const char* name) {
     return static_cast<const char*>(std::getenv(name));
   });

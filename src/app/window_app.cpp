@@ -123,7 +123,8 @@ void WindowApp::startGame() {
                                              .store = &store_,
                                              .gpu = renderer_.get(),
                                              .audio = std::make_unique<SdlAudioOutput>(),
-                                             .shelf = std::move(shelf_)});
+                                             .shelf = std::move(shelf_),
+                                             .language = options_.language});
   if (options_.demo) game_->demo(*options_.demo);
   stats_.game = millisecondsSince(step);
 }

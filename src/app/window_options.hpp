@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/scene_scale.hpp"
+#include "base/language.hpp"
 
 namespace sorvel {
 
@@ -16,6 +17,7 @@ struct WindowOptions {
   std::optional<long> quitAfterFrames;  // SORVEL_QUIT_AFTER_FRAMES, for scripted runs
   std::string quitAfterFramesProblem;
   PinnedSceneScale sceneScale;  // SORVEL_SCENE_SCALE
+  std::optional<Language> language;  // --lang, over the player's saved choice for this run
 };
 
 }  // namespace sorvel

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "base/language.hpp"
 #include "base/result.hpp"
 #include "capture/still_options.hpp"
 
@@ -24,6 +25,7 @@ struct StillRequest {
   std::optional<std::string> demo;
   // A chapter folder to try, as the window would; empty for none.
   std::filesystem::path chapter;
+  std::optional<Language> language;  // --lang; Spanish when none
 };
 
 // What the command line and the environment ask of the film.
@@ -34,6 +36,7 @@ struct FilmRequest {
   // for ($PATH); either may be absent.
   std::optional<std::string> encoder;
   std::optional<std::string> searchPath;
+  std::optional<Language> language;
 };
 
 }  // namespace sorvel

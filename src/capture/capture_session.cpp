@@ -39,6 +39,7 @@ void CaptureSession::restartGame() {
                                              .resources = settings_.resources,
                                              .tryChapter = settings_.tryChapter,
                                              .playerChapters = settings_.playerChapters,
+                                             .language = settings_.language,
                                              .seed = settings_.seed});
   game_->setMuted(true);
   game_->viewportChanged(static_cast<float>(width()) / static_cast<float>(height()));

@@ -26,6 +26,8 @@ struct CaptureSettings {
   // empty for none.
   std::filesystem::path tryChapter;
   std::filesystem::path playerChapters;
+  // The language chosen for this picture; Spanish when none.
+  std::optional<Language> language;
   // Seeds the game's chips and sound choices, so a picture can be repeated.
   std::uint64_t seed = std::random_device{}();
 };

@@ -119,7 +119,7 @@ int shootFilm(const FilmRequest& request, FilmInterrupt& interrupt) {
   const int height = plan->height;
   const std::string& encoderProgram = plan->encoder;
 
-  Result<std::unique_ptr<CaptureSession>> created = CaptureSession::create({.width = width, .height = height});
+  Result<std::unique_ptr<CaptureSession>> created = CaptureSession::create({.width = width, .height = height, .language = request.language});
   if (!created) return refuse(created.why());
   CaptureSession& session = **created;
   Game& game = session.game();

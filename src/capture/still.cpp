@@ -60,7 +60,8 @@ int takeStill(const StillRequest& request) {
       CaptureSession::create({.width = width,
                               .height = height,
                               .tryChapter = request.chapter,
-                              .playerChapters = userDataDir() / "chapters"});
+                              .playerChapters = userDataDir() / "chapters",
+                              .language = request.language});
   if (!created) return refuse(created.why());
   CaptureSession& session = **created;
   Game& game = session.game();

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/language.hpp"
 #include "base/resources.hpp"
 #include "base/settings_store.hpp"
 #include "game/game.hpp"
@@ -85,11 +86,9 @@ void Game::bringOnTable(int n) {
 
 std::string Game::chapterTitle(int n) const {
   const Chapter& chapter = shelfChapter(n);
-  const auto& names = chapter.chapter.name;
-  const auto es = names.find("es");
-  const std::string name = es != names.end() ? es->second : chapter.chapter.id;
+  const std::string name = nameIn(chapter.chapter.name, chapter.chapter.id);
   if (!chapter.shipped) return name;
-  return "Capítulo " + std::to_string(n + 1) + " · " + name;
+  return fillIn(tr("Capítulo {0} · {1}"), {std::to_string(n + 1), name});
 }
 
 bool Game::chapterOpen(int n) const { return figuresToOpen(n) == 0; }

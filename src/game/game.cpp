@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "base/colour.hpp"
+#include "base/language.hpp"
 #include "base/resources.hpp"
 #include "base/settings_store.hpp"
 #include "game/reveal_timing.hpp"
@@ -46,6 +47,10 @@ Game::Game(GameOptions options)
   slots_ = buildSlots(shelf_.chapters[0]);
   layout();
   if (persist_) preferences_ = loadPreferences(*options_.store, options_.say);
+  if (options_.language) {
+    preferences_.language = *options_.language;
+    languageForRun_ = true;
+  }
   applyPreferences();
   restoreShownChapter();
   goHome(false);
@@ -166,9 +171,7 @@ void Game::restartCurrent() {
 std::string Game::currentName() const {
   const Slot* slot = currentSlot();
   if (slot == nullptr) return {};
-  const auto& names = slot->puzzle.def.name;
-  const auto es = names.find("es");
-  return es != names.end() ? es->second : slot->puzzle.def.id;
+  return nameIn(slot->puzzle.def.name, slot->puzzle.def.id);
 }
 
 int Game::figureCount() const {
@@ -185,11 +188,11 @@ int Game::solvedCount() const {
 std::string Game::playTitle() const {
   const Slot* slot = currentSlot();
   if (slot == nullptr) return {};
-  if (slot->isTutorial()) return "Aprende a tallar";
+  if (slot->isTutorial()) return tr("Aprende a tallar");
   const auto k = std::count_if(slots_.begin(), slots_.end(), [slot](const auto& s) {
     return !s->isTutorial() && s->index <= slot->index;
   });
-  return "Figura " + std::to_string(k) + " de " + std::to_string(figureCount());
+  return fillIn(tr("Figura {0} de {1}"), {std::to_string(k), std::to_string(figureCount())});
 }
 
 void Game::showTutorialCard() { setShowTutorial(true); }

@@ -50,6 +50,9 @@ struct GameOptions {
   // empty for none.
   std::filesystem::path tryChapter;
   std::filesystem::path playerChapters;
+  // A language chosen for this run only: it wins over the saved one and is
+  // not saved, unless the player then picks one in the settings.
+  std::optional<Language> language;
   // Seeds the chips and the choice of sound variants, so tests can pin them.
   std::uint64_t seed = std::random_device{}();
   // Where the demo script prints; standard output when null.
@@ -442,6 +445,9 @@ class Game {
   std::optional<Guide> guide_;
   std::optional<TouchFX> touchFX_;
   Preferences preferences_;
+  // Whether the language shown is the one --lang chose, not the player's own.
+  bool languageForRun_ = false;
+  bool saidNoEnglish_ = false;
   SettingsCard settingsCard_ = SettingsCard::closed;
   // Undo: one cell's change made by act() on the open block.
   struct Step {

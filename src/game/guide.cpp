@@ -1,17 +1,18 @@
 #include "game/game.hpp"
+#include "base/language.hpp"
 
 namespace sorvel {
 
 namespace {
 
 const char* const kGuideTexts[] = {
-    "Dentro de este bloque hay una figura escondida. Cada número dice cuántos cubos se quedan en "
-    "su fila: un 3 en una fila de tres, por ejemplo, quiere decir que se queda entera.",
-    "La fila de arriba del todo, la de delante, tiene un 0 (míralo en el lado derecho): no se queda "
-    "ningún cubo. Tállalos los tres.",
-    "Abajo, el 2 con círculo dice que quedan dos cubos separados. En una fila de tres, el hueco "
-    "solo puede estar en medio. Talla el del medio.",
-    "Arrastra para girar el bloque y mirar por detrás. Pasa lo mismo: talla el cubo del medio.",
+    translatable("Dentro de este bloque hay una figura escondida. Cada número dice cuántos cubos se quedan en "
+    "su fila: un 3 en una fila de tres, por ejemplo, quiere decir que se queda entera."),
+    translatable("La fila de arriba del todo, la de delante, tiene un 0 (míralo en el lado derecho): no se queda "
+    "ningún cubo. Tállalos los tres."),
+    translatable("Abajo, el 2 con círculo dice que quedan dos cubos separados. En una fila de tres, el hueco "
+    "solo puede estar en medio. Talla el del medio."),
+    translatable("Arrastra para girar el bloque y mirar por detrás. Pasa lo mismo: talla el cubo del medio."),
 };
 
 }  // namespace
@@ -31,7 +32,7 @@ void Game::updateGuide() {
 
   Guide next;
   if (!guideIntroDone_) {
-    next = Guide{.step = 0, .text = kGuideTexts[0], .button = "Vale"};
+    next = Guide{.step = 0, .text = tr(kGuideTexts[0]), .button = tr("Vale")};
     guideCells_.clear();
   } else {
     const int X = p->X, Z = p->Z;
@@ -42,7 +43,7 @@ void Game::updateGuide() {
     guideCells_.clear();
     for (size_t s = 0; s < steps.size(); ++s) {
       if (std::all_of(steps[s].begin(), steps[s].end(), broken)) continue;
-      next = Guide{.step = static_cast<int>(s) + 1, .text = kGuideTexts[s + 1]};
+      next = Guide{.step = static_cast<int>(s) + 1, .text = tr(kGuideTexts[s + 1])};
       for (int cell : steps[s]) {
         if (!broken(cell)) guideCells_.insert(cell);
       }

@@ -39,6 +39,18 @@ class Reader {
     into = static_cast<int>(value->get<long long>());
   }
 
+  void language(const char* key, Language& into) const {
+    const std::optional<json> value = store_.entry(key);
+    if (!value) return;
+    const std::optional<Language> known =
+        value->is_string() ? languageFromCode(value->get<std::string>()) : std::nullopt;
+    if (known) {
+      into = *known;
+    } else {
+      ignore(key, *value, "not \"es\" or \"en\"");
+    }
+  }
+
  private:
   void ignore(const char* key, const json& value, const char* what) const {
     std::string shown = value.dump();
@@ -75,10 +87,11 @@ Preferences loadPreferences(const SettingsStore& store, const MessageSink& say) 
   read.flag(preference_keys::kReducedMotion, p.reducedMotion);
   read.flag(preference_keys::kPatternMarks, p.patternMarks);
   read.flag(preference_keys::kFullscreen, p.fullscreen);
+  read.language(preference_keys::kLanguage, p.language);
   return p;
 }
 
-void savePreferences(SettingsStore& store, const Preferences& p) {
+void savePreferences(SettingsStore& store, const Preferences& p, bool withLanguage) {
   const auto flag = [&store](const char* key, bool value) {
     if (store.entry(key) != json(value)) store.setBoolean(key, value);
   };
@@ -91,6 +104,10 @@ void savePreferences(SettingsStore& store, const Preferences& p) {
   flag(preference_keys::kReducedMotion, p.reducedMotion);
   flag(preference_keys::kPatternMarks, p.patternMarks);
   flag(preference_keys::kFullscreen, p.fullscreen);
+  const std::string code(languageCode(p.language));
+  if (withLanguage && store.entry(preference_keys::kLanguage) != json(code)) {
+    store.setString(preference_keys::kLanguage, code);
+  }
 }
 
 }  // namespace sorvel

@@ -7,6 +7,7 @@
 #include <array>
 #include <string>
 
+#include "base/language.hpp"
 #include "base/message_sink.hpp"
 
 namespace sorvel {
@@ -20,6 +21,7 @@ struct Preferences {
   bool reducedMotion = false;
   bool patternMarks = false;  // marks that do not rely on colour alone
   bool fullscreen = false;
+  Language language = Language::spanish;
 
   static constexpr int kVolumeStep = 10;
   static constexpr std::array<int, 4> kInterfaceSizes = {100, 125, 150, 200};
@@ -40,13 +42,15 @@ inline constexpr const char* kInterfaceSize = "sorvel.prefs.interfaceSize";
 inline constexpr const char* kReducedMotion = "sorvel.prefs.reducedMotion";
 inline constexpr const char* kPatternMarks = "sorvel.prefs.patternMarks";
 inline constexpr const char* kFullscreen = "sorvel.prefs.fullscreen";
+inline constexpr const char* kLanguage = "sorvel.prefs.language";
 }  // namespace preference_keys
 
 // What `store` holds, each missing value at its default. A value of the
 // wrong kind or out of range is ignored, its default kept, with one line to
 // `say` naming the key and what was wrong.
 Preferences loadPreferences(const SettingsStore& store, const MessageSink& say);
-// Writes the values that differ from what `store` holds.
-void savePreferences(SettingsStore& store, const Preferences& preferences);
+// Writes the values that differ from what `store` holds; the language only
+// `withLanguage`, since one chosen for a single run is not the player's choice.
+void savePreferences(SettingsStore& store, const Preferences& preferences, bool withLanguage = true);
 
 }  // namespace sorvel

@@ -5,12 +5,24 @@ namespace sorvel {
 
 void Game::setPreferences(Preferences preferences) {
   if (preferences == preferences_) return;
+  const bool languagePicked = preferences.language != preferences_.language;
+  if (languagePicked) languageForRun_ = false;
   publish(preferences_, std::move(preferences));
-  if (persist_) savePreferences(*options_.store, preferences_);
+  if (persist_) savePreferences(*options_.store, preferences_, !languageForRun_);
   applyPreferences();
+  // The guide's sentence is chosen when its step changes; a new language
+  // must not wait for the next step.
+  if (languagePicked) updateGuide();
 }
 
-void Game::applyPreferences() { sound_.loudness = preferences_.loudness(); }
+void Game::applyPreferences() {
+  sound_.loudness = preferences_.loudness();
+  useLanguage(preferences_.language);
+  if (preferences_.language == Language::english && !catalogueOpen() && !saidNoEnglish_) {
+    saidNoEnglish_ = true;
+    options_.say("sorvel: the English texts are not installed; the game stays in Spanish");
+  }
+}
 
 void Game::openSettings() { setSettingsCard(SettingsCard::open); }
 

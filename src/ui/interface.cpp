@@ -92,6 +92,8 @@ void perform(Action action, Game& game) {
         case Action::reducedMotionToggle: p.reducedMotion = !p.reducedMotion; break;
         case Action::patternMarksToggle: p.patternMarks = !p.patternMarks; break;
         case Action::fullscreenToggle: p.fullscreen = !p.fullscreen; break;
+        case Action::languageSpanish: p.language = Language::spanish; break;
+        case Action::languageEnglish: p.language = Language::english; break;
         default: break;
       }
       game.setPreferences(p);

@@ -4,22 +4,24 @@
 #include <cmath>
 #include <cstdio>
 
+#include "base/language.hpp"
+
 namespace sorvel::ui {
 
 std::string mistakesText(int mistakes) {
-  if (mistakes == 0) return "sin fallos";
-  if (mistakes == 1) return "1 fallo";
-  return std::to_string(mistakes) + " fallos";
+  if (mistakes == 0) return tr("sin fallos");
+  return fillIn(trn("{0} fallo", "{0} fallos", mistakes), {std::to_string(mistakes)});
 }
 
 std::string closedChapterText(int figuresToOpen) {
-  return "Talla " + std::to_string(figuresToOpen) + (figuresToOpen == 1 ? " figura" : " figuras") +
-         " más del capítulo anterior para abrirlo";
+  return fillIn(trn("Talla {0} figura más del capítulo anterior para abrirlo",
+                    "Talla {0} figuras más del capítulo anterior para abrirlo", figuresToOpen),
+                {std::to_string(figuresToOpen)});
 }
 
 std::string progressText(int solved, int figures) {
-  if (solved == figures) return "Capítulo completo";
-  return std::to_string(solved) + " de " + std::to_string(figures) + " figuras talladas";
+  if (solved == figures) return tr("Capítulo completo");
+  return fillIn(tr("{0} de {1} figuras talladas"), {std::to_string(solved), std::to_string(figures)});
 }
 
 std::string summaryText(double seconds, int mistakes) {
@@ -30,11 +32,11 @@ std::string summaryText(double seconds, int mistakes) {
   const long total = static_cast<long>(rounded);
   char time[32];
   std::snprintf(time, sizeof time, "%ld:%02ld", total / 60, total % 60);
-  return std::string("Tallado en ") + time + " \u00b7 " + mistakesText(mistakes);
+  return fillIn(tr("Tallado en {0} · {1}"), {time, mistakesText(mistakes)});
 }
 
 std::string guideStepText(int step, int total) {
-  return "Paso " + std::to_string(step) + " de " + std::to_string(total);
+  return fillIn(tr("Paso {0} de {1}"), {std::to_string(step), std::to_string(total)});
 }
 
 }  // namespace sorvel::ui

@@ -4,7 +4,7 @@
 
 namespace sorvel::ui {
 
-// The interface's sentences that depend on numbers, in Spanish.
+// The interface's sentences that depend on numbers, in the player's language.
 
 // "sin fallos", "1 fallo", "N fallos".
 std::string mistakesText(int mistakes);

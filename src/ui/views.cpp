@@ -3,6 +3,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/language.hpp"
 #include "ui/texts.hpp"
 
 namespace sorvel::ui {
@@ -33,7 +34,7 @@ Node toolSegment(Tool tool, bool selected) {
   const bool carve = tool == Tool::carve;
   const Colour content = selected ? kPaper : kInk.withOpacity(0.75f);
   const Node label = hstack({.spacing = 8}, {symbol(carve ? Icon::hammer : Icon::paintbrush, 15, content, 600),
-                                             text(carve ? "Tallar" : "Marcar", sans(16, Weight::semibold), content)})
+                                             text(carve ? tr("Tallar") : tr("Marcar"), sans(16, Weight::semibold), content)})
                          .padding({.right = 20, .left = 20})
                          .sized({.height = 48});
   const Node segment = selected ? label.background(capsule({.fill = carve ? kInk : kTeal})) : label;
@@ -82,11 +83,11 @@ Node solvedCard(const InterfaceState& state) {
   return vstack({.spacing = 6},
                 {text(state.currentName, serif(36, Weight::semibold), kInk),
                  text(summaryText(state.lastTime, state.mistakes), sans(15, Weight::medium), kInk.withOpacity(0.55f)),
-                 hstack({.spacing = 10}, {pillButton("Volver a la mesa", false, Action::home),
-                                          hasNext(state) ? pillButton("Siguiente", true, Action::next).tag(std::string(kFirstFocusTag))
+                 hstack({.spacing = 10}, {pillButton(tr("Volver a la mesa"), false, Action::home),
+                                          hasNext(state) ? pillButton(tr("Siguiente"), true, Action::next).tag(std::string(kFirstFocusTag))
                                                                  : Node{}})
                      .padding({.top = 14}),
-                 text("Tallar otra vez", sans(13, Weight::medium), kInk.withOpacity(0.45f))
+                 text(tr("Tallar otra vez"), sans(13, Weight::medium), kInk.withOpacity(0.45f))
                      .padding({.top = 6})
                      .control(Action::carveAgain)})
       .padding({.bottom = 6})
@@ -113,24 +114,24 @@ Node keyRow(std::string keys, std::string what) {
 
 Node keysColumn() {
   return vstack({.spacing = 7, .align = Align::leading},
-                {text("Teclado, ratón y mando", serif(20, Weight::semibold), kInk).padding({.bottom = 4}),
-                 keyRow("W A S D", "Mueven el cursor por el bloque"),
-                 keyRow("Intro", "Usa la herramienta en el cubo del cursor"),
-                 keyRow("Mayús + Intro", "Usa la otra herramienta"),
-                 keyRow("Espacio", "Cambia de herramienta"),
-                 keyRow("← →", "Giran el bloque; en la mesa, eligen un bloque"),
-                 keyRow("Re Pág  Av Pág", "Inclinan el bloque; en la mesa, cambian de capítulo"),
-                 keyRow("↑ ↓", "Quitan y ponen capas; en la mesa, cambian de capítulo"),
-                 keyRow("+  −", "Acercan y alejan"),
-                 keyRow("Ctrl + Z", "Deshace el último golpe o marca"),
-                 keyRow("Ctrl + Mayús + Z", "Lo rehace (también Ctrl + Y)"),
-                 keyRow("Tab", "Pasa de un botón a otro; Intro lo pulsa"),
-                 keyRow("Esc", "Cierra la tarjeta o vuelve a la mesa"),
-                 keyRow("F2  ·  F11", "Ajustes  ·  Pantalla completa"),
-                 keyRow("Ratón", "Clic: la herramienta. Clic derecho: la otra. Arrastrar: girar. Rueda: acercar."),
-                 keyRow("Mando", "Cruceta o palanca izquierda: el cursor. A: la herramienta. X: la otra. "
+                {text(tr("Teclado, ratón y mando"), serif(20, Weight::semibold), kInk).padding({.bottom = 4}),
+                 keyRow("W A S D", tr("Mueven el cursor por el bloque")),
+                 keyRow(tr("Intro"), tr("Usa la herramienta en el cubo del cursor")),
+                 keyRow(tr("Mayús + Intro"), tr("Usa la otra herramienta")),
+                 keyRow(tr("Espacio"), tr("Cambia de herramienta")),
+                 keyRow("← →", tr("Giran el bloque; en la mesa, eligen un bloque")),
+                 keyRow(tr("Re Pág  Av Pág"), tr("Inclinan el bloque; en la mesa, cambian de capítulo")),
+                 keyRow("↑ ↓", tr("Quitan y ponen capas; en la mesa, cambian de capítulo")),
+                 keyRow("+  −", tr("Acercan y alejan")),
+                 keyRow("Ctrl + Z", tr("Deshace el último golpe o marca")),
+                 keyRow(tr("Ctrl + Mayús + Z"), tr("Lo rehace (también Ctrl + Y)")),
+                 keyRow("Tab", tr("Pasa de un botón a otro; Intro lo pulsa")),
+                 keyRow("Esc", tr("Cierra la tarjeta o vuelve a la mesa")),
+                 keyRow("F2  ·  F11", tr("Ajustes  ·  Pantalla completa")),
+                 keyRow(tr("Ratón"), tr("Clic: la herramienta. Clic derecho: la otra. Arrastrar: girar. Rueda: acercar.")),
+                 keyRow(tr("Mando"), tr("Cruceta o palanca izquierda: el cursor. A: la herramienta. X: la otra. "
                                  "Y: cambiarla. LB y RB: capas, y en la mesa, capítulos. Palanca derecha: girar. B: atrás. "
-                                 "Start: ajustes.")})
+                                 "Start: ajustes."))})
       .sized({.maxWidth = 400});
 }
 
@@ -155,10 +156,10 @@ Node stepButton(std::string sign, bool enabled, Action action) {
 std::string percent(int value) { return std::to_string(value) + " %"; }
 
 Node volumeRow(const Preferences& p) {
-  const Node value = text(p.sound ? percent(p.volume) : "sin sonido", sans(15, Weight::medium), kInk)
+  const Node value = text(p.sound ? percent(p.volume) : tr("sin sonido"), sans(15, Weight::medium), kInk)
                          .sized({.width = 86});
   return hstack({.spacing = 8},
-                {settingLabel("Volumen", ""), stepButton("−", p.sound && p.volume > 0, Action::volumeDown), value,
+                {settingLabel(tr("Volumen"), ""), stepButton("−", p.sound && p.volume > 0, Action::volumeDown), value,
                  stepButton("+", p.sound && p.volume < 100, Action::volumeUp)})
       .padding({.top = 2, .right = 10, .bottom = 2, .left = 10});
 }
@@ -181,45 +182,63 @@ Node sizeRow(const Preferences& p) {
                           .padding(3)
                           .background(capsule({.fill = kInk.withOpacity(0.06f)}));
   return vstack({.spacing = 8, .align = Align::leading},
-                {settingLabel("Tamaño de la interfaz", ""), picker})
+                {settingLabel(tr("Tamaño de la interfaz"), ""), picker})
       .padding({.top = 4, .right = 10, .bottom = 4, .left = 10})
       .sized({.fill = Fill::width, .align = Align::leading});
 }
 
+// Each language is named in itself, so a player lost in the other one can
+// still find theirs.
+Node languageRow(const Preferences& p) {
+  const auto choice = [&p](const char* name, Language language, Action action) {
+    const bool selected = p.language == language;
+    const Node label = text(name, sans(14, Weight::semibold), selected ? kPaper : kInk.withOpacity(0.75f))
+                           .padding({.right = 14, .left = 14})
+                           .sized({.height = 34});
+    return (selected ? label.background(capsule({.fill = kInk})) : label).control(action);
+  };
+  const Node picker = hstack({.spacing = 2}, {choice("Español", Language::spanish, Action::languageSpanish),
+                                              choice("English", Language::english, Action::languageEnglish)})
+                          .padding(3)
+                          .background(capsule({.fill = kInk.withOpacity(0.06f)}));
+  return hstack({.spacing = 8}, {settingLabel(tr("Idioma"), ""), picker})
+      .padding({.top = 2, .right = 10, .bottom = 2, .left = 10});
+}
+
 Node preferencesBody(const Preferences& p) {
-  const Node erase = text("Borrar el progreso", sans(15, Weight::semibold), kMistakeRed)
+  const Node erase = text(tr("Borrar el progreso"), sans(15, Weight::semibold), kMistakeRed)
                          .padding({.right = 18, .left = 18})
                          .sized({.height = 44})
                          .overlay(capsule(outline(0.16f)))
                          .control(Action::eraseAsk);
-  const Node done = text("Hecho", sans(17, Weight::semibold), kPaper)
+  const Node done = text(tr("Hecho"), sans(17, Weight::semibold), kPaper)
                         .padding({.right = 26, .left = 26})
                         .sized({.height = 46})
                         .background(capsule({.fill = kInk}))
                         .control(Action::settingsDone)
                         .tag(std::string(kFirstFocusTag));
   return vstack({.spacing = 6, .align = Align::leading},
-                {text("Ajustes", serif(28, Weight::semibold), kInk).padding({.bottom = 6, .left = 10}),
-                 toggleRow("Sonido", "", p.sound, Action::soundToggle), volumeRow(p), sizeRow(p),
-                 toggleRow("Movimiento reducido", "La cámara salta sin girar, sin temblores ni transiciones.",
+                {text(tr("Ajustes"), serif(28, Weight::semibold), kInk).padding({.bottom = 6, .left = 10}),
+                 toggleRow(tr("Sonido"), "", p.sound, Action::soundToggle), volumeRow(p), sizeRow(p),
+                 toggleRow(tr("Movimiento reducido"), tr("La cámara salta sin girar, sin temblores ni transiciones."),
                            p.reducedMotion, Action::reducedMotionToggle),
-                 toggleRow("Marcas sin color", "Los cubos marcados llevan rayas y cada fallo, una cruz.",
+                 toggleRow(tr("Marcas sin color"), tr("Los cubos marcados llevan rayas y cada fallo, una cruz."),
                            p.patternMarks, Action::patternMarksToggle),
-                 toggleRow("Pantalla completa", "", p.fullscreen, Action::fullscreenToggle),
+                 toggleRow(tr("Pantalla completa"), "", p.fullscreen, Action::fullscreenToggle), languageRow(p),
                  hstack({erase, spacer(), done}).padding({.top = 12})});
 }
 
 Node eraseQuestion() {
-  const Node erase = text("Borrar", sans(17, Weight::semibold), kPaper)
+  const Node erase = text(tr("Borrar"), sans(17, Weight::semibold), kPaper)
                          .padding({.right = 26, .left = 26})
                          .sized({.height = 46})
                          .background(capsule({.fill = kMistakeRed}))
                          .control(Action::eraseConfirm);
   // The safe answer has the focus: Enter pressed twice keeps the progress.
-  const Node keep = pillButton("Cancelar", false, Action::eraseCancel).tag(std::string(kFirstFocusTag));
+  const Node keep = pillButton(tr("Cancelar"), false, Action::eraseCancel).tag(std::string(kFirstFocusTag));
   return vstack({.spacing = 12, .align = Align::leading},
-                {text("¿Borrar el progreso?", serif(26, Weight::semibold), kInk),
-                 text("Se perderán las figuras talladas y los bloques empezados. Los ajustes se quedan como están.",
+                {text(tr("¿Borrar el progreso?"), serif(26, Weight::semibold), kInk),
+                 text(tr("Se perderán las figuras talladas y los bloques empezados. Los ajustes se quedan como están."),
                       sans(15, Weight::regular), kInk.withOpacity(0.8f), Wrap::words),
                  hstack({.spacing = 10}, {spacer(), keep, erase}).padding({.top = 8})});
 }
@@ -278,7 +297,7 @@ Node toolPicker(Tool tool) {
 Node layerControl(int peel, int peelMax) {
   return vstack({.spacing = 8}, {roundButton(Icon::chevronUp, Action::peelUp), layerGauge(peel, peelMax),
                                  roundButton(Icon::chevronDown, Action::peelDown),
-                                 text("Capas", sans(12, Weight::medium), kInk.withOpacity(0.5f))});
+                                 text(tr("Capas"), sans(12, Weight::medium), kInk.withOpacity(0.5f))});
 }
 
 // The chapter's title between the chevrons that move along the shelf; a
@@ -307,7 +326,7 @@ Node homeOverlay(const InterfaceState& state) {
           : vstack({.spacing = 6},
                    {text(progressText(state.solvedCount, state.figureCount), serif(19, Weight::medium), kInk)
                         .tag("progress"),
-                    text("Toca un bloque para empezar a tallar", sans(14, Weight::regular), kInk.withOpacity(0.5f))});
+                    text(tr("Toca un bloque para empezar a tallar"), sans(14, Weight::regular), kInk.withOpacity(0.5f))});
   const Node title = hstack({.align = VAlign::top},
                             {text("Sorvel", serif(44, Weight::semibold), kInk).tag("title"), spacer(),
                              roundButton(Icon::gear, Action::settings).tag("settingsButton")});
@@ -357,18 +376,18 @@ Node tutorialCard(Size window) {
                        .overlay(rectangle({.stroke = kInk, .lineWidth = 2}, 6));
   const Node howTo = vstack(
              {.spacing = 16, .align = Align::leading},
-             {text("Cómo se talla", serif(28, Weight::semibold), kInk),
+             {text(tr("Cómo se talla"), serif(28, Weight::semibold), kInk),
               tutorialRow(text("3", sans(20, Weight::bold), kInk),
-                          "Cada número dice cuántos cubos se quedan en esa fila, de punta a punta."),
-              tutorialRow(ring, "Con círculo, esos cubos están en dos grupos separados."),
-              tutorialRow(box, "Con cuadrado, en tres grupos o más. Sin número, no hay pista."),
+                          tr("Cada número dice cuántos cubos se quedan en esa fila, de punta a punta.")),
+              tutorialRow(ring, tr("Con círculo, esos cubos están en dos grupos separados.")),
+              tutorialRow(box, tr("Con cuadrado, en tres grupos o más. Sin número, no hay pista.")),
               tutorialRow(symbol(Icon::hammer, 18, kInk, 400),
-                          "Talla los cubos que sobran. Marca los que seguro se quedan para no romperlos sin querer."),
+                          tr("Talla los cubos que sobran. Marca los que seguro se quedan para no romperlos sin querer.")),
               tutorialRow(symbol(Icon::paintbrush, 18, kInk, 400),
-                          "Con Mayús, Ctrl o Alt, o con el botón derecho, el clic usa la otra herramienta."),
+                          tr("Con Mayús, Ctrl o Alt, o con el botón derecho, el clic usa la otra herramienta.")),
               tutorialRow(symbol(Icon::handDrawing, 18, kInk, 400),
-                          "Arrastra para girar el bloque. Usa Capas para ver por dentro."),
-              hstack({spacer(), pillButton("Empezar", true, Action::tutorialDone).tag(std::string(kFirstFocusTag))})
+                          tr("Arrastra para girar el bloque. Usa Capas para ver por dentro.")),
+              hstack({spacer(), pillButton(tr("Empezar"), true, Action::tutorialDone).tag(std::string(kFirstFocusTag))})
                   .padding({.top = 4})})
       .padding(26)
       .sized({.maxWidth = 440});

@@ -72,7 +72,9 @@ enum class Action {
   eraseCancel,
   eraseConfirm,
   chapterBefore,
-  chapterAfter
+  chapterAfter,
+  languageSpanish,
+  languageEnglish
 };
 
 // The tag of the control a card gives the keyboard's focus when it appears.

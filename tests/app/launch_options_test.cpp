@@ -54,6 +54,8 @@ TEST(LaunchOptions, MistakesAreRefusedNamingTheOption) {
       {{"-sorvelDemo"}, "'-sorvelDemo' needs a value"},
       {{"--reset=yes"}, "'--reset' takes no value"},
       {{"a.png"}, "'a.png'"},
+      {{"--lang", "fr"}, "unknown language 'fr' for --lang (es or en)"},
+      {{"-sorvelLang", "EN"}, "unknown language 'EN'"},
   };
   for (const auto& c : cases) {
     const Result<CommandLine> line = parse(c.args);

@@ -75,9 +75,13 @@ class Rig {
     writeChapter(dir.path(), puzzles);
   }
 
+  // The language the next start() asks for, as --lang does.
+  std::optional<Language> language;
+
   std::unique_ptr<Game> start(bool persist = false) {
     auto game = std::make_unique<Game>(GameOptions{
-        .persist = persist, .store = store.get(), .gpu = gpu, .resources = dir.path(), .seed = 7, .out = &out, .tempDir = tempDir});
+        .persist = persist, .store = store.get(), .gpu = gpu, .resources = dir.path(), .language = language, .seed = 7,
+        .out = &out, .tempDir = tempDir});
     Game* raw = game.get();
     game->setSoundRecorder([this, raw](std::span<const float> samples, float volume) {
       const auto kind = soundKindOf(*raw, samples.data());

@@ -101,3 +101,74 @@ TEST(SettingsCard, AnyNumberOfPatternPrefixesIsReadOnceAndRunsWhatFollows) {
 
 }  // namespace
 }  // namespace sorvel::test
+
+namespace sorvel::test {
+namespace {
+
+class GameLanguage : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto dir = catalogueDir();
+    ASSERT_TRUE(dir);
+    ASSERT_FALSE(openCatalogue(*dir));
+  }
+  void TearDown() override { useLanguage(Language::spanish); }
+};
+
+TEST_F(GameLanguage, ThePlayersChoiceIsSavedAndALanguageForOneRunIsNot) {
+  Rig rig;
+  rig.store->setString(preference_keys::kLanguage, "fr");
+  auto game = rig.start(true);
+  EXPECT_EQ(game->preferences().language, Language::spanish) << "an unknown language is ignored";
+  game->open(1);
+  EXPECT_EQ(game->playTitle(), "Figura 1 de 2");
+  Preferences p = game->preferences();
+  p.language = Language::english;
+  game->setPreferences(p);
+  EXPECT_EQ(game->playTitle(), "Figure 1 of 2");
+  EXPECT_EQ(rig.store->string(preference_keys::kLanguage), "en");
+  game.reset();
+
+  // --lang es for one run: Spanish shown, the saved English kept, even when
+  // another preference is saved meanwhile.
+  rig.reopenStore();
+  rig.language = Language::spanish;
+  game = rig.start(true);
+  EXPECT_EQ(currentLanguage(), Language::spanish);
+  p = game->preferences();
+  p.volume = 30;
+  game->setPreferences(p);
+  EXPECT_EQ(rig.store->string(preference_keys::kLanguage), "en");
+  // Picking a language in the settings is the player's choice again.
+  p.language = Language::english;
+  game->setPreferences(p);
+  p.language = Language::spanish;
+  game->setPreferences(p);
+  EXPECT_EQ(rig.store->string(preference_keys::kLanguage), "es");
+  game.reset();
+
+  rig.reopenStore();
+  rig.language.reset();
+  EXPECT_EQ(rig.start(true)->preferences().language, Language::spanish);
+}
+
+TEST_F(GameLanguage, TheGuideChangesLanguageAtOnce) {
+  Rig rig;
+  auto game = rig.start();
+  game->open(0);
+  ASSERT_TRUE(game->guide());
+  const std::string spanish = game->guide()->text;
+  EXPECT_EQ(game->guide()->button, "Vale");
+  Preferences p = game->preferences();
+  p.language = Language::english;
+  game->setPreferences(p);
+  ASSERT_TRUE(game->guide());
+  EXPECT_EQ(game->guide()->button, "OK");
+  EXPECT_EQ(game->guide()->text.rfind("A figure is hidden inside this block.", 0), 0u) << game->guide()->text;
+  p.language = Language::spanish;
+  game->setPreferences(p);
+  EXPECT_EQ(game->guide()->text, spanish);
+}
+
+}  // namespace
+}  // namespace sorvel::test

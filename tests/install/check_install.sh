@@ -27,6 +27,7 @@ cd "$scratch"
 {
   echo bin/sorvel
   echo share/applications/sorvel.desktop
+  echo share/locale/en/LC_MESSAGES/sorvel.mo
   for n in "$@"; do echo "share/icons/hicolor/${n}x${n}/apps/sorvel.png"; done
   (cd "$source/resources" && find puzzles toys chapters -type f \( -name '*.json' -o -name '*.mesh' -o -name '*.png' \) |
     sed 's|^|share/sorvel/|')

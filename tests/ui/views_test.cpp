@@ -187,7 +187,8 @@ TEST(UiViews, EveryButtonIsHitInItsFrameAndTheSceneElsewhere) {
       {homeOverlay(InterfaceState{.chapterBefore = true, .chapterAfter = true}), {settings, chapterBefore, chapterAfter}},
       {settingsCard({.settings = SettingsCard::open}),
        {settingsDone, soundToggle, volumeDown, volumeUp, interfaceSize100, interfaceSize125, interfaceSize150,
-        interfaceSize200, reducedMotionToggle, patternMarksToggle, fullscreenToggle, eraseAsk}},
+        interfaceSize200, reducedMotionToggle, patternMarksToggle, fullscreenToggle, languageSpanish, languageEnglish,
+        eraseAsk}},
       {settingsCard({.settings = SettingsCard::confirmErase}), {eraseCancel, eraseConfirm}}};
   for (const auto& [root, actions] : screens) {
     const Layout l = lay(root);
