@@ -24,3 +24,4 @@ shot tutorial --demo tutorial
 shot solved --demo solved:1 --wait 6
 shot settings --demo settings
 shot shelf --demo chapter:2
+shot english --lang en --demo settings

@@ -77,7 +77,7 @@ TEST(English, EveryTextOnEveryScreenIsTranslatedAndSpanishStaysAsItWas) {
     return std::find(english.begin(), english.end(), text) != english.end();
   };
   EXPECT_TRUE(shown("3 of 10 figures carved"));
-  EXPECT_TRUE(shown("Carve 2 more figures of the chapter before to open it"));
+  EXPECT_TRUE(shown("Carve 2 more figures from the previous chapter to open this one"));
   EXPECT_TRUE(shown("Carved in 1:15 · 1 mistake"));
   EXPECT_TRUE(shown("Chapter complete"));
 }
