@@ -127,5 +127,16 @@ sleep 1
 press F11
 wait_for '[ "$(pref fullscreen)" = false ]' "F11 did not take the preference back ($(pref fullscreen))"
 echo "ok: the settings card works by keyboard: Tab to its switch, Enter, and the preference is kept"
+
+# 5. Two Tabs past "Pantalla completa" stand "Español" and "English": Enter on
+#    English switches the game's language, and the choice is saved.
+language() { tr -d ' \t\n' <"$settings" 2>/dev/null | grep -o '"sorvel.prefs.language":"[a-z]*"' | sed 's/.*:"//; s/"//'; }
+press F2
+sleep 1
+for _ in $(seq 12); do press Tab; done
+press Return
+wait_for '[ "$(language)" = en ]' "Enter on English did not save the language ($(language))"
+press Escape
+echo "ok: the language is chosen by keyboard in the settings and saved"
 quit
 echo "ok: the keyboard session ended cleanly"
