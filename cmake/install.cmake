@@ -9,22 +9,26 @@ if(NOT SORVEL_BUILD_APP)
   return()
 endif()
 
+# The name desktops know the game by: its desktop entry, its icon and its
+# AppStream component all carry it, and software centres match them by it.
+set(SORVEL_APP_ID org.sorvel.Sorvel)
+
 # The icon is drawn at build time by a tool of ours with Cairo, each size from
-# the vectors (tools/icon/make_icon.cpp).
+# the vectors, and once more as an SVG (tools/icon/make_icon.cpp).
 find_package(PkgConfig REQUIRED)
-pkg_check_modules(SORVEL_ICON_CAIRO REQUIRED IMPORTED_TARGET cairo)
+pkg_check_modules(SORVEL_ICON_CAIRO REQUIRED IMPORTED_TARGET cairo cairo-svg)
 add_executable(sorvel-icon ${PROJECT_SOURCE_DIR}/tools/icon/make_icon.cpp)
 target_link_libraries(sorvel-icon PRIVATE sorvel_core PkgConfig::SORVEL_ICON_CAIRO sorvel_warnings)
 
 # The sizes desktops ask the hicolor theme for.
 set(SORVEL_ICON_SIZES 16 24 32 48 64 128 256)
 set(icon_dir ${CMAKE_BINARY_DIR}/icons)
-set(icon_files)
+set(icon_files ${icon_dir}/scalable/${SORVEL_APP_ID}.svg)
 foreach(size IN LISTS SORVEL_ICON_SIZES)
-  list(APPEND icon_files ${icon_dir}/${size}x${size}/sorvel.png)
+  list(APPEND icon_files ${icon_dir}/${size}x${size}/${SORVEL_APP_ID}.png)
 endforeach()
 add_custom_command(OUTPUT ${icon_files}
-  COMMAND sorvel-icon ${icon_dir} ${SORVEL_ICON_SIZES}
+  COMMAND sorvel-icon ${icon_dir} ${SORVEL_APP_ID} ${SORVEL_ICON_SIZES}
   DEPENDS sorvel-icon
   COMMENT "Drawing the icon"
   VERBATIM)
@@ -37,7 +41,8 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/puzzles ${PROJECT_SOURCE_DIR}/
   ${PROJECT_SOURCE_DIR}/resources/chapters
   DESTINATION share/sorvel
   FILES_MATCHING PATTERN "*.json" PATTERN "*.mesh" PATTERN "*.png")
-install(FILES ${PROJECT_SOURCE_DIR}/packaging/sorvel.desktop DESTINATION share/applications)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/${SORVEL_APP_ID}.desktop DESTINATION share/applications)
 foreach(size IN LISTS SORVEL_ICON_SIZES)
-  install(FILES ${icon_dir}/${size}x${size}/sorvel.png DESTINATION share/icons/hicolor/${size}x${size}/apps)
+  install(FILES ${icon_dir}/${size}x${size}/${SORVEL_APP_ID}.png DESTINATION share/icons/hicolor/${size}x${size}/apps)
 endforeach()
+install(FILES ${icon_dir}/scalable/${SORVEL_APP_ID}.svg DESTINATION share/icons/hicolor/scalable/apps)
