@@ -42,6 +42,7 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/puzzles ${PROJECT_SOURCE_DIR}/
   DESTINATION share/sorvel
   FILES_MATCHING PATTERN "*.json" PATTERN "*.mesh" PATTERN "*.png")
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/${SORVEL_APP_ID}.desktop DESTINATION share/applications)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/${SORVEL_APP_ID}.metainfo.xml DESTINATION share/metainfo)
 foreach(size IN LISTS SORVEL_ICON_SIZES)
   install(FILES ${icon_dir}/${size}x${size}/${SORVEL_APP_ID}.png DESTINATION share/icons/hicolor/${size}x${size}/apps)
 endforeach()

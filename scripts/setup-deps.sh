@@ -16,7 +16,9 @@ packages=(
   # overlays, glyph atlas, images
   libcairo2-dev libpango1.0-dev libpng-dev
   # films, window tests, sound checks
-  ffmpeg xvfb xauth xdotool openbox sox desktop-file-utils libxml2-utils
+  ffmpeg xvfb xauth xdotool openbox sox
+  # packaging: validators for the desktop entry and the AppStream data
+  desktop-file-utils appstream libxml2-utils
   # fonts: interface sans, a serif with medium and semibold weights, clue digits
   fontconfig fonts-inter fonts-vollkorn fonts-urw-base35
 )

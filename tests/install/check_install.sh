@@ -29,6 +29,7 @@ cd "$scratch"
   echo "share/applications/$app_id.desktop"
   for n in "$@"; do echo "share/icons/hicolor/${n}x${n}/apps/$app_id.png"; done
   echo "share/icons/hicolor/scalable/apps/$app_id.svg"
+  echo "share/metainfo/$app_id.metainfo.xml"
   (cd "$source/resources" && find puzzles toys chapters -type f \( -name '*.json' -o -name '*.mesh' -o -name '*.png' \) |
     sed 's|^|share/sorvel/|')
 } | sort >expected

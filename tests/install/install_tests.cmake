@@ -6,3 +6,12 @@ add_test(NAME install.layout
   COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/check_install.sh ${CMAKE_BINARY_DIR} ${PROJECT_SOURCE_DIR} ${SORVEL_APP_ID}
   ${SORVEL_ICON_SIZES})
 set_tests_properties(install.layout PROPERTIES LABELS unit TIMEOUT 120)
+
+# The AppStream data and the desktop entry, through their validators and
+# against each other and the version built. The validators are outside
+# programs: under the sanitizers' pass they would have the runtime preloaded.
+if(NOT SORVEL_SANITIZE)
+  add_test(NAME install.metadata
+    COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/check_metadata.sh ${PROJECT_SOURCE_DIR} ${SORVEL_APP_ID} ${PROJECT_VERSION})
+  set_tests_properties(install.metadata PROPERTIES LABELS unit TIMEOUT 60)
+endif()
