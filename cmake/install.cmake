@@ -34,6 +34,19 @@ add_custom_command(OUTPUT ${icon_files}
   VERBATIM)
 add_custom_target(sorvel_icons ALL DEPENDS ${icon_files})
 
+# The manual page sorvel(6): the hand-written page with the options written
+# in from the table `sorvel --help` prints (tools/manpage), then compressed
+# as Debian asks, without a time stamp so that every build makes the same
+# bytes.
+set(man_page ${CMAKE_BINARY_DIR}/man/sorvel.6)
+add_custom_command(OUTPUT ${man_page} ${man_page}.gz
+  COMMAND sorvel-manpage ${PROJECT_SOURCE_DIR}/packaging/sorvel.6.in ${man_page} ${PROJECT_VERSION}
+  COMMAND gzip -9nkf ${man_page}
+  DEPENDS sorvel-manpage ${PROJECT_SOURCE_DIR}/packaging/sorvel.6.in
+  COMMENT "Writing the manual page"
+  VERBATIM)
+add_custom_target(sorvel_man_page ALL DEPENDS ${man_page} ${man_page}.gz)
+
 install(TARGETS sorvel RUNTIME DESTINATION bin)
 # Only what the game loads: the figure sources under resources/figures are
 # for the author tool.
@@ -47,3 +60,4 @@ foreach(size IN LISTS SORVEL_ICON_SIZES)
   install(FILES ${icon_dir}/${size}x${size}/${SORVEL_APP_ID}.png DESTINATION share/icons/hicolor/${size}x${size}/apps)
 endforeach()
 install(FILES ${icon_dir}/scalable/${SORVEL_APP_ID}.svg DESTINATION share/icons/hicolor/scalable/apps)
+install(FILES ${man_page}.gz DESTINATION share/man/man6)

@@ -30,6 +30,7 @@ cd "$scratch"
   for n in "$@"; do echo "share/icons/hicolor/${n}x${n}/apps/$app_id.png"; done
   echo "share/icons/hicolor/scalable/apps/$app_id.svg"
   echo "share/metainfo/$app_id.metainfo.xml"
+  echo share/man/man6/sorvel.6.gz
   (cd "$source/resources" && find puzzles toys chapters -type f \( -name '*.json' -o -name '*.mesh' -o -name '*.png' \) |
     sed 's|^|share/sorvel/|')
 } | sort >expected

@@ -14,4 +14,9 @@ if(NOT SORVEL_SANITIZE)
   add_test(NAME install.metadata
     COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/check_metadata.sh ${PROJECT_SOURCE_DIR} ${SORVEL_APP_ID} ${PROJECT_VERSION})
   set_tests_properties(install.metadata PROPERTIES LABELS unit TIMEOUT 60)
+  # The manual page as man shows it, against what the program says of itself.
+  add_test(NAME install.man_page
+    COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/check_manpage.sh $<TARGET_FILE:sorvel> ${CMAKE_BINARY_DIR}/man/sorvel.6.gz
+    ${PROJECT_SOURCE_DIR})
+  set_tests_properties(install.man_page PROPERTIES LABELS unit TIMEOUT 60)
 endif()
