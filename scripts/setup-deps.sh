@@ -17,8 +17,10 @@ packages=(
   libcairo2-dev libpango1.0-dev libpng-dev
   # films, window tests, sound checks
   ffmpeg xvfb xauth xdotool openbox sox
-  # packaging: validators for the desktop entry and the AppStream data
-  desktop-file-utils appstream libxml2-utils
+  # packaging: validators for the desktop entry and the AppStream data, man
+  # to render the manual page, what CPack's Debian package needs (file and
+  # dpkg-shlibdeps find the libraries) and lintian to check it
+  desktop-file-utils appstream libxml2-utils man-db file dpkg-dev lintian
   # fonts: interface sans, a serif with medium and semibold weights, clue digits
   fontconfig fonts-inter fonts-vollkorn fonts-urw-base35
 )

@@ -31,6 +31,8 @@ cd "$scratch"
   echo "share/icons/hicolor/scalable/apps/$app_id.svg"
   echo "share/metainfo/$app_id.metainfo.xml"
   echo share/man/man6/sorvel.6.gz
+  echo share/doc/sorvel/copyright
+  echo share/doc/sorvel/changelog.gz
   (cd "$source/resources" && find puzzles toys chapters -type f \( -name '*.json' -o -name '*.mesh' -o -name '*.png' \) |
     sed 's|^|share/sorvel/|')
 } | sort >expected
