@@ -5,7 +5,7 @@
 add_test(NAME install.layout
   COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/check_install.sh ${CMAKE_BINARY_DIR} ${PROJECT_SOURCE_DIR} ${SORVEL_APP_ID}
   ${SORVEL_ICON_SIZES})
-set_tests_properties(install.layout PROPERTIES LABELS unit TIMEOUT 120)
+set_tests_properties(install.layout PROPERTIES LABELS unit TIMEOUT 120 RESOURCE_LOCK install_tree)
 
 # The AppStream data and the desktop entry, through their validators and
 # against each other and the version built. The validators are outside
@@ -19,4 +19,10 @@ if(NOT SORVEL_SANITIZE)
     COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/check_manpage.sh $<TARGET_FILE:sorvel> ${CMAKE_BINARY_DIR}/man/sorvel.6.gz
     ${PROJECT_SOURCE_DIR})
   set_tests_properties(install.man_page PROPERTIES LABELS unit TIMEOUT 60)
+  # The Debian package made from this tree, unpacked and played, and lintian
+  # on it. Its still draws with GL, as the still tests do. It installs the
+  # tree as install.layout does, so the two take turns.
+  add_test(NAME install.package
+    COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/check_package.sh ${CMAKE_BINARY_DIR} ${PROJECT_VERSION})
+  set_tests_properties(install.package PROPERTIES LABELS render TIMEOUT 300 RESOURCE_LOCK install_tree)
 endif()
