@@ -16,7 +16,11 @@ packages=(
   # overlays, glyph atlas, images
   libcairo2-dev libpango1.0-dev libpng-dev
   # films, window tests, sound checks
-  ffmpeg xvfb xauth xdotool openbox sox desktop-file-utils
+  ffmpeg xvfb xauth xdotool openbox sox
+  # packaging: validators for the desktop entry and the AppStream data, man
+  # to render the manual page, what CPack's Debian package needs (file and
+  # dpkg-shlibdeps find the libraries) and lintian to check it
+  desktop-file-utils appstream libxml2-utils man-db file dpkg-dev lintian
   # the English catalogue: extracted, merged and compiled
   gettext
   # fonts: interface sans, a serif with medium and semibold weights, clue digits

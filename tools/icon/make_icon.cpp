@@ -1,9 +1,12 @@
-// sorvel-icon FOLDER SIZE...: draws the game's icon, a block of wood with a
-// clue painted on it, at each SIZE and writes it to FOLDER/<SIZE>x<SIZE>/sorvel.png.
-// Every size is drawn from the vectors, with its corners put on whole pixels
-// and its details chosen for that size, so that the small ones stay crisp
-// rather than being a blurred copy of the large one.
+// sorvel-icon FOLDER NAME SIZE...: draws the game's icon, a block of wood with
+// a clue painted on it, at each SIZE and writes it to
+// FOLDER/<SIZE>x<SIZE>/NAME.png, then once more as vectors to
+// FOLDER/scalable/NAME.svg. Every size is drawn from the vectors, with its
+// corners put on whole pixels and its details chosen for that size, so that
+// the small ones stay crisp rather than being a blurred copy of the large one.
+// The scalable one is the largest size's drawing, every detail in.
 
+#include <cairo-svg.h>
 #include <cairo.h>
 
 #include <algorithm>
@@ -193,33 +196,72 @@ std::string iconPng(int size) {
   return bytes;
 }
 
+// The icon as an SVG document of kScalableSize pixels a side, or nothing
+// when Cairo could not make it.
+constexpr int kScalableSize = 256;
+
+std::string iconSvg() {
+  std::string bytes;
+  cairo_surface_t* surface = cairo_svg_surface_create_for_stream(appendBytes, &bytes, kScalableSize, kScalableSize);
+  // Pixels, not Cairo's default points: the theme's scalable icons are laid
+  // out on a pixel grid, and a 256pt document would open a third larger.
+  cairo_svg_surface_set_document_unit(surface, CAIRO_SVG_UNIT_PX);
+  cairo_t* cr = cairo_create(surface);
+  drawIcon(cr, kScalableSize);
+  cairo_destroy(cr);
+  cairo_surface_finish(surface);
+  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) bytes.clear();
+  cairo_surface_destroy(surface);
+  return bytes;
+}
+
+// The name becomes part of a path: a single plain file name, nothing that
+// would climb out of or wander through FOLDER.
+bool plainName(std::string_view name) {
+  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos;
+}
+
 int usage() {
-  std::fprintf(stderr, "usage: sorvel-icon FOLDER SIZE...\n"
-                       "  writes FOLDER/<SIZE>x<SIZE>/sorvel.png for each SIZE (16 to 1024)\n");
+  std::fprintf(stderr, "usage: sorvel-icon FOLDER NAME SIZE...\n"
+                       "  writes FOLDER/<SIZE>x<SIZE>/NAME.png for each SIZE (16 to 1024)\n"
+                       "  and FOLDER/scalable/NAME.svg\n");
   return 2;
+}
+
+bool write(const fs::path& file, const std::string& bytes) {
+  const sorvel::Result<void> written = sorvel::writeFileAtomically(file, bytes);
+  if (!written) std::fprintf(stderr, "sorvel-icon: %s\n", written.why().c_str());
+  return static_cast<bool>(written);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::vector<std::string_view> args(argv + 1, argv + argc);
-  if (args.size() < 2) return usage();
+  if (args.size() < 3) return usage();
   const fs::path folder(args[0]);
-  for (const std::string_view text : std::vector(args.begin() + 1, args.end())) {
+  const std::string_view name = args[1];
+  if (!plainName(name)) {
+    std::fprintf(stderr, "sorvel-icon: the icon's name '%.*s' is not a plain file name\n",
+                 static_cast<int>(name.size()), name.data());
+    return 2;
+  }
+  for (const std::string_view text : std::vector(args.begin() + 2, args.end())) {
     int size = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), size);
     if (error != std::errc() || end != text.data() + text.size() || size < 16 || size > 1024) return usage();
-    const std::string name = std::to_string(size) + "x" + std::to_string(size);
+    const std::string dimensions = std::to_string(size) + "x" + std::to_string(size);
     const std::string png = iconPng(size);
     if (png.empty()) {
-      std::fprintf(stderr, "sorvel-icon: Cairo could not make the %s icon\n", name.c_str());
+      std::fprintf(stderr, "sorvel-icon: Cairo could not make the %s icon\n", dimensions.c_str());
       return 1;
     }
-    const sorvel::Result<void> written = sorvel::writeFileAtomically(folder / name / "sorvel.png", png);
-    if (!written) {
-      std::fprintf(stderr, "sorvel-icon: %s\n", written.why().c_str());
-      return 1;
-    }
+    if (!write(folder / dimensions / (std::string(name) + ".png"), png)) return 1;
   }
-  return 0;
+  const std::string svg = iconSvg();
+  if (svg.empty()) {
+    std::fprintf(stderr, "sorvel-icon: Cairo could not make the scalable icon\n");
+    return 1;
+  }
+  return write(folder / "scalable" / (std::string(name) + ".svg"), svg) ? 0 : 1;
 }
