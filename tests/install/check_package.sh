@@ -34,7 +34,7 @@ dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./||' >"$scratch/files"
 for file in usr/games/sorvel usr/share/sorvel/puzzles/chapter.json usr/share/applications/org.sorvel.Sorvel.desktop \
   usr/share/metainfo/org.sorvel.Sorvel.metainfo.xml usr/share/icons/hicolor/scalable/apps/org.sorvel.Sorvel.svg \
   usr/share/icons/hicolor/48x48/apps/org.sorvel.Sorvel.png usr/share/man/man6/sorvel.6.gz \
-  usr/share/doc/sorvel/copyright usr/share/doc/sorvel/changelog.gz; do
+  usr/share/doc/sorvel/copyright usr/share/doc/sorvel/changelog.gz usr/share/locale/en/LC_MESSAGES/sorvel.mo; do
   grep -qx "$file" "$scratch/files" || fail "the package lacks /$file"
 done
 ! grep -q '^usr/bin/' "$scratch/files" || fail "the package has /usr/bin: $(grep '^usr/bin/' "$scratch/files")"
@@ -66,6 +66,14 @@ one="$(cd "$puzzles" && ls | grep -vx chapter.json | head -n 1)"
 printf '{"id": "unpacked", "name": {"es": "Desempaquetado"}, "puzzles": ["%s"]}\n' "${one%.json}" >"$puzzles/chapter.json"
 output="$(run --still one.png --size 64x40 --demo play:1)" || fail "the game failed on the unpacked chapter: $output"
 grep -q 'the chapter has 1)' <<<"$output" || fail "the game did not read /usr/share/sorvel/puzzles/chapter.json: $output"
+# The English catalogue is read from /usr/share/locale: spoilt there, the game
+# names that file (and stays in Spanish) rather than finding another.
+catalogue="$scratch/root/usr/share/locale/en/LC_MESSAGES/sorvel.mo"
+output="$(run --still en.png --size 64x40 --ui --lang en)" || fail "the game failed in English: $output"
+! grep -q 'English' <<<"$output" || fail "the unpacked catalogue was not read: $output"
+echo "not a catalogue" >"$catalogue"
+output="$(run --still en.png --size 64x40 --lang en)" || fail "a spoilt catalogue stopped the game: $output"
+grep -qF "$catalogue" <<<"$output" || fail "the game did not name the spoilt catalogue it read: $output"
 
 # Lintian's errors fail (status 1); its warnings and notes are shown. Any
 # other status is lintian's own failure, which must not pass for a clean bill.
