@@ -8,6 +8,8 @@
 #include <system_error>
 #include <vector>
 
+#include "base/resources.hpp"
+
 namespace sorvel {
 namespace fs = std::filesystem;
 
@@ -19,12 +21,6 @@ std::atomic<Language> current{Language::spanish};
 std::atomic<bool> opened{false};
 
 bool english() { return opened.load() && current.load() == Language::english; }
-
-fs::path executableDir() {
-  std::error_code error;
-  const fs::path exe = fs::read_symlink("/proc/self/exe", error);
-  return error ? fs::path() : exe.parent_path();
-}
 
 bool holdsCatalogue(const fs::path& dir) {
   std::error_code error;

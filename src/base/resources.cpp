@@ -19,12 +19,6 @@ std::optional<std::string> environment(const char* name) {
   return std::string(value);
 }
 
-fs::path executableDir() {
-  std::error_code error;
-  const fs::path exe = fs::read_symlink("/proc/self/exe", error);
-  return error ? fs::path() : exe.parent_path();
-}
-
 bool holdsChapter(const fs::path& dir) {
   std::error_code error;
   return fs::is_regular_file(dir / "puzzles" / "chapter.json", error) ||
@@ -40,6 +34,12 @@ fs::path homeDir() {
 }
 
 }  // namespace
+
+fs::path executableDir() {
+  std::error_code error;
+  const fs::path exe = fs::read_symlink("/proc/self/exe", error);
+  return error ? fs::path() : exe.parent_path();
+}
 
 fs::path resourceDir() {
   if (auto override = environment("SORVEL_RESOURCES")) return *override;

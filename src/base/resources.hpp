@@ -6,6 +6,9 @@
 
 namespace sorvel {
 
+// The folder the running program lives in; empty when it cannot be told.
+std::filesystem::path executableDir();
+
 // The folder holding "puzzles/" and "toys/". Looked for in this order:
 // $SORVEL_RESOURCES (taken as given, so tests can point anywhere), beside the
 // executable, the install prefix's share/sorvel, the source tree.
