@@ -60,9 +60,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The libraries come from dpkg-shlibdeps; the fonts the interface and the
 # clues are set in are looked up by name at run time, so no library pulls
 # them in (src/ui/fonts.cpp, src/render/glyph_atlas.cpp). The film needs an
-# encoder, but the game does not.
+# encoder, but the game does not. libepoxy opens the GL and EGL libraries
+# only when the game runs, so dpkg-shlibdeps cannot see them either.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-inter, fonts-vollkorn, fonts-urw-base35")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-inter, fonts-vollkorn, fonts-urw-base35, libgl1, libegl1")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS ffmpeg)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "3D logic puzzle: carve wooden blocks down to hidden figures")
 set(CPACK_PACKAGE_DESCRIPTION [[

@@ -22,7 +22,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Section)" = games ] || fail "Section is '$(field Section)'"
 [ "$(field Priority)" = optional ] || fail "Priority is '$(field Priority)'"
 depends="$(field Depends)"
-for package in fonts-inter fonts-vollkorn fonts-urw-base35 libsdl2-2.0-0 libepoxy0 libcairo2 libstdc++6; do
+for package in fonts-inter fonts-vollkorn fonts-urw-base35 libgl1 libegl1 libsdl2-2.0-0 libepoxy0 libcairo2 libstdc++6; do
   grep -qE "(^|, )${package//+/\\+}( |,|$)" <<<"$depends" || fail "Depends lacks $package: $depends"
 done
 grep -qx ffmpeg <<<"$(field Recommends)" || fail "Recommends is '$(field Recommends)', not ffmpeg"
