@@ -76,7 +76,8 @@ turns on its plinth.
 
 Five chapters of figures open one after another, and chapters of the
 player's own join them. The game plays with the mouse, the keyboard alone or
-a gamepad, and saves progress after every move. Its interface is in Spanish.]])
+a gamepad, and saves progress after every move. It speaks Spanish, and
+English once chosen in its settings.]])
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/package_games_dir.cmake)
 # Control files as dpkg-deb itself would make them (0644, scripts 0755).

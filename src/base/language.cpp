@@ -6,7 +6,6 @@
 #include <clocale>
 #include <cstdlib>
 #include <system_error>
-#include <vector>
 
 #include "base/resources.hpp"
 
@@ -87,14 +86,13 @@ std::string nameIn(const std::map<std::string, std::string>& names, const std::s
 }
 
 std::string fillIn(std::string_view pattern, std::initializer_list<std::string_view> values) {
-  const std::vector<std::string_view> args(values);
   std::string out;
   out.reserve(pattern.size() + 16);
   for (std::size_t i = 0; i < pattern.size();) {
     // "{N}" with one digit naming a value given; anything else is text.
     if (pattern[i] == '{' && i + 2 < pattern.size() && pattern[i + 2] == '}' && pattern[i + 1] >= '0' &&
-        pattern[i + 1] <= '9' && static_cast<std::size_t>(pattern[i + 1] - '0') < args.size()) {
-      out += args[static_cast<std::size_t>(pattern[i + 1] - '0')];
+        pattern[i + 1] <= '9' && static_cast<std::size_t>(pattern[i + 1] - '0') < values.size()) {
+      out += values.begin()[pattern[i + 1] - '0'];
       i += 3;
     } else {
       out += pattern[i++];

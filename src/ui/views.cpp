@@ -164,25 +164,29 @@ Node volumeRow(const Preferences& p) {
       .padding({.top = 2, .right = 10, .bottom = 2, .left = 10});
 }
 
-Node sizeChoice(int size, bool selected) {
-  static constexpr Action kActions[] = {Action::interfaceSize100, Action::interfaceSize125, Action::interfaceSize150,
-                                        Action::interfaceSize200};
-  std::size_t k = 0;
-  while (k + 1 < Preferences::kInterfaceSizes.size() && Preferences::kInterfaceSizes[k] != size) ++k;
-  const Node label = text(percent(size), sans(14, Weight::semibold), selected ? kPaper : kInk.withOpacity(0.75f))
-                         .padding({.right = 12, .left = 12})
-                         .sized({.height = 34});
-  return (selected ? label.background(capsule({.fill = kInk})) : label).control(kActions[k]);
+// One choice of a picker: filled when chosen, a control either way.
+Node pickerChoice(std::string label, float sidePadding, bool selected, Action action) {
+  const Node face = text(std::move(label), sans(14, Weight::semibold), selected ? kPaper : kInk.withOpacity(0.75f))
+                        .padding({.right = sidePadding, .left = sidePadding})
+                        .sized({.height = 34});
+  return (selected ? face.background(capsule({.fill = kInk})) : face).control(action);
+}
+
+// Choices side by side in a faint capsule, one of them filled.
+Node picker(std::vector<Node> choices) {
+  return hstack({.spacing = 2}, std::move(choices)).padding(3).background(capsule({.fill = kInk.withOpacity(0.06f)}));
 }
 
 Node sizeRow(const Preferences& p) {
+  static constexpr Action kActions[] = {Action::interfaceSize100, Action::interfaceSize125, Action::interfaceSize150,
+                                        Action::interfaceSize200};
   std::vector<Node> choices;
-  for (const int size : Preferences::kInterfaceSizes) choices.push_back(sizeChoice(size, size == p.interfaceSize));
-  const Node picker = hstack({.spacing = 2}, std::move(choices))
-                          .padding(3)
-                          .background(capsule({.fill = kInk.withOpacity(0.06f)}));
+  for (std::size_t k = 0; k < Preferences::kInterfaceSizes.size(); ++k) {
+    const int size = Preferences::kInterfaceSizes[k];
+    choices.push_back(pickerChoice(percent(size), 12, size == p.interfaceSize, kActions[k]));
+  }
   return vstack({.spacing = 8, .align = Align::leading},
-                {settingLabel(tr("Tamaño de la interfaz"), ""), picker})
+                {settingLabel(tr("Tamaño de la interfaz"), ""), picker(std::move(choices))})
       .padding({.top = 4, .right = 10, .bottom = 4, .left = 10})
       .sized({.fill = Fill::width, .align = Align::leading});
 }
@@ -190,18 +194,10 @@ Node sizeRow(const Preferences& p) {
 // Each language is named in itself, so a player lost in the other one can
 // still find theirs.
 Node languageRow(const Preferences& p) {
-  const auto choice = [&p](const char* name, Language language, Action action) {
-    const bool selected = p.language == language;
-    const Node label = text(name, sans(14, Weight::semibold), selected ? kPaper : kInk.withOpacity(0.75f))
-                           .padding({.right = 14, .left = 14})
-                           .sized({.height = 34});
-    return (selected ? label.background(capsule({.fill = kInk})) : label).control(action);
-  };
-  const Node picker = hstack({.spacing = 2}, {choice("Español", Language::spanish, Action::languageSpanish),
-                                              choice("English", Language::english, Action::languageEnglish)})
-                          .padding(3)
-                          .background(capsule({.fill = kInk.withOpacity(0.06f)}));
-  return hstack({.spacing = 8}, {settingLabel(tr("Idioma"), ""), picker})
+  return hstack({.spacing = 8},
+                {settingLabel(tr("Idioma"), ""),
+                 picker({pickerChoice("Español", 14, p.language == Language::spanish, Action::languageSpanish),
+                         pickerChoice("English", 14, p.language == Language::english, Action::languageEnglish)})})
       .padding({.top = 2, .right = 10, .bottom = 2, .left = 10});
 }
 
